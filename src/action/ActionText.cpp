@@ -1,0 +1,100 @@
+#include "action/ActionText.h"
+
+#include "action/TextRules.h"
+#include "model/Gbk.h"
+#include "model/StrPrintf.h"
+
+namespace velk {
+namespace {
+
+const char* pick(const char* const* table, int32_t count, int32_t position) {
+    return (position >= 0 && position < count) ? table[position] : nullptr;
+}
+
+std::string orEmpty(const char* text) { return text ? text : ""; }
+
+std::string networkChannelText(int32_t channel) {
+    if (channel == 0) {
+        return "TCP";
+    }
+    if (channel == 1) {
+        return "UDP";
+    }
+    if (channel >= 2 && channel <= 5) {
+        return strprintf("TCP%d", channel - 1);
+    }
+    if (channel >= 6) {
+        return strprintf("UDP%lld", channel - 5LL);
+    }
+    return {};
+}
+
+std::string serialChannelText(int32_t channel) {
+    static const char* const names[] = {"RS232-1", "RS232-2"};
+    return orEmpty(pick(names, 2, channel));
+}
+
+}  // namespace
+
+const char* baudRateText(int32_t baudrate) {
+    static const char* const rates[] = {"115200", "600",   "1200",  "2400",  "4800",
+                                        "9600",   "14400", "19200", "38400", "57600"};
+    return pick(rates, 10, baudrate);
+}
+
+const char* ioOperationText(int32_t operation) {
+    static const char* const names[] = {"置高", "置低", "反转"};
+    return pick(names, 3, operation);
+}
+
+const char* relayOperationText(int32_t operation) {
+    static const char* const names[] = {"打开", "关闭", "反转"};
+    return pick(names, 3, operation);
+}
+
+std::string ChannelListText(int32_t bits) {
+    std::string text;
+    for (int k = 0; k < 4; ++k) {
+        if (bits & (1 << k)) {
+            text += strprintf("%d,", k + 1);
+        }
+    }
+    if (!text.empty()) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string SerialSettingsText(const SerialSendData& serial) {
+    static const char* const parities[] = {"无,", "偶,", "奇,", "1,", "0,"};
+    std::string text = serial.type == kAscii ? "Ascii," : "Hex,";
+    text += orEmpty(baudRateText(serial.baudrate));
+    text += strprintf(",%lld,", serial.dataWidth + 5LL);
+    text += orEmpty(pick(parities, 5, serial.adjust));
+    text += strprintf("%lld", serial.stop + 1LL);
+    return text;
+}
+
+std::optional<ActionRowTexts> ActionRowTextsOf(const KeyAction& a) {
+    switch (a.function) {
+        case kFunctionInfrared:
+            return ActionRowTexts{"红外", ChannelListText(a.irChannels), strprintf("ID:%d", a.irCode), ""};
+        case kFunctionIo:
+            return ActionRowTexts{"IO", ChannelListText(a.ioChannels), orEmpty(ioOperationText(a.ioOperation)), ""};
+        case kFunctionSerial:
+            return ActionRowTexts{"串口", serialChannelText(a.serial.channel), SerialSettingsText(a.serial),
+                                  gbkToUtf8Lossy(FormatDataText(a.serial))};
+        case kFunctionNetwork:
+            return ActionRowTexts{"网络", networkChannelText(a.network.channel),
+                                  a.network.type == kAscii ? "Ascii" : "Hex", gbkToUtf8Lossy(FormatDataText(a.network))};
+        case kFunctionRelay:
+            return ActionRowTexts{"继电器", ChannelListText(a.relayChannels),
+                                  orEmpty(relayOperationText(a.relayOperation)), ""};
+        case kFunctionKey:
+            return ActionRowTexts{"按键", strprintf("%d", a.keyChannel), "", ""};
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace velk

@@ -1,0 +1,102 @@
+#include "model/ConfigModel.h"
+
+#include <algorithm>
+
+#include "model/StrPrintf.h"
+
+namespace velk {
+
+int inputOf(int slot) { return slot / 3 + 1; }
+int eventOf(int slot) { return slot % 3; }
+
+std::string enumName(int index) { return strprintf("E%d", index); }
+std::string variableName(int index) { return strprintf("V%d", index); }
+std::string netTargetName(int index) {
+    return index <= 4 ? strprintf("TCP%d", index) : strprintf("UDP%d", index - 4);
+}
+
+int functionMaskBits(int function) {
+    switch (function) {
+        case kFunctionInfrared: return kBitInfrared;
+        case kFunctionIo: return kBitIo;
+        case kFunctionRelay: return kBitRelay;
+        case kFunctionSerial:
+        case kFunctionNetwork: return kBitNetwork | kBitSerial;
+        default: return 0;
+    }
+}
+
+ConfigModel::ConfigModel() = default;
+
+void ConfigModel::reset() {
+    for (auto& list : actions) {
+        list.clear();
+    }
+    enums.clear();
+    variables.clear();
+    netTargets.clear();
+    for (int i = 0; i < kEnumCount; ++i) {
+        EnumVariable e;
+        e.index = i + 1;
+        enums[i] = e;
+    }
+    for (int j = 0; j < kVariableCount; ++j) {
+        Variable v;
+        v.index = j + 1;
+        variables[j] = v;
+    }
+    for (int k = 0; k < kNetTargetCount; ++k) {
+        NetTarget t;
+        t.index = k + 1;
+        netTargets[k] = t;
+    }
+    eventSettings.fill(EventSettings{});
+}
+
+int ConfigModel::nextActionId(int slot) const {
+    const auto& list = actions.at(static_cast<size_t>(slot));
+    for (int candidate = 0;; ++candidate) {
+        bool taken = std::any_of(list.begin(), list.end(), [&](const KeyAction& a) { return a.id == candidate; });
+        if (!taken) {
+            return candidate;
+        }
+    }
+}
+
+int ConfigModel::usedFunctionMask(int slot, int exceptedFunction) const {
+    int mask = 0;
+    for (const auto& action : actions.at(static_cast<size_t>(slot))) {
+        if (exceptedFunction != kNoExceptedFunction && action.function == exceptedFunction) {
+            continue;
+        }
+        mask |= functionMaskBits(action.function);
+    }
+    return mask;
+}
+
+int ConfigModel::addMask(int slot) const {
+    int mask = usedFunctionMask(slot);
+    if (eventOf(slot) == 2) {
+        mask |= kBitInfrared | kBitIo | kBitRelay;
+    }
+    return mask;
+}
+
+bool ConfigModel::canAdd(int slot) const { return addMask(slot) != kFullFunctionMask; }
+
+EnumVariable ConfigModel::enumAt(int key) const {
+    auto it = enums.find(key);
+    return it != enums.end() ? it->second : EnumVariable{};
+}
+
+Variable ConfigModel::variableAt(int key) const {
+    auto it = variables.find(key);
+    return it != variables.end() ? it->second : Variable{};
+}
+
+NetTarget ConfigModel::netTargetAt(int key) const {
+    auto it = netTargets.find(key);
+    return it != netTargets.end() ? it->second : NetTarget{};
+}
+
+}  // namespace velk

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/Records.h"
+
+namespace velk {
+
+constexpr int kSlotCount = 60;
+constexpr int kSelectableSlots = 30;
+constexpr int kEnumCount = 10;
+constexpr int kVariableCount = 16;
+constexpr int kNetTargetCount = 7;
+constexpr int kFullFunctionMask = 31;
+
+// Bits of the used-function mask as the action editor reads them.
+enum FunctionBit : int {
+    kBitInfrared = 1,
+    kBitIo = 2,
+    kBitRelay = 4,
+    kBitNetwork = 8,
+    kBitSerial = 16,
+};
+
+constexpr int kNoExceptedFunction = -1;
+
+int inputOf(int slot);
+int eventOf(int slot);
+
+std::string enumName(int index);
+std::string variableName(int index);
+std::string netTargetName(int index);
+
+// The mask bits one action sets: serial and network both set 8 and 16, key actions set none.
+int functionMaskBits(int function);
+
+class ConfigModel {
+public:
+    ConfigModel();
+
+    std::map<int, EnumVariable> enums;      // key: index - 1
+    std::map<int, Variable> variables;      // key: index - 1
+    std::map<int, NetTarget> netTargets;    // key: index - 1
+    std::array<std::vector<KeyAction>, kSlotCount> actions;
+    std::array<EventSettings, kSlotCount> eventSettings;
+
+    void reset();
+
+    int nextActionId(int slot) const;
+    int usedFunctionMask(int slot, int exceptedFunction = kNoExceptedFunction) const;
+    // The mask the add command and the editor use; adding is refused when it is kFullFunctionMask.
+    int addMask(int slot) const;
+    bool canAdd(int slot) const;
+
+    // Accessors by key; a missing map key yields a default record, replacing inserts.
+    EnumVariable enumAt(int key) const;
+    Variable variableAt(int key) const;
+    NetTarget netTargetAt(int key) const;
+    void setEnum(int key, const EnumVariable& value) { enums[key] = value; }
+    void setVariable(int key, const Variable& value) { variables[key] = value; }
+    void setNetTarget(int key, const NetTarget& value) { netTargets[key] = value; }
+
+    static bool isValidSlot(int slot) { return slot >= 0 && slot < kSlotCount; }
+};
+
+}  // namespace velk

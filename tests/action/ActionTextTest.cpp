@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "action/ActionText.h"
+
+namespace velk {
+namespace {
+
+TEST(ChannelListText, NamesBitsZeroToThree) {
+    const std::pair<int, const char*> cases[] = {{5, "1,3"}, {0, ""}, {15, "1,2,3,4"}, {16, ""}, {9, "1,4"}, {-1, "1,2,3,4"}};
+    for (auto [bits, text] : cases) {
+        EXPECT_EQ(ChannelListText(bits), text) << bits;
+    }
+}
+
+TEST(SerialSettingsText, DefaultsAndChoices) {
+    SerialSendData serial;
+    EXPECT_EQ(SerialSettingsText(serial), "Ascii,115200,8,无,1");
+    serial.type = kHex;
+    serial.baudrate = 5;
+    serial.dataWidth = 2;
+    serial.adjust = 1;
+    serial.stop = 1;
+    EXPECT_EQ(SerialSettingsText(serial), "Hex,9600,7,偶,2");
+    serial.baudrate = 10;
+    serial.adjust = 5;
+    EXPECT_EQ(SerialSettingsText(serial), "Hex,,7,2");
+}
+
+TEST(ActionRowTexts, EveryFunction) {
+    KeyAction ir;
+    ir.irChannels = 9;
+    ir.irCode = 12;
+    EXPECT_EQ(ActionRowTextsOf(ir), (ActionRowTexts{"红外", "1,4", "ID:12", ""}));
+
+    KeyAction io;
+    io.function = kFunctionIo;
+    io.ioChannels = 3;
+    io.ioOperation = 2;
+    EXPECT_EQ(ActionRowTextsOf(io), (ActionRowTexts{"IO", "1,2", "反转", ""}));
+
+    KeyAction relay;
+    relay.function = kFunctionRelay;
+    relay.relayChannels = 2;
+    relay.relayOperation = 3;
+    EXPECT_EQ(ActionRowTextsOf(relay), (ActionRowTexts{"继电器", "2", "", ""}));
+
+    KeyAction key;
+    key.function = kFunctionKey;
+    key.keyChannel = 7;
+    EXPECT_EQ(ActionRowTextsOf(key), (ActionRowTexts{"按键", "7", "", ""}));
+
+    KeyAction serial;
+    serial.function = kFunctionSerial;
+    serial.serial.channel = 1;
+    serial.serial.texts = {"AB"};
+    EXPECT_EQ(ActionRowTextsOf(serial), (ActionRowTexts{"串口", "RS232-2", "Ascii,115200,8,无,1", "AB"}));
+
+    KeyAction bad;
+    bad.function = 9;
+    EXPECT_FALSE(ActionRowTextsOf(bad));
+}
+
+TEST(ActionRowTexts, NetworkChannelsAndGbkData) {
+    const std::pair<int, const char*> channels[] = {{0, "TCP"}, {1, "UDP"}, {2, "TCP1"}, {5, "TCP4"},
+                                                    {6, "UDP1"}, {8, "UDP3"}, {-2, ""}};
+    for (auto [channel, text] : channels) {
+        KeyAction net;
+        net.function = kFunctionNetwork;
+        net.network.channel = channel;
+        net.network.type = kHex;
+        net.network.texts = {"\xC5\xBC"};  // 偶 in GBK, shown as UTF-8
+        auto row = ActionRowTextsOf(net);
+        ASSERT_TRUE(row);
+        EXPECT_EQ((*row)[1], text) << channel;
+        EXPECT_EQ((*row)[2], "Hex");
+        EXPECT_EQ((*row)[3], "偶");
+    }
+}
+
+}  // namespace
+}  // namespace velk

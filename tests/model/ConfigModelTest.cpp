@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "model/ConfigModel.h"
+
+namespace velk {
+namespace {
+
+KeyAction actionOf(int function, int id = 0) {
+    KeyAction a;
+    a.function = function;
+    a.id = id;
+    return a;
+}
+
+TEST(ConfigModel, StartsWithSixtyEmptySlotsAndDefaultSettings) {
+    ConfigModel model;
+    EXPECT_TRUE(model.enums.empty());
+    EXPECT_TRUE(model.variables.empty());
+    EXPECT_TRUE(model.netTargets.empty());
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        EXPECT_TRUE(model.actions[slot].empty());
+        EXPECT_EQ(model.eventSettings[slot].addTimeOut, 5000);
+    }
+}
+
+TEST(ConfigModel, ResetFillsDefaultsAndEmptiesActions) {
+    ConfigModel model;
+    model.actions[7].push_back(actionOf(kFunctionIo));
+    model.eventSettings[3].time = 300;
+    model.enums[42] = EnumVariable{};
+    model.reset();
+
+    ASSERT_EQ(model.enums.size(), 10u);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(model.enums[i].index, i + 1);
+        EXPECT_EQ(model.enums[i].type, kAscii);
+        EXPECT_EQ(model.enums[i].data, std::vector<std::string>{""});
+    }
+    ASSERT_EQ(model.variables.size(), 16u);
+    for (int j = 0; j < 16; ++j) {
+        EXPECT_EQ(model.variables[j], (Variable{j + 1, 0, 0, 0, 0}));
+    }
+    ASSERT_EQ(model.netTargets.size(), 7u);
+    for (int k = 0; k < 7; ++k) {
+        EXPECT_EQ(model.netTargets[k], (NetTarget{0, 0, k + 1}));
+    }
+    EXPECT_TRUE(model.actions[7].empty());
+    EXPECT_EQ(model.eventSettings[3], EventSettings{});
+}
+
+TEST(ConfigModel, NextActionIdTakesTheSmallestFreeId) {
+    ConfigModel model;
+    EXPECT_EQ(model.nextActionId(0), 0);
+    for (int id : {0, 1, 3}) {
+        model.actions[0].push_back(actionOf(kFunctionKey, id));
+    }
+    EXPECT_EQ(model.nextActionId(0), 2);
+    model.actions[0].erase(model.actions[0].begin());
+    EXPECT_EQ(model.nextActionId(0), 0);
+    EXPECT_EQ(model.nextActionId(1), 0) << "ids are per slot";
+}
+
+TEST(ConfigModel, MasksFollowTheFunctionsOfTheSlot) {
+    struct Case {
+        int slot;
+        std::vector<int> functions;
+        int excepted;
+        int used;
+        bool canAdd;
+    };
+    const Case cases[] = {
+        {0, {}, kNoExceptedFunction, 0, true},
+        {2, {kFunctionNetwork}, kNoExceptedFunction, 24, false},  // hold: only data actions
+        {2, {}, kNoExceptedFunction, 0, true},
+        {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial}, kNoExceptedFunction, 31, false},
+        {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay}, kNoExceptedFunction, 7, true},
+        {1, {kFunctionKey, kFunctionKey}, kNoExceptedFunction, 0, true},
+        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionNetwork, 1, true},
+        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionInfrared, 24, true},
+        {0, {99, -1}, kNoExceptedFunction, 0, true},
+    };
+    for (const auto& c : cases) {
+        ConfigModel model;
+        for (int f : c.functions) {
+            model.actions[c.slot].push_back(actionOf(f));
+        }
+        EXPECT_EQ(model.usedFunctionMask(c.slot, c.excepted), c.used) << "slot " << c.slot;
+        if (c.excepted == kNoExceptedFunction) {
+            EXPECT_EQ(model.canAdd(c.slot), c.canAdd) << "slot " << c.slot;
+        }
+    }
+}
+
+TEST(ConfigModel, DeletingTheDataActionAllowsAnotherOne) {
+    ConfigModel model;
+    for (int f : {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial}) {
+        model.actions[0].push_back(actionOf(f));
+    }
+    EXPECT_FALSE(model.canAdd(0));
+    model.actions[0].pop_back();
+    EXPECT_TRUE(model.canAdd(0));
+    EXPECT_EQ(model.addMask(0), 7);
+}
+
+TEST(ConfigModel, NamesAndSlotArithmetic) {
+    EXPECT_EQ(enumName(10), "E10");
+    EXPECT_EQ(variableName(3), "V3");
+    EXPECT_EQ(netTargetName(1), "TCP1");
+    EXPECT_EQ(netTargetName(4), "TCP4");
+    EXPECT_EQ(netTargetName(5), "UDP1");
+    EXPECT_EQ(netTargetName(7), "UDP3");
+    EXPECT_EQ(inputOf(26), 9);
+    EXPECT_EQ(eventOf(26), 2);
+    EXPECT_EQ(inputOf(0), 1);
+    EXPECT_EQ(inputOf(59), 20);
+    EXPECT_EQ(eventOf(28), 1);
+}
+
+TEST(ConfigModel, AccessorsGiveDefaultsForMissingKeysAndReplaceInserts) {
+    ConfigModel model;
+    EXPECT_EQ(model.enumAt(3).index, -1);
+    EXPECT_EQ(model.variableAt(3), Variable{});
+    model.setNetTarget(49, NetTarget{1, 2, 50});
+    EXPECT_EQ(model.netTargetAt(49).index, 50);
+}
+
+}  // namespace
+}  // namespace velk
