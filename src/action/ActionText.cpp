@@ -11,7 +11,9 @@ const char* pick(const char* const* table, int32_t count, int32_t position) {
     return (position >= 0 && position < count) ? table[position] : nullptr;
 }
 
-std::string orEmpty(const char* text) { return text ? text : ""; }
+std::string orEmpty(const char* text) {
+    return text ? text : "";
+}
 
 std::string networkChannelText(int32_t channel) {
     if (channel == 0) {
@@ -80,13 +82,15 @@ std::optional<ActionRowTexts> ActionRowTextsOf(const KeyAction& a) {
         case kFunctionInfrared:
             return ActionRowTexts{"红外", ChannelListText(a.irChannels), strprintf("ID:%d", a.irCode), ""};
         case kFunctionIo:
-            return ActionRowTexts{"IO", ChannelListText(a.ioChannels), orEmpty(ioOperationText(a.ioOperation)), ""};
+            return ActionRowTexts{"IO", ChannelListText(a.ioChannels),
+                                  orEmpty(ioOperationText(a.ioOperation)), ""};
         case kFunctionSerial:
             return ActionRowTexts{"串口", serialChannelText(a.serial.channel), SerialSettingsText(a.serial),
                                   gbkToUtf8Lossy(FormatDataText(a.serial))};
         case kFunctionNetwork:
             return ActionRowTexts{"网络", networkChannelText(a.network.channel),
-                                  a.network.type == kAscii ? "Ascii" : "Hex", gbkToUtf8Lossy(FormatDataText(a.network))};
+                                  a.network.type == kAscii ? "Ascii" : "Hex",
+                                  gbkToUtf8Lossy(FormatDataText(a.network))};
         case kFunctionRelay:
             return ActionRowTexts{"继电器", ChannelListText(a.relayChannels),
                                   orEmpty(relayOperationText(a.relayOperation)), ""};

@@ -6,7 +6,9 @@
 
 namespace velk {
 
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 namespace {
 
@@ -113,7 +115,9 @@ const char* overflowName(int32_t overflowIndex) {
     return names[(overflowIndex >= 0 && overflowIndex <= 2) ? overflowIndex : 0];
 }
 
-int32_t inputCount(int32_t countIndex) { return (countIndex >= 0 && countIndex <= 4) ? countIndex + 1 : 1; }
+int32_t inputCount(int32_t countIndex) {
+    return (countIndex >= 0 && countIndex <= 4) ? countIndex + 1 : 1;
+}
 
 std::string PlaceholderText(const Placeholder& blank) {
     std::string stars = starRun(blank.digits);

@@ -5,10 +5,18 @@
 
 namespace velk {
 
-std::string MakeIntoEdit() { return "QM-PANEL-intoEdit"; }
-std::string MakeClearKeys() { return "QM-PANEL-clrkey-FF"; }
-std::string MakeExitEdit() { return "QM-PANEL-exitedit"; }
-std::string MakeKeyEdit(int inputNumber) { return strprintf("QM-PANEL-keyedit-%d->", inputNumber); }
+std::string MakeIntoEdit() {
+    return "QM-PANEL-intoEdit";
+}
+std::string MakeClearKeys() {
+    return "QM-PANEL-clrkey-FF";
+}
+std::string MakeExitEdit() {
+    return "QM-PANEL-exitedit";
+}
+std::string MakeKeyEdit(int inputNumber) {
+    return strprintf("QM-PANEL-keyedit-%d->", inputNumber);
+}
 
 std::string MakeAddAct(int event) {
     if (event == 0) {
@@ -164,8 +172,8 @@ std::string MakeSetDestSerial(const SerialSendData& serial) {
     if (serial.channel < 0 || serial.channel > 2) {
         return {};
     }
-    return strprintf("setdest-%s-%d-%lld-%d-%lld", ports[serial.channel], serial.baudrate, serial.dataWidth + 5LL,
-                     serial.adjust, serial.stop + 1LL);
+    return strprintf("setdest-%s-%d-%lld-%d-%lld", ports[serial.channel], serial.baudrate,
+                     serial.dataWidth + 5LL, serial.adjust, serial.stop + 1LL);
 }
 
 std::string MakeSetTime(int32_t time) {
@@ -179,7 +187,8 @@ std::string MakeSetMode(const EventSettings& settings) {
     if (settings.addEnable == 0) {
         return {};
     }
-    return strprintf("setmode-add-%d-%s", settings.addTimeOut, settings.addIsSend != 0 ? "send-" : "discard-") +
+    return strprintf("setmode-add-%d-%s", settings.addTimeOut,
+                     settings.addIsSend != 0 ? "send-" : "discard-") +
            settings.addString;
 }
 
@@ -187,7 +196,8 @@ std::string MakeSetEnum(const EnumVariable& variable) {
     if (variable.data.size() <= 1 && (variable.data.empty() || variable.data.front().empty())) {
         return {};
     }
-    std::string text = strprintf("QM-PANEL-setenum-%d-%s-", variable.index, variable.type == kHex ? "hex" : "ascii");
+    std::string text =
+        strprintf("QM-PANEL-setenum-%d-%s-", variable.index, variable.type == kHex ? "hex" : "ascii");
     for (size_t i = 0; i < variable.data.size(); ++i) {
         if (i > 0) {
             text += '#';
@@ -205,32 +215,51 @@ std::string MakeSetVar(const Variable& v) {
                      v.save != 0 ? "-unsave" : "-save");
 }
 
-const char* netTargetWord(int targetIndex) { return targetIndex <= 4 ? "TCP" : "UDP"; }
+const char* netTargetWord(int targetIndex) {
+    return targetIndex <= 4 ? "TCP" : "UDP";
+}
 
-int netTargetNumber(int targetIndex) { return targetIndex <= 4 ? targetIndex : targetIndex - 4; }
+int netTargetNumber(int targetIndex) {
+    return targetIndex <= 4 ? targetIndex : targetIndex - 4;
+}
 
 std::string MakeSetSer(const NetTarget& target) {
     if (target.ip == 0 && target.port == 0) {
         return {};
     }
-    return strprintf("QM-PANEL-setser-%s-%d-%s-%d", netTargetWord(target.index), netTargetNumber(target.index),
-                     dottedAddress(target.ip).c_str(), target.port);
+    return strprintf("QM-PANEL-setser-%s-%d-%s-%d", netTargetWord(target.index),
+                     netTargetNumber(target.index), dottedAddress(target.ip).c_str(), target.port);
 }
 
-std::string MakeGetEnum(int number) { return strprintf("QM-PANEL-getenum-%d", number); }
-std::string MakeGetVar(int number) { return strprintf("QM-PANEL-getvar-%d", number); }
+std::string MakeGetEnum(int number) {
+    return strprintf("QM-PANEL-getenum-%d", number);
+}
+std::string MakeGetVar(int number) {
+    return strprintf("QM-PANEL-getvar-%d", number);
+}
 std::string MakeGetSer(int targetIndex) {
     return strprintf("QM-PANEL-getser-%s-%d", netTargetWord(targetIndex), netTargetNumber(targetIndex));
 }
-std::string MakeGetLan() { return "QM-PANEL-getlan"; }
-std::string MakeSetIp(uint32_t address) { return "QM-PANEL-setip-" + dottedAddress(address); }
-std::string MakeSetSubm(uint32_t mask) { return "QM-PANEL-setsubm-" + dottedAddress(mask); }
-std::string MakeSetGate(uint32_t gateway) { return "QM-PANEL-setgate-" + dottedAddress(gateway); }
-
-std::string MakeSetMac(const std::array<uint8_t, 6>& mac) {
-    return strprintf("QM-PANEL-setmac-%02X.%02X.%02X.%02X.%02X.%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+std::string MakeGetLan() {
+    return "QM-PANEL-getlan";
+}
+std::string MakeSetIp(uint32_t address) {
+    return "QM-PANEL-setip-" + dottedAddress(address);
+}
+std::string MakeSetSubm(uint32_t mask) {
+    return "QM-PANEL-setsubm-" + dottedAddress(mask);
+}
+std::string MakeSetGate(uint32_t gateway) {
+    return "QM-PANEL-setgate-" + dottedAddress(gateway);
 }
 
-std::string MakeLearnIr(int id) { return strprintf("QM-PANEL-leairQM-PANEL-sndir-01-%02d", id); }
+std::string MakeSetMac(const std::array<uint8_t, 6>& mac) {
+    return strprintf("QM-PANEL-setmac-%02X.%02X.%02X.%02X.%02X.%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
+                     mac[5]);
+}
+
+std::string MakeLearnIr(int id) {
+    return strprintf("QM-PANEL-leairQM-PANEL-sndir-01-%02d", id);
+}
 
 }  // namespace velk

@@ -59,17 +59,19 @@ public:
     bool hexByte(uint8_t& value) {
         whitespace();
         size_t pos = m_pos;
-        if (pos + 1 < m_text.size() && m_text[pos] == '0' && (m_text[pos + 1] == 'x' || m_text[pos + 1] == 'X') &&
-            pos + 2 < m_text.size() && std::isxdigit(static_cast<unsigned char>(m_text[pos + 2]))) {
+        if (pos + 1 < m_text.size() && m_text[pos] == '0' &&
+            (m_text[pos + 1] == 'x' || m_text[pos + 1] == 'X') && pos + 2 < m_text.size() &&
+            std::isxdigit(static_cast<unsigned char>(m_text[pos + 2]))) {
             pos += 2;
         }
         unsigned accumulated = 0;
         size_t digits = 0;
         while (pos < m_text.size() && std::isxdigit(static_cast<unsigned char>(m_text[pos]))) {
             char c = m_text[pos];
-            unsigned digit = std::isdigit(static_cast<unsigned char>(c))
-                                 ? static_cast<unsigned>(c - '0')
-                                 : static_cast<unsigned>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+            unsigned digit =
+                std::isdigit(static_cast<unsigned char>(c))
+                    ? static_cast<unsigned>(c - '0')
+                    : static_cast<unsigned>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
             accumulated = accumulated * 16 + digit;
             if (accumulated > 0xff) {
                 return false;
@@ -152,8 +154,9 @@ Reply readEnum(std::string_view block) {
 Reply readNetTarget(std::string_view block) {
     Scanner in(block);
     NetTargetReply reply;
-    if (!in.literal("QM-PANEL-rtnser-") || !in.letters(reply.word) || !in.literal("-") || !in.integer(reply.number) ||
-        !in.literal("-") || !in.address(reply.ip) || !in.literal("-") || !in.integer(reply.port)) {
+    if (!in.literal("QM-PANEL-rtnser-") || !in.letters(reply.word) || !in.literal("-") ||
+        !in.integer(reply.number) || !in.literal("-") || !in.address(reply.ip) || !in.literal("-") ||
+        !in.integer(reply.port)) {
         return {};
     }
     return reply;
@@ -162,9 +165,9 @@ Reply readNetTarget(std::string_view block) {
 Reply readVariable(std::string_view block) {
     Scanner in(block);
     VariableReply reply;
-    if (!in.literal("QM-PANEL-rtnvar-") || !in.integer(reply.number) || !in.literal("-") || !in.integer(reply.init) ||
-        !in.literal("-") || !in.integer(reply.min) || !in.literal("-") || !in.integer(reply.max) ||
-        !in.literal("-") || !in.letters(reply.word)) {
+    if (!in.literal("QM-PANEL-rtnvar-") || !in.integer(reply.number) || !in.literal("-") ||
+        !in.integer(reply.init) || !in.literal("-") || !in.integer(reply.min) || !in.literal("-") ||
+        !in.integer(reply.max) || !in.literal("-") || !in.letters(reply.word)) {
         return {};
     }
     return reply;
@@ -191,9 +194,13 @@ Reply readPanelNetwork(std::string_view block) {
     return reply;
 }
 
-bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
-bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
 
 }  // namespace
 

@@ -56,7 +56,8 @@ struct PanelNetworkReply {
     bool operator==(const PanelNetworkReply&) const = default;
 };
 
-using Reply = std::variant<std::monostate, EnumReply, NetTargetReply, VariableReply, StateReply, PanelNetworkReply>;
+using Reply =
+    std::variant<std::monostate, EnumReply, NetTargetReply, VariableReply, StateReply, PanelNetworkReply>;
 
 // Reads one received block. The block counts up to its first NUL byte, as the panel speaks text.
 // A reply whose fields do not all read (a missing number, a number outside int, an octet above

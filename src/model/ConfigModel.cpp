@@ -6,23 +6,36 @@
 
 namespace velk {
 
-int inputOf(int slot) { return slot / 3 + 1; }
-int eventOf(int slot) { return slot % 3; }
+int inputOf(int slot) {
+    return slot / 3 + 1;
+}
+int eventOf(int slot) {
+    return slot % 3;
+}
 
-std::string enumName(int index) { return strprintf("E%d", index); }
-std::string variableName(int index) { return strprintf("V%d", index); }
+std::string enumName(int index) {
+    return strprintf("E%d", index);
+}
+std::string variableName(int index) {
+    return strprintf("V%d", index);
+}
 std::string netTargetName(int index) {
     return index <= 4 ? strprintf("TCP%d", index) : strprintf("UDP%d", index - 4);
 }
 
 int functionMaskBits(int function) {
     switch (function) {
-        case kFunctionInfrared: return kBitInfrared;
-        case kFunctionIo: return kBitIo;
-        case kFunctionRelay: return kBitRelay;
+        case kFunctionInfrared:
+            return kBitInfrared;
+        case kFunctionIo:
+            return kBitIo;
+        case kFunctionRelay:
+            return kBitRelay;
         case kFunctionSerial:
-        case kFunctionNetwork: return kBitNetwork | kBitSerial;
-        default: return 0;
+        case kFunctionNetwork:
+            return kBitNetwork | kBitSerial;
+        default:
+            return 0;
     }
 }
 
@@ -56,7 +69,8 @@ void ConfigModel::reset() {
 int ConfigModel::nextActionId(int slot) const {
     const auto& list = actions.at(static_cast<size_t>(slot));
     for (int candidate = 0;; ++candidate) {
-        bool taken = std::any_of(list.begin(), list.end(), [&](const KeyAction& a) { return a.id == candidate; });
+        bool taken =
+            std::any_of(list.begin(), list.end(), [&](const KeyAction& a) { return a.id == candidate; });
         if (!taken) {
             return candidate;
         }
@@ -82,7 +96,9 @@ int ConfigModel::addMask(int slot) const {
     return mask;
 }
 
-bool ConfigModel::canAdd(int slot) const { return addMask(slot) != kFullFunctionMask; }
+bool ConfigModel::canAdd(int slot) const {
+    return addMask(slot) != kFullFunctionMask;
+}
 
 EnumVariable ConfigModel::enumAt(int key) const {
     auto it = enums.find(key);

@@ -41,9 +41,9 @@ class ConfigModel {
 public:
     ConfigModel();
 
-    std::map<int, EnumVariable> enums;      // key: index - 1
-    std::map<int, Variable> variables;      // key: index - 1
-    std::map<int, NetTarget> netTargets;    // key: index - 1
+    std::map<int, EnumVariable> enums;    // key: index - 1
+    std::map<int, Variable> variables;    // key: index - 1
+    std::map<int, NetTarget> netTargets;  // key: index - 1
     std::array<std::vector<KeyAction>, kSlotCount> actions;
     std::array<EventSettings, kSlotCount> eventSettings;
 

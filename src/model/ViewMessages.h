@@ -21,8 +21,12 @@ enum ViewMessageId : unsigned {
     WM_ROW_KEYOTHER = 0x469,
     // A statement failed for a reason other than the expected ones; text holds SQLite's reason.
     WM_DB_ERROR = 0x46A,
+    // Every statement queued before the barrier has run; wParam is the caller's token.
+    WM_DB_BARRIER = 0x46B,
     // The write thread has ended (after either outcome), so it can be joined.
     WM_WRITE_DONE = 0x406,
+    // A connection attempt failed or timed out; text holds the reason.
+    WM_LINK_FAILED = 0x407,
 };
 
 // wParam of the table row messages other than WM_ROW_ACTION.

@@ -6,7 +6,8 @@ namespace velk {
 namespace {
 
 TEST(ChannelListText, NamesBitsZeroToThree) {
-    const std::pair<int, const char*> cases[] = {{5, "1,3"}, {0, ""}, {15, "1,2,3,4"}, {16, ""}, {9, "1,4"}, {-1, "1,2,3,4"}};
+    const std::pair<int, const char*> cases[] = {{5, "1,3"}, {0, ""},    {15, "1,2,3,4"},
+                                                 {16, ""},   {9, "1,4"}, {-1, "1,2,3,4"}};
     for (auto [bits, text] : cases) {
         EXPECT_EQ(ChannelListText(bits), text) << bits;
     }
@@ -61,7 +62,7 @@ TEST(ActionRowTexts, EveryFunction) {
 }
 
 TEST(ActionRowTexts, NetworkChannelsAndGbkData) {
-    const std::pair<int, const char*> channels[] = {{0, "TCP"}, {1, "UDP"}, {2, "TCP1"}, {5, "TCP4"},
+    const std::pair<int, const char*> channels[] = {{0, "TCP"},  {1, "UDP"},  {2, "TCP1"}, {5, "TCP4"},
                                                     {6, "UDP1"}, {8, "UDP3"}, {-2, ""}};
     for (auto [channel, text] : channels) {
         KeyAction net;

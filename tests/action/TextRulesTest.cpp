@@ -7,11 +7,7 @@ namespace {
 
 TEST(ParseHexText, NormalisesPieces) {
     const std::pair<const char*, const char*> cases[] = {
-        {"1 2 AB 3f0", "01 02 ab ff"},
-        {"  0A   1 ", "0a 01"},
-        {"ff", "ff"},
-        {"123456", "ff"},
-        {"0", "00"},
+        {"1 2 AB 3f0", "01 02 ab ff"}, {"  0A   1 ", "0a 01"}, {"ff", "ff"}, {"123456", "ff"}, {"0", "00"},
     };
     for (auto [input, normal] : cases) {
         EXPECT_EQ(NormalizeHexText(input), std::optional<std::string>(normal)) << input;

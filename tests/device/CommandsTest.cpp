@@ -107,7 +107,14 @@ TEST(Commands, SetCodeBoundedForHostileWidths) {
 
 TEST(DecodeDollarEscapes, IncompleteEscapesFromOldFiles) {
     const std::pair<const char*, std::string> cases[] = {
-        {"$41$42", "AB"}, {"$4", "\x04"}, {"$", ""}, {"x$zz", std::string("x\0", 2)}, {"$g1", "\x01"}, {"$$41", "\x04" "1"},
+        {"$41$42", "AB"},
+        {"$4", "\x04"},
+        {"$", ""},
+        {"x$zz", std::string("x\0", 2)},
+        {"$g1", "\x01"},
+        {"$$41",
+         "\x04"
+         "1"},
     };
     for (const auto& [input, bytes] : cases) {
         EXPECT_EQ(DecodeDollarEscapes(input), bytes) << input;

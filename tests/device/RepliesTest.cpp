@@ -53,7 +53,8 @@ TEST(ReadReply, EnumCountsHashesOfTheWholeBlockAndStopsAtTen) {
 
     std::string longValue(5000, 'v');
     auto whole = expectReply<EnumReply>("QM-PANEL-rtnenum-5-ascii-" + longValue);
-    EXPECT_EQ(whole.values, std::vector<std::string>{longValue}) << "values longer than 29 characters stay whole";
+    EXPECT_EQ(whole.values, std::vector<std::string>{longValue})
+        << "values longer than 29 characters stay whole";
 }
 
 TEST(ReadReply, NetTargetAndVariable) {
@@ -77,11 +78,12 @@ TEST(ReadReply, NetTargetAndVariable) {
 }
 
 TEST(ReadReply, IncompleteOrOutOfRangeFieldsAreDropped) {
-    for (const char* block : {"QM-PANEL-rtnvar-2-5-0-10", "QM-PANEL-rtnvar-2-5-0-10-", "QM-PANEL-rtnvar-x-5-0-10-save",
-                              "QM-PANEL-rtnvar-2-99999999999-0-10-save", "QM-PANEL-rtnvar-2-2147483648-0-1-save",
-                              "QM-PANEL-rtnser-UDP-1-192.168.1.300-6000", "QM-PANEL-rtnser-UDP-1-192.168.1-6000",
-                              "QM-PANEL-rtnser--1-1.2.3.4-5", "QM-PANEL-rtnenum--ascii-x", "QM-PANEL-rtnenum-1-",
-                              "QM-PANEL-rtnenum-99999999999999999999-ascii-x"}) {
+    for (const char* block :
+         {"QM-PANEL-rtnvar-2-5-0-10", "QM-PANEL-rtnvar-2-5-0-10-", "QM-PANEL-rtnvar-x-5-0-10-save",
+          "QM-PANEL-rtnvar-2-99999999999-0-10-save", "QM-PANEL-rtnvar-2-2147483648-0-1-save",
+          "QM-PANEL-rtnser-UDP-1-192.168.1.300-6000", "QM-PANEL-rtnser-UDP-1-192.168.1-6000",
+          "QM-PANEL-rtnser--1-1.2.3.4-5", "QM-PANEL-rtnenum--ascii-x", "QM-PANEL-rtnenum-1-",
+          "QM-PANEL-rtnenum-99999999999999999999-ascii-x"}) {
         expectDropped(block);
     }
 }
@@ -139,7 +141,8 @@ TEST(ReadReply, HostileBlocksStayBounded) {
 
     std::mt19937 random(7);
     std::uniform_int_distribution<int> byte(0, 255);
-    const std::string prefixes[] = {"QM-PANEL-rtnenum-", "QM-PANEL-rtnser-", "QM-PANEL-rtnvar-", "QM-PANEL-rtnip-", ""};
+    const std::string prefixes[] = {"QM-PANEL-rtnenum-", "QM-PANEL-rtnser-", "QM-PANEL-rtnvar-",
+                                    "QM-PANEL-rtnip-", ""};
     for (int round = 0; round < 2000; ++round) {
         std::string block = prefixes[round % 5];
         int length = byte(random) * 2;

@@ -72,7 +72,11 @@ TEST(ConfigModel, MasksFollowTheFunctionsOfTheSlot) {
         {0, {}, kNoExceptedFunction, 0, true},
         {2, {kFunctionNetwork}, kNoExceptedFunction, 24, false},  // hold: only data actions
         {2, {}, kNoExceptedFunction, 0, true},
-        {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial}, kNoExceptedFunction, 31, false},
+        {0,
+         {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial},
+         kNoExceptedFunction,
+         31,
+         false},
         {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay}, kNoExceptedFunction, 7, true},
         {1, {kFunctionKey, kFunctionKey}, kNoExceptedFunction, 0, true},
         {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionNetwork, 1, true},

@@ -22,7 +22,10 @@ TEST(Gbk, RefusesWhatGbkCannotHold) {
 
 TEST(Gbk, LossyConversionKeepsWhatItCanAndMarksTheRest) {
     EXPECT_EQ(gbkToUtf8Lossy("A\x81"), "A\xEF\xBF\xBD");
-    EXPECT_EQ(gbkToUtf8Lossy("\xFF\xFF" "B"), "\xEF\xBF\xBD\xEF\xBF\xBD" "B");
+    EXPECT_EQ(gbkToUtf8Lossy("\xFF\xFF"
+                             "B"),
+              "\xEF\xBF\xBD\xEF\xBF\xBD"
+              "B");
     EXPECT_EQ(gbkToUtf8Lossy(""), "");
     EXPECT_EQ(gbkToUtf8Lossy(std::string("a\0b", 3)), std::string("a\0b", 3));
 }

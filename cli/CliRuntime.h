@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "cli/TerminalObserver.h"
+#include "device/PacingClock.h"
+#include "model/UiPoster.h"
+#include "session/Session.h"
+
+namespace velk {
+
+// One velkctl run: the session with a terminal observer, and a main thread that drains the
+// messages the worker threads post, as the desktop's event loop would.
+class CliRuntime {
+public:
+    CliRuntime();
+    ~CliRuntime();
+
+    TerminalObserver observer;
+    MessageQueue queue;
+    SystemClock clock;
+    Session session;
+
+    // Handles posted messages until done() holds (checked after each) or timeoutMs pass.
+    bool runUntil(const std::function<bool()>& done, int timeoutMs);
+
+    // Opens an existing project file and waits until every row is in the model. A missing file
+    // is an error here: velkctl never creates a project by reading it.
+    bool openAndLoad(const std::string& path);
+
+    // Waits until every statement queued so far has run.
+    bool flushDatabase(int timeoutMs = 30000);
+
+private:
+    int64_t m_nextBarrier = 1;
+    int64_t m_lastBarrier = 0;
+};
+
+}  // namespace velk

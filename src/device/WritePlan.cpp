@@ -1,0 +1,192 @@
+#include "device/WritePlan.h"
+
+#include <algorithm>
+
+#include "device/Commands.h"
+
+namespace velk {
+namespace {
+
+class PlanBuilder {
+public:
+    std::vector<WriteStep> steps;
+
+    // Empty texts, and texts longer than one transmission can carry, are not sent.
+    void send(std::string command) {
+        if (command.empty() || command.size() > kMaxCommandLength) {
+            return;
+        }
+        WriteStep step;
+        step.kind = WriteStep::Send;
+        step.command = std::move(command);
+        steps.push_back(std::move(step));
+    }
+    void sleep(int milliseconds) {
+        WriteStep step;
+        step.kind = WriteStep::Sleep;
+        step.milliseconds = milliseconds;
+        steps.push_back(step);
+    }
+    void resetAck() {
+        WriteStep step;
+        step.kind = WriteStep::ResetAck;
+        steps.push_back(step);
+    }
+    void wait(WriteAck ack, int seconds, int tickAt, bool tickAdds, double tickValue) {
+        WriteStep step;
+        step.kind = WriteStep::WaitAck;
+        step.ack = ack;
+        step.seconds = seconds;
+        step.tickAt = tickAt;
+        step.tickAdds = tickAdds;
+        step.tickValue = tickValue;
+        steps.push_back(step);
+    }
+    void progress(WriteStep::Kind kind, double value) {
+        WriteStep step;
+        step.kind = kind;
+        step.value = value;
+        steps.push_back(step);
+    }
+};
+
+template <typename Map, typename Build>
+int countNonEmpty(const Map& records, Build build) {
+    return static_cast<int>(std::count_if(records.begin(), records.end(),
+                                          [&](const auto& entry) { return !build(entry.second).empty(); }));
+}
+
+void planDataAction(PlanBuilder& plan, const SendData& data, const std::string& destination) {
+    plan.send(MakeSetCode(data));
+    plan.sleep(100);
+    for (size_t n = 0; n < data.placeholders.size(); ++n) {
+        plan.send(MakeSetVoid(data.placeholders[n], static_cast<int>(n + 1)));
+        plan.sleep(10);
+    }
+    plan.send(destination);
+    plan.sleep(10);
+}
+
+void planAction(PlanBuilder& plan, const KeyAction& action) {
+    switch (action.function) {
+        case kFunctionInfrared:
+            plan.send(MakeBindIr(action));
+            plan.sleep(10);
+            break;
+        case kFunctionIo:
+            plan.send(MakeBindIo(action));
+            plan.sleep(10);
+            break;
+        case kFunctionRelay:
+            plan.send(MakeBindRelay(action));
+            plan.sleep(10);
+            break;
+        case kFunctionNetwork:
+            planDataAction(plan, action.network, MakeSetDestNet(action.network));
+            break;
+        case kFunctionSerial:
+            planDataAction(plan, action.serial, MakeSetDestSerial(action.serial));
+            break;
+        default:
+            break;  // key actions send nothing
+    }
+}
+
+}  // namespace
+
+int writeStep(const ConfigModel& model) {
+    int weight = countNonEmpty(model.enums, MakeSetEnum) + countNonEmpty(model.variables, MakeSetVar) +
+                 countNonEmpty(model.netTargets, MakeSetSer);
+    for (const auto& list : model.actions) {
+        if (!list.empty()) {
+            weight += 5;
+        }
+    }
+    return 330 / std::max(weight, 1);
+}
+
+std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
+    const int step = writeStep(model);
+    PlanBuilder plan;
+    plan.resetAck();
+    plan.send(MakeIntoEdit());
+    plan.sleep(30);
+    plan.send(MakeClearKeys());
+    plan.wait(ACK_CLEARED, kClearWaitSeconds, 2, false, 10);
+    plan.progress(WriteStep::SetProgress, 50);
+
+    for (const auto& [key, variable] : model.enums) {
+        std::string command = MakeSetEnum(variable);
+        if (!command.empty()) {
+            plan.send(std::move(command));
+            plan.progress(WriteStep::AddProgress, step);
+            plan.sleep(100);
+        }
+    }
+    for (const auto& [key, variable] : model.variables) {
+        std::string command = MakeSetVar(variable);
+        if (!command.empty()) {
+            plan.send(std::move(command));
+            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.sleep(10);
+        }
+    }
+    for (const auto& [key, target] : model.netTargets) {
+        std::string command = MakeSetSer(target);
+        if (!command.empty()) {
+            plan.send(std::move(command));
+            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.sleep(10);
+        }
+    }
+
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const auto& list = model.actions[static_cast<size_t>(slot)];
+        if (list.empty()) {
+            continue;
+        }
+        plan.resetAck();
+        plan.send(MakeKeyEdit(inputOf(slot)) + MakeAddAct(eventOf(slot)));
+        plan.wait(ACK_ADDED, kAddedWaitSeconds, -1, false, 0);
+        plan.sleep(30);
+        plan.progress(WriteStep::AddProgress, 5.0 * step);
+        for (const auto& action : list) {
+            planAction(plan, action);
+        }
+        const EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];
+        if (eventOf(slot) != 0 && settings.timeEnable != 0) {
+            plan.send(MakeSetTime(settings.time));
+            plan.sleep(10);
+        }
+        plan.send(MakeSetMode(settings));
+        plan.sleep(100);
+    }
+
+    plan.sleep(10);
+    plan.resetAck();
+    plan.send(MakeExitEdit());
+    plan.wait(ACK_EXITED, kExitWaitSeconds, 3, true, 20);
+    return plan.steps;
+}
+
+std::vector<std::string> planCommands(const std::vector<WriteStep>& plan) {
+    std::vector<std::string> commands;
+    for (const auto& step : plan) {
+        if (step.kind == WriteStep::Send) {
+            commands.push_back(step.command);
+        }
+    }
+    return commands;
+}
+
+long long planPacingMs(const std::vector<WriteStep>& plan) {
+    long long total = 0;
+    for (const auto& step : plan) {
+        if (step.kind == WriteStep::Sleep) {
+            total += step.milliseconds;
+        }
+    }
+    return total;
+}
+
+}  // namespace velk

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "model/ConfigModel.h"
+#include "model/UiPoster.h"
+#include "session/SessionObserver.h"
+
+namespace velk {
+
+class ProjectDb;
+
+// What the main form does with the project, without widgets: owns the model and the project
+// file, runs every list command and reports what the form shows to the observer. Runs on the
+// user-interface thread only; statements go to the database worker and are never waited for.
+class ProjectSession {
+public:
+    ProjectSession(SessionObserver& observer, UiPoster& poster);
+    ~ProjectSession();
+    ProjectSession(const ProjectSession&) = delete;
+    ProjectSession& operator=(const ProjectSession&) = delete;
+
+    // 新建 and 打开 with the path the file dialog returned (UTF-8). False, after telling the user
+    // why, when the file cannot be opened or created; the previous project then stays open.
+    bool newProject(const std::string& utf8Path);
+    bool openProject(const std::string& utf8Path);
+    bool projectOpen() const { return m_projectOpen; }
+    const std::string& projectPath() const { return m_path; }
+
+    ConfigModel& model() { return m_model; }
+    const ConfigModel& model() const { return m_model; }
+
+    // The event selector clicked; slots 0..29.
+    void selectEvent(int slot);
+    int currentEvent() const { return m_currentEvent; }
+
+    // WM_ROW_*, WM_DB_ERROR and WM_DB_BARRIER from the database worker.
+    void handle(const ViewMessage& message);
+
+    // List commands. The view passes the first selected row (-1 when none); a begin* call shows
+    // the selection message and returns nothing, or returns the record the dialog edits. The
+    // commit* call takes the record the dialog returned on OK.
+    std::optional<EnumVariable> beginModifyEnum(int selectedRow);
+    void commitEnum(const EnumVariable& result);
+    void clearEnum(int selectedRow);
+    std::optional<Variable> beginModifyVariable(int selectedRow);
+    void commitVariable(const Variable& result);
+    void clearVariable(int selectedRow);
+    std::optional<NetTarget> beginModifyNetTarget(int selectedRow);
+    void commitNetTarget(const NetTarget& result);
+    void clearNetTarget(int selectedRow);
+
+    struct ActionEditRequest {
+        int slot = 0;
+        int disabledFunctions = 0;        // the editor's m_disabledFunctions
+        std::optional<KeyAction> source;  // the action modified; none when adding
+        int row = -1;                     // its row when modifying
+    };
+    std::optional<ActionEditRequest> beginAddAction();
+    void commitAddAction(const KeyAction& action);
+    std::optional<ActionEditRequest> beginModifyAction(int selectedRow);
+    void commitModifyAction(int row, const KeyAction& action);
+    void deleteAction(int selectedRow);
+    // A double click in the action list adds when the slot is empty or nothing is selected.
+    bool actionDoubleClickAdds(int selectedRow) const;
+
+    // 时间设置 and 追加设置: the current event's record for the dialog, or nothing when the
+    // button is disabled for it; commit takes the record the dialog returned.
+    std::optional<EventSettings> beginTimeSettings() const;
+    void commitTimeSettings(const EventSettings& settings);
+    std::optional<EventSettings> beginAppendSettings() const;
+    void commitAppendSettings(const EventSettings& settings);
+
+    // Records the panel reported: model, list row and project file.
+    void applyEnum(const EnumVariable& variable);
+    void applyVariable(const Variable& variable);
+    void applyNetTarget(const NetTarget& target);
+
+    // WM_DB_BARRIER with the token arrives once every statement queued before it has run.
+    void postBarrier(int64_t token);
+
+    // DB_QUIT, then wait at most timeoutMs for the worker to finish what is queued.
+    bool shutdown(int timeoutMs = 20000);
+
+private:
+    SessionObserver& m_observer;
+    UiPoster& m_poster;
+    ConfigModel m_model;
+    std::unique_ptr<ProjectDb> m_db;
+    bool m_projectOpen = false;
+    std::string m_path;
+    int m_currentEvent = 0;
+};
+
+}  // namespace velk

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QLineEdit;
+
+namespace velk::ui {
+
+// An IPv4 address control of four octet fields (0..255) with "." between them. Empty fields count
+// as 0; the first field is the most significant byte.
+class Ipv4Edit : public QWidget {
+    Q_OBJECT
+public:
+    explicit Ipv4Edit(QWidget* parent = nullptr);
+
+    uint32_t address() const;
+    void setAddress(uint32_t address);
+    QLineEdit* field(int index) const { return m_fields.at(static_cast<size_t>(index)); }
+
+signals:
+    void addressEdited();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::array<QLineEdit*, 4> m_fields{};
+};
+
+}  // namespace velk::ui

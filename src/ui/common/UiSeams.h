@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+namespace velk::ui {
+
+// Every message box and every modal dialog of the program goes through these two calls, so that
+// widget tests can answer them instead of blocking on a nested event loop.
+
+struct ShownMessage {
+    QWidget* parent = nullptr;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Shows a message box with only an OK button.
+void showMessage(QWidget* parent, const QString& title, const QString& text,
+                 QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+// "错误" with the given icon, the title of every validation message.
+void showError(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+// Runs a dialog modally and returns its result code (QDialog::Accepted or Rejected).
+int runModal(QDialog& dialog);
+
+// Test hooks: while set, messages are handed to the handler instead of being shown, and modal
+// runs call the handler (which drives the dialog and returns a result) instead of exec().
+void setMessageHandler(std::function<void(const ShownMessage&)> handler);
+void setModalHandler(std::function<int(QDialog&)> handler);
+
+}  // namespace velk::ui
