@@ -1,13 +1,12 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <variant>
 
 #include "device/PacingClock.h"
+#include "device/PanelNetwork.h"
 #include "device/Replies.h"
 #include "model/UiPoster.h"
 #include "session/ProjectSession.h"
@@ -16,29 +15,6 @@
 namespace velk {
 
 class PanelLink;
-
-// The panel's network settings as the dialog returns them on OK.
-struct PanelNetworkSettings {
-    uint32_t ip = 0;
-    uint32_t mask = 0;
-    uint32_t gateway = 0;
-    std::array<uint8_t, 6> mac{};
-    int tcpPort = 0;
-    int udpPort = 0;
-};
-
-// What the panel network dialog holds when OK is pressed.
-struct PanelNetworkForm {
-    uint32_t ip = 0;
-    uint32_t mask = 0;
-    uint32_t gateway = 0;
-    std::array<std::string, 6> macTexts;
-    std::string tcpPortText;
-    std::string udpPortText;
-};
-
-// The dialog's OK check: the settings, or the first failing field's message.
-std::variant<PanelNetworkSettings, std::string> validatePanelNetworkForm(const PanelNetworkForm& form);
 
 // The form's device side without widgets: the panel link, writing, reading, the panel's network
 // settings and infrared learning. User-interface thread only, apart from the threads it owns.
