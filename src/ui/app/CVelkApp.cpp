@@ -1,0 +1,103 @@
+#include "ui/app/CVelkApp.h"
+
+#include <QApplication>
+#include <QFont>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/app/CMainFrame.h"
+#include "ui/app/CVelkView.h"
+
+namespace velk::ui {
+
+namespace {
+
+std::optional<uint32_t> parseIpv4(const QString& text) {
+    QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4) {
+        return std::nullopt;
+    }
+    uint32_t address = 0;
+    for (const QString& part : parts) {
+        bool ok = false;
+        uint value = part.toUInt(&ok);
+        if (!ok || value > 255 || part.size() > 3) {
+            return std::nullopt;
+        }
+        address = (address << 8) | value;
+    }
+    return address;
+}
+
+}  // namespace
+
+AppOptions parseAppOptions(const QStringList& arguments) {
+    AppOptions options;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--panel") && i + 1 < arguments.size()) {
+            QString value = arguments.at(++i);
+            QString host = value.section(QLatin1Char(':'), 0, 0);
+            QString portText = value.section(QLatin1Char(':'), 1);
+            std::optional<uint32_t> address = parseIpv4(host);
+            bool portOk = true;
+            int port = portText.isEmpty() ? 4800 : portText.toInt(&portOk);
+            if (!address || !portOk || port < 0 || port > 65535) {
+                options.error = QStringLiteral("--panel takes IP[:PORT], got \"%1\"").arg(value);
+                return options;
+            }
+            options.panelIp = address;
+            options.panelPort = port;
+        } else if (argument.startsWith(QLatin1String("-"))) {
+            options.error = QStringLiteral("unknown option \"%1\"; usage: velk [--panel IP[:PORT]] [PROJECT.db]")
+                                .arg(argument);
+            return options;
+        } else {
+            options.projectPath = argument;
+        }
+    }
+    return options;
+}
+
+bool displayAvailable(QString& reason) {
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return true;
+    }
+    reason = QStringLiteral(
+        "velk needs a display: neither DISPLAY nor WAYLAND_DISPLAY is set. Start it from a desktop "
+        "session, under a virtual X server (xvfb-run velk), or with QT_QPA_PLATFORM=offscreen.");
+    return false;
+}
+
+int runVelkApp(int argc, char** argv) {
+    QString reason;
+    if (!displayAvailable(reason)) {
+        std::fprintf(stderr, "%s\n", reason.toLocal8Bit().constData());
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velk"));
+    QApplication::setOrganizationName(QStringLiteral("velk"));
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+
+    AppOptions options = parseAppOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "velk: %s\n", options.error.toLocal8Bit().constData());
+        return 1;
+    }
+    CMainFrame frame;
+    if (options.panelIp) {
+        frame.view()->setPanelAddress(*options.panelIp, options.panelPort);
+    }
+    if (!options.projectPath.isEmpty()) {
+        frame.view()->openProjectFile(options.projectPath);
+    }
+    frame.show();
+    return QApplication::exec();
+}
+
+}  // namespace velk::ui

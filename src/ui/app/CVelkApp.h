@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace velk::ui {
+
+// What the command line asks of the desktop program.
+struct AppOptions {
+    std::optional<uint32_t> panelIp;  // --panel IP[:PORT]
+    int panelPort = 4800;
+    QString projectPath;  // a project file to open at start
+    QString error;        // set when the command line is not understood
+};
+
+AppOptions parseAppOptions(const QStringList& arguments);
+
+// True when Qt can show windows here; otherwise the reason, for stderr.
+bool displayAvailable(QString& reason);
+
+// Runs the program; returns the exit status.
+int runVelkApp(int argc, char** argv);
+
+}  // namespace velk::ui

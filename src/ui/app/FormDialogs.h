@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+
+#include "device/PanelNetwork.h"
+#include "model/ConfigModel.h"
+#include "session/ProjectSession.h"
+
+class QWidget;
+
+namespace velk::ui {
+
+// The dialogs the main form opens, each run modally through the UI seam. Nothing when cancelled.
+std::optional<EnumVariable> runEnumDialog(QWidget* parent, const ConfigModel& model, int row);
+std::optional<Variable> runVariableDialog(QWidget* parent, const ConfigModel& model, int row);
+std::optional<NetTarget> runNetTargetDialog(QWidget* parent, const ConfigModel& model, int row);
+std::optional<EventSettings> runTimeDialog(QWidget* parent, const EventSettings& settings);
+std::optional<EventSettings> runAppendDialog(QWidget* parent, const EventSettings& settings);
+std::optional<KeyAction> runActionEditor(QWidget* parent, const ConfigModel& model,
+                                         const ProjectSession::ActionEditRequest& request);
+std::optional<PanelNetworkSettings> runPanelNetworkDialog(QWidget* parent, const PanelNetworkReply& reply);
+void runAboutBox(QWidget* parent);
+
+}  // namespace velk::ui

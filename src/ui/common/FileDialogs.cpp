@@ -1,0 +1,50 @@
+#include "ui/common/FileDialogs.h"
+
+#include <QFileDialog>
+
+namespace velk::ui {
+namespace {
+
+std::function<QString(bool)>& fileDialogHandler() {
+    static std::function<QString(bool)> handler;
+    return handler;
+}
+
+const QString kProjectFilter = QStringLiteral("Database Files(*.db)");
+
+}  // namespace
+
+QString chooseNewProjectFile(QWidget* parent) {
+    if (fileDialogHandler()) {
+        return fileDialogHandler()(true);
+    }
+    QFileDialog dialog(parent, QString(), QString(), kProjectFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("db"));
+    // Replacing an existing file asks first.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
+QString chooseProjectFileToOpen(QWidget* parent) {
+    if (fileDialogHandler()) {
+        return fileDialogHandler()(false);
+    }
+    // A name that does not exist yet is accepted; opening it creates an empty project.
+    QFileDialog dialog(parent, QString(), QString(), kProjectFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
+void setFileDialogHandler(std::function<QString(bool saveDialog)> handler) {
+    fileDialogHandler() = std::move(handler);
+}
+
+}  // namespace velk::ui

@@ -1,0 +1,203 @@
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sqlite3.h>
+
+#include "ui/app/CVelkApp.h"
+#include "ui/app/CVelkView.h"
+#include "ui/common/FileDialogs.h"
+#include "ui/common/UiSeams.h"
+
+using namespace velk::ui;
+
+namespace {
+
+QStringList rowTexts(const QTableWidget* list, int row) {
+    QStringList texts;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        const QTableWidgetItem* item = list->item(row, column);
+        texts << (item ? item->text() : QString());
+    }
+    return texts;
+}
+
+// One value of the project file, read with SQLite directly.
+QString sqlValue(const QString& path, const QString& query) {
+    sqlite3* db = nullptr;
+    QString result = QStringLiteral("<none>");
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, query.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QList<ShownMessage> m_messages;
+
+    QString newProject(CVelkView& view, const QString& name) {
+        QString path = m_dir.filePath(name);
+        setFileDialogHandler([path](bool) { return path; });
+        view.controls().newButton->click();
+        setFileDialogHandler(nullptr);
+        // The default rows arrive through the event loop once the worker has run.
+        QTRY_COMPARE_WITH_TIMEOUT(rowTexts(view.controls().netList, 6).at(0), QStringLiteral("UDP3"), 10000);
+        return path;
+    }
+
+private slots:
+    void init() {
+        m_messages.clear();
+        setMessageHandler([this](const ShownMessage& m) { m_messages.append(m); });
+        setModalHandler([](QDialog&) { return int(QDialog::Rejected); });
+    }
+
+    void cleanup() {
+        setMessageHandler(nullptr);
+        setModalHandler(nullptr);
+        setFileDialogHandler(nullptr);
+    }
+
+    void atStartOnlyNewOpenAndAboutWork() {
+        CVelkView view;
+        const MainFormControls& c = view.controls();
+        QVERIFY(c.newButton->isEnabled());
+        QVERIFY(c.openButton->isEnabled());
+        QVERIFY(c.aboutButton->isEnabled());
+        for (QWidget* disabled : std::initializer_list<QWidget*>{
+                 c.writeButton, c.networkButton, c.learnIrButton, c.irIdEdit, c.connectButton, c.enumModify,
+                 c.enumClear, c.variableModify, c.variableClear, c.netModify, c.netClear, c.actionAdd,
+                 c.actionModify, c.actionDelete, c.timeButton, c.appendButton, c.enumList, c.actionList}) {
+            QVERIFY2(!disabled->isEnabled(), qPrintable(disabled->metaObject()->className()));
+        }
+        QCOMPARE(c.enumList->rowCount(), 10);
+        QCOMPARE(c.variableList->rowCount(), 16);
+        QCOMPARE(c.netList->rowCount(), 7);
+        QCOMPARE(c.actionList->rowCount(), 0);
+        QCOMPARE(rowTexts(c.enumList, 0), QStringList({"", "", "", ""}));
+        QCOMPARE(c.portEdit->text(), QStringLiteral("4800"));
+        QVERIFY(c.selectorButtons[0]->isChecked());
+        QVERIFY(!c.modeCombo->isVisible() && !c.readButton->isVisible());
+    }
+
+    void newProjectShowsTheDefaultRows() {
+        CVelkView view;
+        const MainFormControls& c = view.controls();
+        QString path = newProject(view, QStringLiteral("defaults.db"));
+        QCOMPARE(c.pathEdit->text(), path);
+        QCOMPARE(rowTexts(c.enumList, 0), QStringList({"E1", "Ascii", "1", "''"}));
+        QCOMPARE(rowTexts(c.enumList, 9), QStringList({"E10", "Ascii", "1", "''"}));
+        QCOMPARE(rowTexts(c.variableList, 15), QStringList({"V16", "0", "0", "0", "保存"}));
+        QCOMPARE(rowTexts(c.netList, 0), QStringList({"TCP1", "0.0.0.0", "0"}));
+        QCOMPARE(rowTexts(c.netList, 4), QStringList({"UDP1", "0.0.0.0", "0"}));
+        QCOMPARE(c.timeText->text(), QStringLiteral("时间：关闭"));
+        QVERIFY(c.connectButton->isEnabled());
+        QVERIFY(c.enumList->isEnabled());
+        QVERIFY(!c.writeButton->isEnabled());
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void selectorsSwitchTheSettingsButtons_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<bool>("timeEnabled");
+        QTest::addColumn<bool>("appendEnabled");
+        QTest::newRow("key 1 press") << 0 << false << true;
+        QTest::newRow("key 1 release") << 1 << true << true;
+        QTest::newRow("key 3 hold") << 8 << true << false;
+        QTest::newRow("IO1 high") << 25 << true << true;
+        QTest::newRow("IO2 low") << 27 << false << true;
+        QTest::newRow("IO2 pulled low") << 29 << true << false;
+    }
+
+    void selectorsSwitchTheSettingsButtons() {
+        QFETCH(int, slot);
+        QFETCH(bool, timeEnabled);
+        QFETCH(bool, appendEnabled);
+        CVelkView view;
+        newProject(view, QStringLiteral("selectors.db"));
+        const MainFormControls& c = view.controls();
+        c.selectorButtons[static_cast<size_t>(slot)]->click();
+        QCOMPARE(view.session().project().currentEvent(), slot);
+        QCOMPARE(c.timeButton->isEnabled(), timeEnabled);
+        QCOMPARE(c.appendButton->isEnabled(), appendEnabled);
+    }
+
+    void listCommandsWithoutSelectionSayWhy() {
+        CVelkView view;
+        newProject(view, QStringLiteral("messages.db"));
+        const MainFormControls& c = view.controls();
+        c.enumModify->click();
+        c.variableClear->click();
+        c.actionDelete->click();
+        c.actionModify->click();
+        QStringList texts;
+        for (const ShownMessage& m : m_messages) {
+            QCOMPARE(m.title, QStringLiteral("错误"));
+            texts << m.text;
+        }
+        QCOMPARE(texts, QStringList({"请选中一项修改", "请选中一项删除", "变量列表为空", "变量列表为空，请先添加"}));
+    }
+
+    void clearingARowRewritesItAndReachesTheFile() {
+        QString path;
+        {
+            CVelkView view;
+            path = newProject(view, QStringLiteral("clear.db"));
+            const MainFormControls& c = view.controls();
+            view.session().project().commitNetTarget(velk::NetTarget{0x0A000001u, 502, 3});
+            QCOMPARE(rowTexts(c.netList, 2), QStringList({"TCP3", "10.0.0.1", "502"}));
+            c.netList->selectRow(2);
+            c.netClear->click();
+            QCOMPARE(rowTexts(c.netList, 2), QStringList({"TCP3", "0.0.0.0", "0"}));
+            view.session().project().commitNetTarget(velk::NetTarget{0x0A000002u, 8080, 2});
+            view.shutdown();
+        }
+        QCOMPARE(sqlValue(path, "select port from net_table where netindex=3"), QStringLiteral("0"));
+        QCOMPARE(sqlValue(path, "select port from net_table where netindex=2"), QStringLiteral("8080"));
+    }
+
+    void cancelledDialogChangesNothing() {
+        CVelkView view;
+        newProject(view, QStringLiteral("cancel.db"));
+        const MainFormControls& c = view.controls();
+        int modalRuns = 0;
+        setModalHandler([&](QDialog&) {
+            ++modalRuns;
+            return int(QDialog::Rejected);
+        });
+        c.variableList->selectRow(4);
+        c.variableModify->click();
+        QCOMPARE(modalRuns, 1);
+        QCOMPARE(rowTexts(c.variableList, 4), QStringList({"V5", "0", "0", "0", "保存"}));
+    }
+
+    void commandLineTakesAPanelAddressAndAProject() {
+        AppOptions options = parseAppOptions({"velk", "--panel", "127.0.0.1:4801", "p.db"});
+        QVERIFY(options.error.isEmpty());
+        QCOMPARE(*options.panelIp, 0x7F000001u);
+        QCOMPARE(options.panelPort, 4801);
+        QCOMPARE(options.projectPath, QStringLiteral("p.db"));
+        QVERIFY(!parseAppOptions({"velk", "--panel", "300.1.1.1"}).error.isEmpty());
+        QVERIFY(!parseAppOptions({"velk", "--panel", "1.2.3.4:70000"}).error.isEmpty());
+        QVERIFY(!parseAppOptions({"velk", "--verbose"}).error.isEmpty());
+        QCOMPARE(parseAppOptions({"velk", "--panel", "10.0.0.9"}).panelPort, 4800);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
