@@ -24,7 +24,8 @@ bool CliRuntime::runUntil(const std::function<bool()>& done, int timeoutMs) {
         if (!message) {
             continue;
         }
-        if (message->id == WM_DB_BARRIER) {
+        // Negative tokens are the session's own project gates, never one of ours.
+        if (message->id == WM_DB_BARRIER && message->wParam > m_lastBarrier) {
             m_lastBarrier = message->wParam;
         }
         session.handle(*message);

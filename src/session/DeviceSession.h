@@ -8,6 +8,7 @@
 #include "device/PacingClock.h"
 #include "device/PanelNetwork.h"
 #include "device/Replies.h"
+#include "device/WriteSequence.h"
 #include "model/UiPoster.h"
 #include "session/ProjectSession.h"
 #include "session/SessionObserver.h"
@@ -16,11 +17,15 @@ namespace velk {
 
 class PanelLink;
 
+// How the last write ended, for callers that wait on it (velkctl, tests).
+enum class WriteResult { None, Running, Succeeded, TimedOut };
+
 // The form's device side without widgets: the panel link, writing, reading, the panel's network
 // settings and infrared learning. User-interface thread only, apart from the threads it owns.
 class DeviceSession {
 public:
-    DeviceSession(ProjectSession& project, SessionObserver& observer, UiPoster& poster, PacingClock& clock);
+    DeviceSession(ProjectSession& project, SessionObserver& observer, UiPoster& poster, PacingClock& clock,
+                  int connectTimeoutMs = 4000);
     ~DeviceSession();
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
@@ -28,31 +33,55 @@ public:
     // 连接 / 断开 with the address of the form's IP control and the port edit's text.
     void connectOrDisconnect(uint32_t panelIp, const std::string& portText);
     LinkState linkState() const { return m_linkState; }
+    // Why the last connection attempt failed (empty when it did not).
+    const std::string& lastLinkError() const { return m_lastLinkError; }
 
-    void write();                // 写入
-    void read();                 // 读取
+    // 写入: false when not connected or while a write or read still runs.
+    bool write();
+    // 读取: the read requests, paced on the sequence thread; false as for write.
+    bool read();
     void requestPanelNetwork();  // 网络设置
     // After the dialog's OK: sends only what changed, in the fixed order.
     void applyPanelNetwork(const PanelNetworkReply& panel, const PanelNetworkSettings& edited);
     void learnIr(const std::string& idText);  // 红外学习
 
+    // Waits until the commands queued so far have been handed to the socket: a caller that ends
+    // right after sending (velkctl) calls it before closing. False on time-out.
+    bool flushSends(int timeoutMs = 5000);
+
     // WM_LINK_*, WM_WRITE_* from the link and writer threads.
     void handle(const ViewMessage& message);
 
     int writeAck() const { return m_writeAck.load(); }
-    bool writing() const;
+    bool writing() const { return m_sequenceKind == SequenceKind::Write; }
+    bool reading() const { return m_sequenceKind == SequenceKind::Read; }
+    WriteResult lastWriteResult() const { return m_writeResult; }
 
     // Closes the link and joins every thread this session started.
     void shutdown();
 
 private:
+    enum class SequenceKind { None, Write, Read };
+    class Responses;
+
+    void setLinkState(LinkState state);
+    bool startSequence(SequenceKind kind, std::vector<WriteStep> plan);
+    void send(const std::string& command);
+
     ProjectSession& m_project;
     SessionObserver& m_observer;
     UiPoster& m_poster;
     PacingClock& m_clock;
     std::unique_ptr<PanelLink> m_link;
+    std::unique_ptr<Responses> m_responses;
     LinkState m_linkState = LinkState::Closed;
+    int64_t m_stateGeneration = 0;  // the connection the link state describes
+    bool m_closing = false;         // 断开 clicked, WM_LINK_CLOSED not yet seen
+    std::string m_lastLinkError;
     std::atomic<int> m_writeAck{0};
+    SequenceThread m_sequence;
+    SequenceKind m_sequenceKind = SequenceKind::None;
+    WriteResult m_writeResult = WriteResult::None;
 };
 
 }  // namespace velk

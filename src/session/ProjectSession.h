@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "model/ConfigModel.h"
@@ -78,13 +80,27 @@ public:
     void applyVariable(const Variable& variable);
     void applyNetTarget(const NetTarget& target);
 
-    // WM_DB_BARRIER with the token arrives once every statement queued before it has run.
+    // WM_DB_BARRIER with the token arrives once every statement queued before it has run. Tokens
+    // must not be negative: negative ones mark where a project's rows begin.
     void postBarrier(int64_t token);
 
     // DB_QUIT, then wait at most timeoutMs for the worker to finish what is queued.
     bool shutdown(int timeoutMs = 20000);
 
+    // The worker and the open project's table handles (tests watch the statements through it).
+    ProjectDb& database() { return *m_db; }
+
 private:
+    bool attachProject(const std::string& utf8Path, bool emptyFirst);
+    void resetModel();
+    void fillActionList(int slot);
+    void showEventSettings(int slot);
+    void showEnumRow(int key);
+    void showVariableRow(int key);
+    void showNetTargetRow(int key);
+    void loadRow(const ViewMessage& message);
+    void reportDbError(const ViewMessage& message);
+
     SessionObserver& m_observer;
     UiPoster& m_poster;
     ConfigModel m_model;
@@ -92,6 +108,11 @@ private:
     bool m_projectOpen = false;
     std::string m_path;
     int m_currentEvent = 0;
+    // Rows are taken only after the open project's gate barrier: rows still on their way from an
+    // earlier project are dropped.
+    bool m_rowsAccepted = false;
+    std::set<int64_t> m_errorReported;  // generations whose write failure the user has been told of
+    bool m_shutDown = false;
 };
 
 }  // namespace velk

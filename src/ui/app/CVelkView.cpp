@@ -177,10 +177,11 @@ void CVelkView::onOpenProject() {
 void CVelkView::onModifyEnum() {
     ProjectSession& project = m_session->project();
     int row = firstSelectedRow(m_controls.enumList);
-    if (!project.beginModifyEnum(row)) {
+    auto record = project.beginModifyEnum(row);
+    if (!record) {
         return;
     }
-    if (auto result = runEnumDialog(this, project.model(), row)) {
+    if (auto result = runEnumDialog(this, *record, row)) {
         project.commitEnum(*result);
     }
 }
@@ -188,10 +189,11 @@ void CVelkView::onModifyEnum() {
 void CVelkView::onModifyVariable() {
     ProjectSession& project = m_session->project();
     int row = firstSelectedRow(m_controls.variableList);
-    if (!project.beginModifyVariable(row)) {
+    auto record = project.beginModifyVariable(row);
+    if (!record) {
         return;
     }
-    if (auto result = runVariableDialog(this, project.model(), row)) {
+    if (auto result = runVariableDialog(this, *record, row)) {
         project.commitVariable(*result);
     }
 }
@@ -199,10 +201,11 @@ void CVelkView::onModifyVariable() {
 void CVelkView::onModifyNetTarget() {
     ProjectSession& project = m_session->project();
     int row = firstSelectedRow(m_controls.netList);
-    if (!project.beginModifyNetTarget(row)) {
+    auto record = project.beginModifyNetTarget(row);
+    if (!record) {
         return;
     }
-    if (auto result = runNetTargetDialog(this, project.model(), row)) {
+    if (auto result = runNetTargetDialog(this, *record, row)) {
         project.commitNetTarget(*result);
     }
 }

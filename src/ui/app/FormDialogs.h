@@ -11,9 +11,9 @@ class QWidget;
 namespace velk::ui {
 
 // The dialogs the main form opens, each run modally through the UI seam. Nothing when cancelled.
-std::optional<EnumVariable> runEnumDialog(QWidget* parent, const ConfigModel& model, int row);
-std::optional<Variable> runVariableDialog(QWidget* parent, const ConfigModel& model, int row);
-std::optional<NetTarget> runNetTargetDialog(QWidget* parent, const ConfigModel& model, int row);
+std::optional<EnumVariable> runEnumDialog(QWidget* parent, const EnumVariable& record, int row);
+std::optional<Variable> runVariableDialog(QWidget* parent, const Variable& record, int row);
+std::optional<NetTarget> runNetTargetDialog(QWidget* parent, const NetTarget& record, int row);
 std::optional<EventSettings> runTimeDialog(QWidget* parent, const EventSettings& settings);
 std::optional<EventSettings> runAppendDialog(QWidget* parent, const EventSettings& settings);
 std::optional<KeyAction> runActionEditor(QWidget* parent, const ConfigModel& model,

@@ -1,0 +1,210 @@
+// Writes a maximal project over 127.0.0.1 into a responder that answers like a panel, and sets the
+// measured time beside the pacing the write sequence must spend.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "device/TcpSocket.h"
+#include "device/WritePlan.h"
+#include "model/StrPrintf.h"
+#include "session/Session.h"
+
+namespace velk {
+namespace {
+
+class QuietObserver : public SessionObserver {
+public:
+    void enumRowChanged(int, const EnumRowTexts&) override {}
+    void variableRowChanged(int, const VariableRowTexts&) override {}
+    void netTargetRowChanged(int, const NetTargetRowTexts&) override {}
+    void actionListFilled(const std::vector<ActionRowTexts>&) override {}
+    void actionRowAppended(const ActionRowTexts&) override {}
+    void actionRowChanged(int, const ActionRowTexts&) override {}
+    void actionRowRemoved(int) override {}
+    void eventSettingsShown(const EventSettingsTexts&) override {}
+    void currentEventChanged(int) override {}
+    void projectOpened(const std::string&) override {}
+    void linkStateChanged(LinkState) override {}
+    void writeStarted() override {}
+    void writeProgress(int) override {}
+    void writeEnded() override {}
+    void message(MessageTitle, const std::string& text) override { lastMessage = text; }
+    void panelNetworkReceived(const PanelNetworkReply&) override {}
+    std::string lastMessage;
+};
+
+// Every record filled and every slot holding the most a slot can: one infrared, IO and relay
+// action, a network action with ten blanks of each kind, and key actions.
+ConfigModel maximalModel() {
+    ConfigModel model;
+    model.reset();
+    for (int i = 0; i < kEnumCount; ++i) {
+        EnumVariable& variable = model.enums[i];
+        variable.type = i % 2 ? kHex : kAscii;
+        variable.data.clear();
+        for (int v = 0; v < 10; ++v) {
+            variable.data.push_back(i % 2 ? strprintf("%02x 0a ff", v) : strprintf("value-%d-%d", i, v));
+        }
+    }
+    for (int i = 0; i < kVariableCount; ++i) {
+        model.variables[i] = Variable{i + 1, -100, i, 1000, i % 2};
+    }
+    for (int i = 0; i < kNetTargetCount; ++i) {
+        model.netTargets[i] =
+            NetTarget{0xC0A80100u + static_cast<uint32_t>(i), static_cast<uint16_t>(5000 + i), i + 1};
+    }
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        KeyAction ir;
+        ir.irChannels = 15;
+        ir.irCode = slot;
+        KeyAction io;
+        io.function = kFunctionIo;
+        io.ioChannels = 15;
+        io.ioOperation = 2;
+        KeyAction relay;
+        relay.function = kFunctionRelay;
+        relay.relayChannels = 15;
+        relay.relayOperation = 1;
+        KeyAction network;
+        network.function = kFunctionNetwork;
+        network.network.channel = 2;
+        network.network.type = kAscii;
+        for (int b = 0; b < 30; ++b) {
+            network.network.texts.push_back(strprintf("seg%d$0d$0a", b));
+            Placeholder blank;
+            blank.kind = b % 3;
+            blank.digits = 2;
+            network.network.placeholders.push_back(blank);
+        }
+        network.network.texts.push_back("end");
+        network.network.varNum = static_cast<int32_t>(network.network.placeholders.size());
+        KeyAction key;
+        key.function = kFunctionKey;
+        model.actions[static_cast<size_t>(slot)] = {ir, io, relay, network, key, key};
+        EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];
+        settings.timeEnable = 1;
+        settings.time = 500;
+        settings.addEnable = 1;
+        settings.addString = "append";
+    }
+    return model;
+}
+
+size_t countOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + part.size())) {
+        ++count;
+    }
+    return count;
+}
+
+// Answers the three awaited commands as soon as they arrive; counts the bytes it took.
+void respond(TcpListener& listener, std::atomic<size_t>& received) {
+    auto client = listener.accept(10000);
+    if (!client) {
+        return;
+    }
+    const std::pair<std::string, std::string> rules[] = {
+        {"QM-PANEL-clrkey-FF", "QM-PANEL-rtnstate-clr ok 16"},
+        {"->addact-", "QM-PANEL-rtnstate-add ok"},
+        {"QM-PANEL-exitedit", "QM-PANEL-rtnstate-edit exit"},
+    };
+    size_t answered[3] = {};
+    std::string stream;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        long n = client->receive(buffer.data(), buffer.size());
+        if (n <= 0) {
+            return;
+        }
+        // Only the tail can hold a new trigger; keep enough of the stream to find it whole.
+        stream.append(buffer.data(), static_cast<size_t>(n));
+        received += static_cast<size_t>(n);
+        for (size_t r = 0; r < 3; ++r) {
+            for (size_t seen = countOf(stream, rules[r].first); answered[r] < seen; ++answered[r]) {
+                client->sendAll(rules[r].second);
+            }
+        }
+        if (stream.size() > 4096) {
+            std::string tail = stream.substr(stream.size() - 64);
+            for (size_t r = 0; r < 3; ++r) {
+                answered[r] -= countOf(stream, rules[r].first) - countOf(tail, rules[r].first);
+            }
+            stream = tail;
+        }
+    }
+}
+
+int run() {
+    std::string error;
+    auto listener = TcpListener::listenLoopback(0, error);
+    if (!listener) {
+        std::fprintf(stderr, "write_bench: %s\n", error.c_str());
+        return 1;
+    }
+    std::atomic<size_t> received{0};
+    std::thread responder([&] { respond(*listener, received); });
+
+    QuietObserver observer;
+    MessageQueue queue;
+    SystemClock clock;
+    Session session(observer, queue, clock);
+    ConfigModel& model = session.project().model();
+    model = maximalModel();
+    const auto plan = BuildWritePlan(model);
+    long long pacingMs = planPacingMs(plan);
+    size_t waits = 0;
+    size_t bytes = 0;
+    for (const auto& step : plan) {
+        waits += step.kind == WriteStep::WaitAck ? 1 : 0;
+        bytes += step.command.size();
+    }
+    // The writer polls every 10 ms, so each wait costs at least one poll even with an instant reply.
+    long long floorMs = pacingMs + 10 * static_cast<long long>(waits);
+
+    auto pump = [&](const std::function<bool()>& done) {
+        while (!done()) {
+            if (auto message = queue.take(100)) {
+                session.handle(*message);
+            }
+        }
+    };
+    DeviceSession& device = session.device();
+    device.connectOrDisconnect(kLoopbackAddress, strprintf("%u", listener->port()));
+    pump([&] { return device.linkState() != LinkState::Connecting; });
+    if (device.linkState() != LinkState::Connected) {
+        std::fprintf(stderr, "write_bench: no connection: %s\n", device.lastLinkError().c_str());
+        return 1;
+    }
+    auto start = std::chrono::steady_clock::now();
+    device.write();
+    pump([&] { return !device.writing(); });
+    auto measuredMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    device.flushSends();
+    device.connectOrDisconnect(0, "");
+    pump([&] { return device.linkState() == LinkState::Closed; });
+    responder.join();
+
+    std::printf("commands            %zu (%zu bytes, responder took %zu)\n", planCommands(plan).size(), bytes,
+                received.load());
+    std::printf("outcome             %s\n", observer.lastMessage.c_str());
+    std::printf("sleeps of the plan  %lld ms\n", pacingMs);
+    std::printf("ack waits           %zu (at least one 10 ms poll each)\n", waits);
+    std::printf("pacing floor        %lld ms\n", floorMs);
+    std::printf("measured write      %.1f ms\n", measuredMs);
+    std::printf("ratio               %.4f (measured / pacing floor), %.4f (measured / sleeps)\n",
+                measuredMs / static_cast<double>(floorMs), measuredMs / static_cast<double>(pacingMs));
+    session.shutdown();
+    return device.lastWriteResult() == WriteResult::Succeeded ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace velk
+
+int main() {
+    return velk::run();
+}

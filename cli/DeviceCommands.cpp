@@ -1,0 +1,330 @@
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "cli/CliRuntime.h"
+#include "device/Commands.h"
+#include "device/PanelNetwork.h"
+#include "device/TcpSocket.h"
+#include "model/StrPrintf.h"
+
+namespace velk::cli {
+
+namespace {
+
+constexpr uint32_t kDefaultPanelIp = 0xC0A801A5;  // 192.168.1.165
+constexpr uint16_t kDefaultPanelPort = 4800;
+// A write ends by itself (every wait has a time-out), but a maximal project paces for minutes.
+constexpr int kWriteLimitMs = 2 * 60 * 60 * 1000;
+// Replies to the last read requests arrive within this after the requests are out.
+constexpr int kReadGraceMs = 1500;
+constexpr int kReplyWaitMs = 5000;
+
+struct PanelAddress {
+    uint32_t ip = kDefaultPanelIp;
+    uint16_t port = kDefaultPanelPort;
+};
+
+bool parsePanel(const std::string& text, PanelAddress& panel) {
+    std::string address = text;
+    size_t colon = text.find(':');
+    if (colon != std::string::npos) {
+        address = text.substr(0, colon);
+        std::string port = text.substr(colon + 1);
+        char* end = nullptr;
+        long value = std::strtol(port.c_str(), &end, 10);
+        if (port.empty() || *end != '\0' || value < 1 || value > 65535) {
+            return false;
+        }
+        panel.port = static_cast<uint16_t>(value);
+    }
+    return parseDottedAddress(address, panel.ip);
+}
+
+// Options of the form --name VALUE; positional arguments in order. False on anything unknown.
+struct Options {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> named;
+
+    const std::string* get(const std::string& name) const {
+        for (const auto& [key, value] : named) {
+            if (key == name) {
+                return &value;
+            }
+        }
+        return nullptr;
+    }
+};
+
+bool parseOptions(const Args& args, const std::vector<std::string>& known, Options& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+            std::string name = arg.substr(2);
+            if (std::find(known.begin(), known.end(), name) == known.end() || i + 1 >= args.size()) {
+                std::fprintf(stderr, "velkctl: unknown or incomplete option '%s'\n", arg.c_str());
+                return false;
+            }
+            options.named.emplace_back(name, args[++i]);
+        } else {
+            options.positional.push_back(arg);
+        }
+    }
+    return true;
+}
+
+bool panelOf(const Options& options, PanelAddress& panel) {
+    if (const std::string* text = options.get("panel")) {
+        if (!parsePanel(*text, panel)) {
+            std::fprintf(stderr, "velkctl: --panel wants IP[:PORT], not '%s'\n", text->c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Connects the session's link; on failure says why and gives the exit status to use.
+bool connectPanel(CliRuntime& runtime, const PanelAddress& panel) {
+    DeviceSession& device = runtime.session.device();
+    device.connectOrDisconnect(panel.ip, strprintf("%u", panel.port));
+    runtime.runUntil([&] { return device.linkState() != LinkState::Connecting; }, 30000);
+    if (device.linkState() != LinkState::Connected) {
+        std::fprintf(stderr, "velkctl: cannot reach the panel at %s:%u: %s\n",
+                     dottedAddress(panel.ip).c_str(), panel.port,
+                     device.lastLinkError().empty() ? "no answer" : device.lastLinkError().c_str());
+        return false;
+    }
+    return true;
+}
+
+// Hands every queued command to the socket, then closes the link and waits for its end.
+void disconnectPanel(CliRuntime& runtime) {
+    DeviceSession& device = runtime.session.device();
+    device.flushSends();
+    if (device.linkState() == LinkState::Connected) {
+        device.connectOrDisconnect(0, "");
+        runtime.runUntil([&] { return device.linkState() == LinkState::Closed; }, 5000);
+    }
+}
+
+template <size_t N>
+void printRow(const std::array<std::string, N>& texts) {
+    for (size_t i = 0; i < N; ++i) {
+        std::fputs(texts[i].c_str(), stdout);
+        std::fputc(i + 1 < N ? '\t' : '\n', stdout);
+    }
+}
+
+std::string macText(const std::array<uint8_t, 6>& mac) {
+    return strprintf("%02X.%02X.%02X.%02X.%02X.%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+}
+
+// "XX.XX.XX.XX.XX.XX" (also with "-" or ":") into the six texts of the dialog's MAC edits.
+bool splitMac(const std::string& text, std::array<std::string, 6>& parts) {
+    size_t part = 0;
+    std::string current;
+    for (char c : text) {
+        if (c == '.' || c == '-' || c == ':') {
+            if (part >= 5) {
+                return false;
+            }
+            parts[part++] = current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (part != 5) {
+        return false;
+    }
+    parts[5] = current;
+    return true;
+}
+
+bool addressOption(const Options& options, const char* name, uint32_t& address) {
+    const std::string* text = options.get(name);
+    if (text == nullptr) {
+        return true;
+    }
+    if (!parseDottedAddress(*text, address)) {
+        std::fprintf(stderr, "velkctl: --%s wants an IPv4 address, not '%s'\n", name, text->c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int runWrite(const Args& args) {
+    Options options;
+    PanelAddress panel;
+    if (!parseOptions(args, {"panel"}, options) || options.positional.size() != 1 ||
+        !panelOf(options, panel)) {
+        std::fprintf(stderr, "usage: velkctl write FILE [--panel IP[:PORT]]\n");
+        return kExitUsage;
+    }
+    CliRuntime runtime;
+    if (!runtime.openAndLoad(options.positional[0])) {
+        return kExitUsage;
+    }
+    if (!connectPanel(runtime, panel)) {
+        return kExitUnreachable;
+    }
+    DeviceSession& device = runtime.session.device();
+    if (!device.write()) {
+        std::fprintf(stderr, "velkctl: the write could not start\n");
+        return kExitUnreachable;
+    }
+    // The clear wait reports 10 on every poll of its third second; show each position once.
+    int shown = -1;
+    runtime.runUntil(
+        [&] {
+            if (runtime.observer.lastProgress != shown && runtime.observer.lastProgress >= 0) {
+                shown = runtime.observer.lastProgress;
+                std::fprintf(stderr, "写入进度 %d/400\n", shown);
+            }
+            return !device.writing();
+        },
+        kWriteLimitMs);
+    WriteResult result = device.lastWriteResult();
+    disconnectPanel(runtime);
+    return result == WriteResult::Succeeded ? kExitOk : kExitTimeout;
+}
+
+int runRead(const Args& args) {
+    Options options;
+    PanelAddress panel;
+    if (!parseOptions(args, {"panel"}, options) || options.positional.size() != 1 ||
+        !panelOf(options, panel)) {
+        std::fprintf(stderr, "usage: velkctl read FILE [--panel IP[:PORT]]\n");
+        return kExitUsage;
+    }
+    CliRuntime runtime;
+    if (!runtime.openAndLoad(options.positional[0])) {
+        return kExitUsage;
+    }
+    if (!connectPanel(runtime, panel)) {
+        return kExitUnreachable;
+    }
+    DeviceSession& device = runtime.session.device();
+    if (!device.read()) {
+        std::fprintf(stderr, "velkctl: the read could not start\n");
+        return kExitUnreachable;
+    }
+    runtime.runUntil([&] { return !device.reading(); }, 60000);
+    runtime.runUntil([] { return false; }, kReadGraceMs);
+    disconnectPanel(runtime);
+    if (!runtime.flushDatabase()) {
+        std::fprintf(stderr, "velkctl: the project file was not written in time\n");
+        return kExitUsage;
+    }
+    for (const auto& row : runtime.observer.enumRows) {
+        printRow(row);
+    }
+    for (const auto& row : runtime.observer.variableRows) {
+        printRow(row);
+    }
+    for (const auto& row : runtime.observer.netTargetRows) {
+        printRow(row);
+    }
+    return kExitOk;
+}
+
+int runLan(const Args& args) {
+    Options options;
+    PanelAddress panel;
+    if (!parseOptions(args, {"panel", "ip", "mask", "gateway", "mac"}, options) ||
+        !options.positional.empty() || !panelOf(options, panel)) {
+        std::fprintf(stderr,
+                     "usage: velkctl lan [--panel IP[:PORT]] [--ip A] [--mask M] [--gateway G] "
+                     "[--mac XX.XX.XX.XX.XX.XX]\n");
+        return kExitUsage;
+    }
+    std::array<std::string, 6> macParts;
+    if (const std::string* mac = options.get("mac"); mac && !splitMac(*mac, macParts)) {
+        std::fprintf(stderr, "velkctl: --mac wants six bytes as XX.XX.XX.XX.XX.XX, not '%s'\n", mac->c_str());
+        return kExitUsage;
+    }
+    uint32_t ip = 0;
+    uint32_t mask = 0;
+    uint32_t gateway = 0;
+    if (!addressOption(options, "ip", ip) || !addressOption(options, "mask", mask) ||
+        !addressOption(options, "gateway", gateway)) {
+        return kExitUsage;
+    }
+
+    CliRuntime runtime;
+    if (!connectPanel(runtime, panel)) {
+        return kExitUnreachable;
+    }
+    DeviceSession& device = runtime.session.device();
+    device.requestPanelNetwork();
+    if (!runtime.runUntil([&] { return runtime.observer.panelNetwork.has_value(); }, kReplyWaitMs)) {
+        std::fprintf(stderr, "velkctl: the panel did not report its network settings\n");
+        disconnectPanel(runtime);
+        return kExitUnreachable;
+    }
+    const PanelNetworkReply reply = *runtime.observer.panelNetwork;
+    std::printf("ip\t%s\nmask\t%s\ngateway\t%s\nmac\t%s\ntcp port\t%d\nudp port\t%d\n",
+                dottedAddress(reply.ip).c_str(), dottedAddress(reply.mask).c_str(),
+                dottedAddress(reply.gateway).c_str(), macText(reply.mac).c_str(), reply.tcpPort,
+                reply.udpPort);
+
+    if (options.get("ip") || options.get("mask") || options.get("gateway") || options.get("mac")) {
+        // The same form and checks as the panel network dialog's OK.
+        PanelNetworkForm form = panelNetworkFormOf(reply);
+        if (options.get("ip")) {
+            form.ip = ip;
+        }
+        if (options.get("mask")) {
+            form.mask = mask;
+        }
+        if (options.get("gateway")) {
+            form.gateway = gateway;
+        }
+        if (options.get("mac")) {
+            form.macTexts = macParts;
+        }
+        auto checked = validatePanelNetworkForm(form);
+        if (const std::string* error = std::get_if<std::string>(&checked)) {
+            std::fprintf(stderr, "错误: %s\n", error->c_str());
+            disconnectPanel(runtime);
+            return kExitUsage;
+        }
+        const auto& edited = std::get<PanelNetworkSettings>(checked);
+        for (const std::string& command : panelNetworkChanges(reply, edited)) {
+            std::printf("sent\t%s\n", command.c_str());
+        }
+        device.applyPanelNetwork(reply, edited);
+    }
+    disconnectPanel(runtime);
+    return kExitOk;
+}
+
+int runLearnIr(const Args& args) {
+    Options options;
+    PanelAddress panel;
+    if (!parseOptions(args, {"panel"}, options) || options.positional.size() != 1 ||
+        !panelOf(options, panel)) {
+        std::fprintf(stderr, "usage: velkctl learn-ir ID [--panel IP[:PORT]]\n");
+        return kExitUsage;
+    }
+    // Checked before connecting: a refused id sends nothing.
+    auto command = learnIrCommand(options.positional[0]);
+    if (command.index() == 1) {
+        std::fprintf(stderr, "错误: %s\n", std::get<1>(command).c_str());
+        return kExitUsage;
+    }
+    CliRuntime runtime;
+    if (!connectPanel(runtime, panel)) {
+        return kExitUnreachable;
+    }
+    runtime.session.device().learnIr(options.positional[0]);
+    std::printf("sent\t%s\n", std::get<0>(command).c_str());
+    disconnectPanel(runtime);
+    return kExitOk;
+}
+
+}  // namespace velk::cli

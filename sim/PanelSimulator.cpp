@@ -1,0 +1,299 @@
+#include "sim/PanelSimulator.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "device/CommandLog.h"
+#include "device/Commands.h"
+#include "model/StrPrintf.h"
+
+namespace velk::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Commands are shown on the console shortened; the log file keeps them whole.
+std::string shown(std::string_view bytes) {
+    constexpr size_t kShown = 160;
+    std::string line = escapeCommand(bytes.substr(0, kShown));
+    if (bytes.size() > kShown) {
+        line += strprintf("... (%zu bytes)", bytes.size());
+    }
+    return line;
+}
+
+int millisecondsUntil(Clock::time_point when) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(when - Clock::now()).count();
+    // Round up so a wake-up never comes just before the moment it waits for.
+    return static_cast<int>(std::clamp<long long>(left + 1, 0, 60000));
+}
+
+std::string peerName(int fd) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+        return "?";
+    }
+    return strprintf("%s:%u", dottedAddress(ntohl(peer.sin_addr.s_addr)).c_str(),
+                     static_cast<unsigned>(ntohs(peer.sin_port)));
+}
+
+}  // namespace
+
+PanelSimulator::PanelSimulator(SimulatorOptions options) : m_options(std::move(options)) {}
+
+PanelSimulator::~PanelSimulator() {
+    stop();
+    if (m_wakeRead >= 0) {
+        ::close(m_wakeRead);
+    }
+    if (m_wakeWrite >= 0) {
+        ::close(m_wakeWrite);
+    }
+    if (m_log != nullptr) {
+        std::fclose(m_log);
+    }
+}
+
+std::optional<uint16_t> PanelSimulator::start(std::string& error) {
+    if (m_thread.joinable() || m_listener) {
+        error = "the simulator is already started";
+        return std::nullopt;
+    }
+    if (!m_options.logPath.empty()) {
+        m_log = std::fopen(m_options.logPath.c_str(), "wb");
+        if (m_log == nullptr) {
+            error = strprintf("cannot open log file %s: %s", m_options.logPath.c_str(), std::strerror(errno));
+            return std::nullopt;
+        }
+    }
+    m_listener = TcpListener::listenOn(m_options.address, m_options.port, error);
+    if (!m_listener) {
+        return std::nullopt;
+    }
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = strprintf("pipe: %s", std::strerror(errno));
+        m_listener.reset();
+        return std::nullopt;
+    }
+    m_wakeRead = ends[0];
+    m_wakeWrite = ends[1];
+    uint16_t port = m_listener->port();
+    // The panel reports the port it listens on.
+    PanelNetwork network = m_options.network;
+    network.tcpPort = port;
+    m_state = PanelState(network);
+    event(strprintf("listening on %s:%u", dottedAddress(m_options.address).c_str(),
+                    static_cast<unsigned>(port)));
+    m_thread = std::thread([this] { run(); });
+    return port;
+}
+
+void PanelSimulator::stop() {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    m_stopping = true;
+    char wake = 1;
+    [[maybe_unused]] ssize_t written = ::write(m_wakeWrite, &wake, 1);
+    m_thread.join();
+    m_listener.reset();
+    event("stopped");
+}
+
+void PanelSimulator::run() {
+    while (!m_stopping) {
+        // The listener is looked at in short slices so a stop is seen promptly.
+        std::optional<TcpSocket> client = m_listener->accept(50);
+        if (!client || m_stopping) {
+            continue;
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_connections;
+        }
+        event("client connected from " + peerName(client->fd()));
+        serve(std::move(*client));
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_closedConnections;
+        }
+        m_changed.notify_all();
+    }
+}
+
+void PanelSimulator::serve(TcpSocket client) {
+    // A client that stops reading must not hold the simulator in a send for ever.
+    timeval sendTimeout{2, 0};
+    setsockopt(client.fd(), SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+
+    CommandFramer framer;
+    std::vector<PendingReply> replies;
+    std::vector<char> buffer(64 * 1024);
+    Clock::time_point lastData = Clock::now();
+    m_connectionCommands = 0;
+    bool peerClosed = false;
+    bool closing = false;
+    const char* endReason = "client disconnected";
+
+    while (!m_stopping && !peerClosed && !closing) {
+        int timeout = -1;
+        if (!framer.empty()) {
+            timeout = millisecondsUntil(lastData + std::chrono::milliseconds(m_options.quietMs));
+        }
+        if (!replies.empty()) {
+            int untilReply = millisecondsUntil(replies.front().due);
+            timeout = timeout < 0 ? untilReply : std::min(timeout, untilReply);
+        }
+        pollfd watched[2] = {{client.fd(), POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
+        int ready = ::poll(watched, 2, timeout);
+        if (ready < 0 && errno != EINTR) {
+            endReason = "poll failed";
+            break;
+        }
+        if (ready > 0 && watched[1].revents != 0) {
+            endReason = "simulator stopping";
+            break;
+        }
+        if (ready > 0 && watched[0].revents != 0) {
+            long received = client.receive(buffer.data(), buffer.size());
+            if (received > 0) {
+                framer.feed(std::string_view(buffer.data(), static_cast<size_t>(received)));
+                lastData = Clock::now();
+            } else {
+                peerClosed = true;
+            }
+        }
+        bool quiet = peerClosed || (!framer.empty() &&
+                                    Clock::now() - lastData >= std::chrono::milliseconds(m_options.quietMs));
+        while (!closing) {
+            std::optional<ParsedCommand> command = framer.next(quiet);
+            if (!command) {
+                break;
+            }
+            closing = !handle(*command, replies);
+        }
+        if (!sendDue(client, replies)) {
+            endReason = "client gone while answering";
+            break;
+        }
+        if (closing) {
+            endReason = "closing the connection as asked";
+            event(strprintf("closing the connection after %zu commands", m_connectionCommands));
+        }
+    }
+    if (!replies.empty()) {
+        event(strprintf("%zu delayed replies not sent", replies.size()));
+    }
+    if (!framer.empty()) {
+        event(strprintf("%zu received bytes left unread", framer.pending()));
+    }
+    event(endReason);
+}
+
+bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingReply>& replies) {
+    writeLog(command.bytes);
+    Outcome outcome;
+    {
+        std::lock_guard lock(m_mutex);
+        outcome = m_state.apply(command);
+        m_history.push_back(command.bytes);
+        m_historyBytes += command.bytes.size();
+        while (m_history.size() > kMaxHistory ||
+               (m_historyBytes > kMaxHistoryBytes && m_history.size() > 1)) {
+            m_historyBytes -= m_history.front().size();
+            m_history.pop_front();
+        }
+        ++m_commandCount;
+    }
+    event("recv " + shown(command.bytes));
+    event("     " + outcome.note);
+    if (!outcome.reply.empty()) {
+        if (outcome.ack != Ack::None && m_options.dropAcks.count(outcome.ack) != 0) {
+            event(strprintf("drop %s acknowledgement", ackName(outcome.ack)));
+        } else {
+            Clock::time_point due = Clock::now();
+            auto delay = m_options.delayAcksMs.find(outcome.ack);
+            if (outcome.ack != Ack::None && delay != m_options.delayAcksMs.end()) {
+                due += std::chrono::milliseconds(delay->second);
+                event(strprintf("delay %s acknowledgement by %d ms", ackName(outcome.ack), delay->second));
+            }
+            replies.push_back({due, std::move(outcome.reply)});
+        }
+    }
+    m_changed.notify_all();
+    ++m_connectionCommands;
+    return m_options.closeAfter <= 0 || m_connectionCommands < static_cast<size_t>(m_options.closeAfter);
+}
+
+bool PanelSimulator::sendDue(const TcpSocket& client, std::vector<PendingReply>& replies) {
+    // Replies leave in the order of their commands; a delayed one holds back those behind it.
+    size_t sent = 0;
+    while (sent < replies.size() && replies[sent].due <= Clock::now()) {
+        if (!client.sendAll(replies[sent].bytes)) {
+            replies.erase(replies.begin(), replies.begin() + static_cast<std::ptrdiff_t>(sent));
+            return false;
+        }
+        event("send " + shown(replies[sent].bytes));
+        ++sent;
+    }
+    replies.erase(replies.begin(), replies.begin() + static_cast<std::ptrdiff_t>(sent));
+    return true;
+}
+
+void PanelSimulator::event(const std::string& line) {
+    if (m_options.onEvent) {
+        m_options.onEvent(line);
+    }
+}
+
+void PanelSimulator::writeLog(std::string_view command) {
+    if (m_log == nullptr) {
+        return;
+    }
+    std::string line = escapeCommand(command);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), m_log);
+    std::fflush(m_log);
+}
+
+PanelSnapshot PanelSimulator::snapshot() const {
+    std::lock_guard lock(m_mutex);
+    return m_state.snapshot();
+}
+
+std::vector<std::string> PanelSimulator::receivedCommands() const {
+    std::lock_guard lock(m_mutex);
+    return {m_history.begin(), m_history.end()};
+}
+
+size_t PanelSimulator::commandCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_commandCount;
+}
+
+size_t PanelSimulator::connectionCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_connections;
+}
+
+bool PanelSimulator::waitForCommands(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_commandCount >= count; });
+}
+
+bool PanelSimulator::waitForClosedConnections(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_closedConnections >= count; });
+}
+
+}  // namespace velk::sim

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "device/TcpSocket.h"
+#include "sim/PanelState.h"
+
+// A panel on a TCP port: one client at a time, every command logged, held and answered like a
+// panel, with faults to inject (a missing or late acknowledgement, a dropped connection).
+namespace velk::sim {
+
+struct SimulatorOptions {
+    uint32_t address = kLoopbackAddress;
+    uint16_t port = 4800;  // 0 picks a free port
+    std::string logPath;   // empty: no log file
+    std::set<Ack> dropAcks;
+    std::map<Ack, int> delayAcksMs;
+    int closeAfter = 0;  // close each connection after this many commands; 0 never
+    // Bytes that no command grammar closes yet are taken as they stand once the line has been quiet
+    // this long. The tool paces its commands at least 10 ms apart and a command leaves in one send.
+    int quietMs = 20;
+    PanelNetwork network;
+    // One line per event (connection, command, reply, fault); called from the server thread.
+    std::function<void(const std::string&)> onEvent;
+};
+
+class PanelSimulator {
+public:
+    explicit PanelSimulator(SimulatorOptions options);
+    ~PanelSimulator();
+    PanelSimulator(const PanelSimulator&) = delete;
+    PanelSimulator& operator=(const PanelSimulator&) = delete;
+
+    // Opens the log and the listening socket and starts serving; the bound port, or nothing with
+    // the reason in error.
+    std::optional<uint16_t> start(std::string& error);
+    // Ends the connection in progress and the server thread. Safe to call more than once.
+    void stop();
+
+    PanelSnapshot snapshot() const;
+    // The commands received so far, in order, as received (the latest kMaxHistory of them, and no
+    // more than kMaxHistoryBytes).
+    std::vector<std::string> receivedCommands() const;
+    size_t commandCount() const;
+    size_t connectionCount() const;
+    // Waits until at least count commands were handled; false when timeout passed first.
+    bool waitForCommands(size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until at least count connections have ended.
+    bool waitForClosedConnections(size_t count, std::chrono::milliseconds timeout) const;
+
+    static constexpr size_t kMaxHistory = 100000;
+    static constexpr size_t kMaxHistoryBytes = 16 << 20;
+
+private:
+    struct PendingReply {
+        std::chrono::steady_clock::time_point due;
+        std::string bytes;
+    };
+
+    void run();
+    void serve(TcpSocket client);
+    // Handles one command; false when the connection is to be closed after it.
+    bool handle(const ParsedCommand& command, std::vector<PendingReply>& replies);
+    bool sendDue(const TcpSocket& client, std::vector<PendingReply>& replies);
+    void event(const std::string& line);
+    void writeLog(std::string_view command);
+
+    SimulatorOptions m_options;
+    std::optional<TcpListener> m_listener;
+    std::thread m_thread;
+    std::atomic<bool> m_stopping{false};
+    int m_wakeRead = -1;
+    int m_wakeWrite = -1;
+    std::FILE* m_log = nullptr;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    PanelState m_state;
+    std::deque<std::string> m_history;
+    size_t m_historyBytes = 0;
+    size_t m_commandCount = 0;
+    size_t m_connections = 0;
+    size_t m_closedConnections = 0;
+    size_t m_connectionCommands = 0;  // server thread only
+};
+
+}  // namespace velk::sim

@@ -1,0 +1,230 @@
+#include "device/PanelLink.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <thread>
+
+#include "action/TextRules.h"
+#include "device/TcpSocket.h"
+
+namespace velk {
+
+struct PanelLink::Connection {
+    struct Request {
+        LinkThreadMessage message = TM_SEND;
+        int64_t generation = 0;
+        std::string bytes;
+    };
+
+    int64_t generation = 0;
+    uint32_t address = 0;
+    uint16_t port = 0;
+
+    std::mutex queueMutex;
+    std::condition_variable queueReady;
+    std::deque<Request> queue;
+    size_t pendingSends = 0;  // queued and not yet handed to the socket
+    std::condition_variable sendsDone;
+
+    std::atomic<bool> closing{false};
+    std::mutex socketMutex;  // the send thread publishes the socket, close() shuts it down
+    TcpSocket socket;
+
+    std::thread sender;
+    std::thread receiver;  // started by the sender; read only after the sender is joined
+
+    void post(Request request) {
+        {
+            std::lock_guard lock(queueMutex);
+            if (request.message == TM_SEND) {
+                ++pendingSends;
+            }
+            queue.push_back(std::move(request));
+        }
+        queueReady.notify_one();
+    }
+
+    void sendDone() {
+        {
+            std::lock_guard lock(queueMutex);
+            --pendingSends;
+        }
+        sendsDone.notify_all();
+    }
+
+    Request take() {
+        std::unique_lock lock(queueMutex);
+        queueReady.wait(lock, [&] { return !queue.empty(); });
+        Request request = std::move(queue.front());
+        queue.pop_front();
+        return request;
+    }
+};
+
+PanelLink::PanelLink(UiPoster& poster, int connectTimeoutMs)
+    : m_poster(poster), m_connectTimeoutMs(connectTimeoutMs) {}
+
+PanelLink::~PanelLink() {
+    stop();
+}
+
+int64_t PanelLink::open(uint32_t address, uint16_t port) {
+    close();
+    auto connection = std::make_unique<Connection>();
+    connection->generation = m_nextGeneration++;
+    connection->address = address;
+    connection->port = port;
+    Connection& started = *connection;
+    started.sender = std::thread(sendThread, std::ref(started), std::ref(m_poster), m_connectTimeoutMs);
+    std::lock_guard lock(m_mutex);
+    m_current = std::move(connection);
+    return started.generation;
+}
+
+void PanelLink::close() {
+    std::unique_ptr<Connection> closed;
+    {
+        std::lock_guard lock(m_mutex);
+        closed = std::move(m_current);
+    }
+    if (closed) {
+        shutDown(*closed);
+        m_retired.push_back(std::move(closed));
+    }
+}
+
+void PanelLink::finished(int64_t generation) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_current && m_current->generation == generation) {
+            m_retired.push_back(std::move(m_current));
+        }
+    }
+    for (auto it = m_retired.begin(); it != m_retired.end(); ++it) {
+        if ((*it)->generation == generation) {
+            std::unique_ptr<Connection> connection = std::move(*it);
+            m_retired.erase(it);
+            shutDown(*connection);
+            join(*connection);
+            return;
+        }
+    }
+}
+
+void PanelLink::stop() {
+    close();
+    for (auto& connection : m_retired) {
+        join(*connection);
+    }
+    m_retired.clear();
+}
+
+void PanelLink::Send(std::string_view command) {
+    if (command.empty() || command.size() > kMaxCommandLength) {
+        return;
+    }
+    std::lock_guard lock(m_mutex);
+    if (m_current && !m_current->closing.load()) {
+        m_current->post({TM_SEND, m_current->generation, std::string(command)});
+    }
+}
+
+bool PanelLink::waitSent(int timeoutMs) {
+    Connection* connection = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        connection = m_current.get();
+    }
+    if (connection == nullptr) {
+        return true;
+    }
+    std::unique_lock lock(connection->queueMutex);
+    return connection->sendsDone.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return connection->pendingSends == 0 || connection->closing.load();
+    });
+}
+
+int64_t PanelLink::generation() const {
+    std::lock_guard lock(m_mutex);
+    return m_current ? m_current->generation : 0;
+}
+
+void PanelLink::shutDown(Connection& connection) {
+    if (connection.closing.exchange(true)) {
+        return;
+    }
+    {
+        std::lock_guard lock(connection.socketMutex);
+        connection.socket.shutdownBoth();
+    }
+    connection.post({TM_QUIT, connection.generation, {}});
+    connection.sendsDone.notify_all();
+}
+
+void PanelLink::join(Connection& connection) {
+    shutDown(connection);
+    if (connection.sender.joinable()) {
+        connection.sender.join();
+    }
+    if (connection.receiver.joinable()) {
+        connection.receiver.join();
+    }
+    connection.socket.close();
+}
+
+void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs) {
+    const int64_t generation = connection.generation;
+    std::string error;
+    auto socket = TcpSocket::connectTo(connection.address, connection.port, connectTimeoutMs, error,
+                                       [&] { return connection.closing.load(); });
+    int fd = -1;
+    if (socket) {
+        std::lock_guard lock(connection.socketMutex);
+        // A close that came during the attempt wins: the connection is never reported.
+        if (!connection.closing.load()) {
+            connection.socket = std::move(*socket);
+            fd = connection.socket.fd();
+        } else {
+            error = "connect: cancelled";
+        }
+    }
+    if (fd < 0) {
+        poster.post({WM_LINK_FAILED, generation, {}, error});
+        return;
+    }
+    poster.post({WM_LINK_CONNECTED, generation, {}, {}});
+    connection.receiver = std::thread(receiveThread, std::ref(connection), std::ref(poster));
+
+    const TcpSocket& sending = connection.socket;  // stays open until both threads are joined
+    for (;;) {
+        Connection::Request request = connection.take();
+        if (request.message == TM_QUIT) {
+            break;
+        }
+        if (request.message == TM_SEND && request.generation == generation && !connection.closing.load()) {
+            // Failures show up as missing acknowledgements or as the receive side closing.
+            sending.sendAll(request.bytes);
+        }
+        if (request.message == TM_SEND) {
+            connection.sendDone();
+        }
+    }
+}
+
+void PanelLink::receiveThread(Connection& connection, UiPoster& poster) {
+    const int64_t generation = connection.generation;
+    const TcpSocket& socket = connection.socket;  // published before this thread started
+    std::vector<char> buffer(kReceiveBufferSize);
+    for (;;) {
+        long n = socket.receive(buffer.data(), buffer.size());
+        if (n <= 0) {
+            break;
+        }
+        poster.post({WM_LINK_DATA, generation, {}, std::string(buffer.data(), static_cast<size_t>(n))});
+    }
+    poster.post({WM_LINK_CLOSED, generation, {}, {}});
+}
+
+}  // namespace velk

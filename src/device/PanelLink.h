@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/UiPoster.h"
+
+namespace velk {
+
+// Thread messages of a connection's send thread.
+enum LinkThreadMessage : unsigned { TM_SEND = 100, TM_QUIT = 101 };
+
+// The panel link (slot 0). Each connection has a generation, its own send thread (connects, then
+// transmits the commands queued to it in order) and a receive thread (one block per receive).
+// They report to the user-interface thread with WM_LINK_CONNECTED, WM_LINK_FAILED, WM_LINK_DATA
+// and WM_LINK_CLOSED, each carrying the generation in wParam. A command is queued for the
+// connection current when it is queued, so it never reaches a later connection.
+class PanelLink {
+public:
+    static constexpr int kDefaultConnectTimeoutMs = 4000;
+    static constexpr size_t kReceiveBufferSize = 1048576;
+
+    explicit PanelLink(UiPoster& poster, int connectTimeoutMs = kDefaultConnectTimeoutMs);
+    ~PanelLink();
+    PanelLink(const PanelLink&) = delete;
+    PanelLink& operator=(const PanelLink&) = delete;
+
+    // User-interface thread. Starts connecting to address (host order) and port; a connection
+    // still current is closed first. Returns the new generation.
+    int64_t open(uint32_t address, uint16_t port);
+    // User-interface thread. Shuts the current connection down: its receive thread then reports
+    // WM_LINK_CLOSED (or its send thread WM_LINK_FAILED while still connecting).
+    void close();
+    // User-interface thread, on WM_LINK_CLOSED or WM_LINK_FAILED: joins that connection's threads.
+    void finished(int64_t generation);
+    // User-interface thread: closes every connection and joins every thread.
+    void stop();
+
+    // Any thread; never blocks on the network. Queues one command for the current connection. An
+    // empty command, one longer than a transmission can carry, or one queued while no connection
+    // is current is dropped, as the panel could not take it.
+    void Send(std::string_view command);
+
+    // User-interface thread: waits until every command queued so far for the current connection
+    // has been handed to the socket (or the connection is closing). False on time-out.
+    bool waitSent(int timeoutMs);
+
+    // Generation of the current connection, 0 when none.
+    int64_t generation() const;
+
+private:
+    struct Connection;
+    static void sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs);
+    static void receiveThread(Connection& connection, UiPoster& poster);
+    static void shutDown(Connection& connection);
+    static void join(Connection& connection);
+
+    UiPoster& m_poster;
+    const int m_connectTimeoutMs;
+    mutable std::mutex m_mutex;  // guards m_current (Send comes from the writer thread too)
+    std::unique_ptr<Connection> m_current;
+    std::vector<std::unique_ptr<Connection>> m_retired;  // shut down, threads not yet joined
+    int64_t m_nextGeneration = 1;
+};
+
+}  // namespace velk

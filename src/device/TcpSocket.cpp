@@ -1,0 +1,274 @@
+#include "device/TcpSocket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "model/StrPrintf.h"
+
+namespace velk {
+namespace {
+
+sockaddr_in socketAddress(uint32_t address, uint16_t port) {
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(port);
+    target.sin_addr.s_addr = htonl(address);
+    return target;
+}
+
+bool setBlocking(int fd, bool blocking) {
+    int flags = fcntl(fd, F_GETFL, 0);
+    if (flags < 0) {
+        return false;
+    }
+    flags = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
+    return fcntl(fd, F_SETFL, flags) == 0;
+}
+
+// poll() that resumes after signals; the result of the last call.
+int pollFor(int fd, short events, int timeoutMs) {
+    pollfd entry{fd, events, 0};
+    int result = 0;
+    do {
+        result = ::poll(&entry, 1, timeoutMs);
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+std::string errorText(const char* what, int error) {
+    return strprintf("%s: %s", what, std::strerror(error));
+}
+
+}  // namespace
+
+TcpSocket::~TcpSocket() {
+    close();
+}
+
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept : m_fd(other.m_fd) {
+    other.m_fd = -1;
+}
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+std::optional<TcpSocket> TcpSocket::connectTo(uint32_t address, uint16_t port, int timeoutMs,
+                                              std::string& error, const std::function<bool()>& cancelled) {
+    TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
+    if (!socket.valid()) {
+        error = errorText("socket", errno);
+        return std::nullopt;
+    }
+    // Non-blocking for the connect alone, so the attempt can give up after the time-out.
+    if (!setBlocking(socket.m_fd, false)) {
+        error = errorText("fcntl", errno);
+        return std::nullopt;
+    }
+    sockaddr_in target = socketAddress(address, port);
+    if (::connect(socket.m_fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+        if (errno != EINPROGRESS) {
+            error = errorText("connect", errno);
+            return std::nullopt;
+        }
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            if (cancelled && cancelled()) {
+                error = "connect: cancelled";
+                return std::nullopt;
+            }
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                error = strprintf("connect: no answer within %d s", (timeoutMs + 999) / 1000);
+                return std::nullopt;
+            }
+            int slice = static_cast<int>(std::min<long long>(left.count(), 50));
+            int ready = pollFor(socket.m_fd, POLLOUT, slice);
+            if (ready < 0) {
+                error = errorText("poll", errno);
+                return std::nullopt;
+            }
+            if (ready > 0) {
+                break;
+            }
+        }
+        int result = 0;
+        socklen_t length = sizeof result;
+        if (getsockopt(socket.m_fd, SOL_SOCKET, SO_ERROR, &result, &length) != 0) {
+            error = errorText("getsockopt", errno);
+            return std::nullopt;
+        }
+        if (result != 0) {
+            error = errorText("connect", result);
+            return std::nullopt;
+        }
+    }
+    if (!setBlocking(socket.m_fd, true)) {
+        error = errorText("fcntl", errno);
+        return std::nullopt;
+    }
+    // Commands are small and paced; each should leave at once rather than wait for the next.
+    int noDelay = 1;
+    setsockopt(socket.m_fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    return socket;
+}
+
+bool TcpSocket::sendAll(std::string_view bytes) const {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+long TcpSocket::receive(char* buffer, size_t size) const {
+    for (;;) {
+        ssize_t n = ::recv(m_fd, buffer, size, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        return static_cast<long>(n);
+    }
+}
+
+bool TcpSocket::waitReadable(int timeoutMs) const {
+    return pollFor(m_fd, POLLIN, timeoutMs) > 0;
+}
+
+void TcpSocket::shutdownBoth() const {
+    if (m_fd >= 0) {
+        ::shutdown(m_fd, SHUT_RDWR);
+    }
+}
+
+void TcpSocket::close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+TcpListener::~TcpListener() {
+    close();
+}
+
+TcpListener::TcpListener(TcpListener&& other) noexcept : m_fd(other.m_fd), m_port(other.m_port) {
+    other.m_fd = -1;
+}
+
+TcpListener& TcpListener::operator=(TcpListener&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_fd = other.m_fd;
+        m_port = other.m_port;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+std::optional<TcpListener> TcpListener::listenOn(uint32_t address, uint16_t port, std::string& error) {
+    TcpListener listener;
+    listener.m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (listener.m_fd < 0) {
+        error = errorText("socket", errno);
+        return std::nullopt;
+    }
+    int reuse = 1;
+    setsockopt(listener.m_fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in local = socketAddress(address, port);
+    if (::bind(listener.m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        error = errorText("bind", errno);
+        return std::nullopt;
+    }
+    if (::listen(listener.m_fd, 8) != 0) {
+        error = errorText("listen", errno);
+        return std::nullopt;
+    }
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    if (getsockname(listener.m_fd, reinterpret_cast<sockaddr*>(&bound), &length) != 0) {
+        error = errorText("getsockname", errno);
+        return std::nullopt;
+    }
+    listener.m_port = ntohs(bound.sin_port);
+    return listener;
+}
+
+std::optional<TcpListener> TcpListener::listenLoopback(uint16_t port, std::string& error) {
+    return listenOn(kLoopbackAddress, port, error);
+}
+
+std::optional<TcpSocket> TcpListener::accept(int timeoutMs) const {
+    if (pollFor(m_fd, POLLIN, timeoutMs) <= 0) {
+        return std::nullopt;
+    }
+    int fd = -1;
+    do {
+        fd = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    return TcpSocket(fd);
+}
+
+void TcpListener::close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool parseDottedAddress(std::string_view text, uint32_t& address) {
+    uint32_t result = 0;
+    size_t pos = 0;
+    for (int octet = 0; octet < 4; ++octet) {
+        if (octet > 0) {
+            if (pos >= text.size() || text[pos] != '.') {
+                return false;
+            }
+            ++pos;
+        }
+        unsigned value = 0;
+        size_t digits = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 3) {
+            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0 || value > 255) {
+            return false;
+        }
+        result = (result << 8) | value;
+    }
+    if (pos != text.size()) {
+        return false;
+    }
+    address = result;
+    return true;
+}
+
+}  // namespace velk

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A small layer over POSIX TCP sockets: the panel link, the simulator and the tests use nothing else.
+namespace velk {
+
+class TcpSocket {
+public:
+    TcpSocket() = default;
+    explicit TcpSocket(int fd) : m_fd(fd) {}
+    ~TcpSocket();
+    TcpSocket(TcpSocket&& other) noexcept;
+    TcpSocket& operator=(TcpSocket&& other) noexcept;
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    // Connects to an IPv4 address (host order) within timeoutMs. cancelled, when given, is looked
+    // at while waiting so another thread can abandon the attempt. On failure error holds the reason.
+    static std::optional<TcpSocket> connectTo(uint32_t address, uint16_t port, int timeoutMs,
+                                              std::string& error,
+                                              const std::function<bool()>& cancelled = {});
+
+    bool valid() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+    // Sends every byte, continuing partial sends; false when the connection fails first.
+    bool sendAll(std::string_view bytes) const;
+    // One blocking receive: the count, 0 when the peer closed, -1 on error.
+    long receive(char* buffer, size_t size) const;
+    // Waits at most timeoutMs for data or a close; false on time-out.
+    bool waitReadable(int timeoutMs) const;
+    // Ends both directions: a receive blocked in another thread returns 0, sends fail. The handle
+    // stays open until close(), so it cannot be reused while another thread still uses it.
+    void shutdownBoth() const;
+    void close();
+
+private:
+    int m_fd = -1;
+};
+
+// A listening socket on 127.0.0.1 (or another address when asked); port 0 picks a free port.
+class TcpListener {
+public:
+    TcpListener() = default;
+    ~TcpListener();
+    TcpListener(TcpListener&& other) noexcept;
+    TcpListener& operator=(TcpListener&& other) noexcept;
+    TcpListener(const TcpListener&) = delete;
+    TcpListener& operator=(const TcpListener&) = delete;
+
+    static std::optional<TcpListener> listenOn(uint32_t address, uint16_t port, std::string& error);
+    static std::optional<TcpListener> listenLoopback(uint16_t port, std::string& error);
+
+    uint16_t port() const { return m_port; }
+    bool valid() const { return m_fd >= 0; }
+    // Waits at most timeoutMs (negative: for ever) for a client.
+    std::optional<TcpSocket> accept(int timeoutMs) const;
+    void close();
+
+private:
+    int m_fd = -1;
+    uint16_t m_port = 0;
+};
+
+constexpr uint32_t kLoopbackAddress = 0x7F000001;
+
+// "A.B.C.D" to a host-order address; false for anything else.
+bool parseDottedAddress(std::string_view text, uint32_t& address);
+
+}  // namespace velk

@@ -1,0 +1,132 @@
+#include "device/WriteSequence.h"
+
+#include "device/Commands.h"
+#include "model/ConfigModel.h"
+
+namespace velk {
+
+std::vector<WriteStep> BuildReadPlan() {
+    std::vector<WriteStep> plan;
+    auto request = [&](std::string command) {
+        WriteStep send;
+        send.kind = WriteStep::Send;
+        send.command = std::move(command);
+        plan.push_back(std::move(send));
+        WriteStep sleep;
+        sleep.kind = WriteStep::Sleep;
+        sleep.milliseconds = 50;
+        plan.push_back(sleep);
+    };
+    for (int n = 1; n <= 10; ++n) {
+        request(MakeGetEnum(n));
+    }
+    for (int n = 1; n <= 10; ++n) {
+        request(MakeGetVar(n));
+    }
+    for (int target = 1; target <= 6; ++target) {
+        request(MakeGetSer(target));
+    }
+    return plan;
+}
+
+WriteSequence::WriteSequence(Sender send, std::atomic<int>& writeAck, UiPoster& poster, PacingClock& clock,
+                             const std::atomic<bool>& stopRequested)
+    : m_send(std::move(send)),
+      m_writeAck(writeAck),
+      m_poster(poster),
+      m_clock(clock),
+      m_stopRequested(stopRequested) {}
+
+SequenceOutcome WriteSequence::run(const std::vector<WriteStep>& plan) {
+    m_progress = 0;
+    for (const WriteStep& step : plan) {
+        if (m_stopRequested.load()) {
+            return kSequenceStopped;
+        }
+        switch (step.kind) {
+            case WriteStep::Send:
+                m_send(step.command);
+                break;
+            case WriteStep::Sleep:
+                m_clock.sleepMs(step.milliseconds);
+                break;
+            case WriteStep::ResetAck:
+                m_writeAck.store(ACK_NONE);
+                break;
+            case WriteStep::WaitAck:
+                if (SequenceOutcome outcome = wait(step); outcome != kSequenceCompleted) {
+                    return outcome;
+                }
+                break;
+            case WriteStep::SetProgress:
+                m_progress = step.value;
+                postProgress();
+                break;
+            case WriteStep::AddProgress:
+                m_progress += step.value;
+                postProgress();
+                break;
+        }
+    }
+    return kSequenceCompleted;
+}
+
+SequenceOutcome WriteSequence::wait(const WriteStep& step) {
+    const int64_t start = m_clock.nowSeconds();
+    bool ticked = false;
+    for (;;) {
+        m_clock.sleepMs(10);
+        if (m_writeAck.load() == step.ack) {
+            return kSequenceCompleted;
+        }
+        if (m_stopRequested.load()) {
+            return kSequenceStopped;
+        }
+        const int64_t elapsed = m_clock.nowSeconds() - start;
+        // The clear wait shows 10 on every poll of its third second; the exit wait adds its 20 once.
+        if (step.tickAt >= 0 && elapsed == step.tickAt && !(step.tickAdds && ticked)) {
+            m_progress = step.tickAdds ? m_progress + step.tickValue : step.tickValue;
+            ticked = true;
+            postProgress();
+        }
+        if (elapsed >= step.seconds) {
+            m_poster.post({WM_WRITE_TIMEOUT, 0, {}, {}});
+            return kSequenceTimedOut;
+        }
+    }
+}
+
+void WriteSequence::postProgress() {
+    m_poster.post({WM_WRITE_PROGRESS, static_cast<int64_t>(m_progress), {}, {}});
+}
+
+SequenceThread::~SequenceThread() {
+    join(true);
+}
+
+bool SequenceThread::start(std::vector<WriteStep> plan, WriteSequence::Sender send,
+                           std::atomic<int>& writeAck, UiPoster& poster, PacingClock& clock) {
+    if (running()) {
+        return false;
+    }
+    m_stop.store(false);
+    m_thread =
+        std::thread([this, plan = std::move(plan), send = std::move(send), &writeAck, &poster, &clock] {
+            WriteSequence sequence(send, writeAck, poster, clock, m_stop);
+            SequenceOutcome outcome = sequence.run(plan);
+            poster.post({WM_WRITE_DONE, outcome, {}, {}});
+        });
+    return true;
+}
+
+void SequenceThread::join(bool stop) {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    if (stop) {
+        m_stop.store(true);
+    }
+    m_thread.join();
+}
+
+}  // namespace velk

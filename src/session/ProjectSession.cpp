@@ -1,0 +1,529 @@
+#include "session/ProjectSession.h"
+
+#include "model/db/ProjectDb.h"
+#include "model/db/RowLoader.h"
+
+namespace velk {
+
+namespace {
+
+constexpr const char* kSelectToModify = "请选中一项修改";
+constexpr const char* kSelectToDelete = "请选中一项删除";
+constexpr const char* kSlotFull = "添加功能已满！";
+constexpr const char* kEmptyAddFirst = "变量列表为空，请先添加";
+constexpr const char* kEmpty = "变量列表为空";
+constexpr const char* kCannotOpen = "无法打开项目文件：";
+constexpr const char* kCannotWrite = "项目文件无法写入：";
+
+bool isKeyOf(int key, int count) {
+    return key >= 0 && key < count;
+}
+
+// index - 1 as a map key; an index of INT32_MIN has none.
+std::optional<int> keyOfIndex(int32_t index) {
+    if (index == INT32_MIN) {
+        return std::nullopt;
+    }
+    return index - 1;
+}
+
+}  // namespace
+
+ProjectSession::ProjectSession(SessionObserver& observer, UiPoster& poster)
+    : m_observer(observer), m_poster(poster), m_db(std::make_unique<ProjectDb>(poster)) {}
+
+ProjectSession::~ProjectSession() {
+    shutdown();
+}
+
+bool ProjectSession::newProject(const std::string& utf8Path) {
+    return attachProject(utf8Path, true);
+}
+
+bool ProjectSession::openProject(const std::string& utf8Path) {
+    return attachProject(utf8Path, false);
+}
+
+bool ProjectSession::attachProject(const std::string& utf8Path, bool emptyFirst) {
+    if (m_shutDown) {
+        return false;
+    }
+    std::string reason;
+    std::shared_ptr<DbConnection> connection = ProjectDb::connect(utf8Path, reason);
+    if (!connection) {
+        m_observer.message(MessageTitle::Error, kCannotOpen + utf8Path + "\n" + reason);
+        return false;
+    }
+    m_db->attach(std::move(connection));
+    m_rowsAccepted = false;
+    m_projectOpen = true;
+    m_path = utf8Path;
+    m_observer.projectOpened(utf8Path);
+    showEventSettings(m_currentEvent);
+    if (emptyFirst) {
+        m_db->postNewDeletes();
+    }
+    m_db->postCreatesAndSelects();
+    resetModel();
+    return true;
+}
+
+void ProjectSession::resetModel() {
+    m_model.reset();
+    for (int key = 0; key < kEnumCount; ++key) {
+        showEnumRow(key);
+    }
+    for (int key = 0; key < kVariableCount; ++key) {
+        showVariableRow(key);
+    }
+    for (int key = 0; key < kNetTargetCount; ++key) {
+        showNetTargetRow(key);
+    }
+    m_db->postDefaultInserts();
+    m_currentEvent = 0;
+    m_observer.actionListFilled({});
+    m_observer.currentEventChanged(0);
+    // The labels must not keep showing the previous project's settings when the file has none.
+    showEventSettings(0);
+}
+
+void ProjectSession::selectEvent(int slot) {
+    if (slot < 0 || slot >= kSelectableSlots) {
+        return;
+    }
+    m_currentEvent = slot;
+    fillActionList(slot);
+    showEventSettings(slot);
+}
+
+void ProjectSession::fillActionList(int slot) {
+    std::vector<ActionRowTexts> rows;
+    if (ConfigModel::isValidSlot(slot)) {
+        for (const KeyAction& action : m_model.actions[static_cast<size_t>(slot)]) {
+            if (std::optional<ActionRowTexts> texts = ActionRowTextsOf(action)) {
+                rows.push_back(*texts);
+            }
+        }
+    }
+    m_observer.actionListFilled(rows);
+}
+
+void ProjectSession::showEventSettings(int slot) {
+    if (!ConfigModel::isValidSlot(slot)) {
+        return;
+    }
+    m_observer.eventSettingsShown(
+        eventSettingsTexts(slot, m_model.eventSettings[static_cast<size_t>(slot)], m_projectOpen));
+}
+
+void ProjectSession::showEnumRow(int key) {
+    if (isKeyOf(key, kEnumCount)) {
+        m_observer.enumRowChanged(key, enumRowTexts(key, m_model.enumAt(key)));
+    }
+}
+
+void ProjectSession::showVariableRow(int key) {
+    if (isKeyOf(key, kVariableCount)) {
+        m_observer.variableRowChanged(key, variableRowTexts(key, m_model.variableAt(key)));
+    }
+}
+
+void ProjectSession::showNetTargetRow(int key) {
+    if (isKeyOf(key, kNetTargetCount)) {
+        m_observer.netTargetRowChanged(key, netTargetRowTexts(key, m_model.netTargetAt(key)));
+    }
+}
+
+void ProjectSession::handle(const ViewMessage& message) {
+    switch (message.id) {
+        case WM_DB_BARRIER:
+            if (m_db->generation() > 0 && message.wParam == ProjectDb::gateToken(m_db->generation())) {
+                m_rowsAccepted = true;
+            }
+            break;
+        case WM_DB_ERROR:
+            reportDbError(message);
+            break;
+        case WM_ROW_NET:
+        case WM_ROW_ENUM:
+        case WM_ROW_VARIABLE:
+        case WM_ROW_ACTION:
+        case WM_ROW_KEYOTHER:
+            if (m_rowsAccepted) {
+                loadRow(message);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void ProjectSession::reportDbError(const ViewMessage& message) {
+    if (!m_errorReported.insert(message.wParam).second) {
+        return;
+    }
+    m_observer.message(MessageTitle::Error, kCannotWrite + message.text);
+}
+
+// Rows whose index lies outside the list are kept in the model under index - 1, as the form keeps
+// them, but no list row shows them.
+void ProjectSession::loadRow(const ViewMessage& message) {
+    switch (message.id) {
+        case WM_ROW_NET: {
+            NetTarget target = rows::netTargetFromRow(message.row);
+            if (std::optional<int> key = keyOfIndex(target.index)) {
+                m_model.setNetTarget(*key, target);
+                showNetTargetRow(*key);
+            }
+            break;
+        }
+        case WM_ROW_ENUM: {
+            EnumVariable variable = rows::enumFromRow(message.row);
+            if (std::optional<int> key = keyOfIndex(variable.index)) {
+                m_model.setEnum(*key, variable);
+                showEnumRow(*key);
+            }
+            break;
+        }
+        case WM_ROW_VARIABLE: {
+            Variable variable = rows::variableFromRow(message.row);
+            if (std::optional<int> key = keyOfIndex(variable.index)) {
+                m_model.setVariable(*key, variable);
+                showVariableRow(*key);
+            }
+            break;
+        }
+        case WM_ROW_KEYOTHER: {
+            rows::EventSettingsRow row = rows::eventSettingsFromRow(message.row);
+            if (!ConfigModel::isValidSlot(row.oindex)) {
+                break;
+            }
+            m_model.eventSettings[static_cast<size_t>(row.oindex)] = row.settings;
+            // Slot 0 is the one a load selects; another selected slot keeps its own texts.
+            if (row.oindex == 0 && m_currentEvent == 0) {
+                fillActionList(0);
+                showEventSettings(0);
+            }
+            break;
+        }
+        case WM_ROW_ACTION: {
+            int slot = static_cast<int>(message.wParam);
+            if (!ConfigModel::isValidSlot(slot) || message.wParam != slot) {
+                break;
+            }
+            std::optional<KeyAction> action = rows::actionFromRow(message.row);
+            if (!action) {
+                break;
+            }
+            m_model.actions[static_cast<size_t>(slot)].push_back(*action);
+            if (slot == m_currentEvent) {
+                fillActionList(slot);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+std::optional<EnumVariable> ProjectSession::beginModifyEnum(int selectedRow) {
+    if (!m_projectOpen) {
+        return std::nullopt;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToModify);
+        return std::nullopt;
+    }
+    if (!isKeyOf(selectedRow, kEnumCount)) {
+        return std::nullopt;
+    }
+    return m_model.enumAt(selectedRow);
+}
+
+void ProjectSession::commitEnum(const EnumVariable& result) {
+    if (!m_projectOpen || !isKeyOf(result.index - 1, kEnumCount)) {
+        return;
+    }
+    applyEnum(result);
+}
+
+void ProjectSession::clearEnum(int selectedRow) {
+    if (!m_projectOpen) {
+        return;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToDelete);
+        return;
+    }
+    if (!isKeyOf(selectedRow, kEnumCount)) {
+        return;
+    }
+    EnumVariable cleared;
+    cleared.index = selectedRow + 1;
+    applyEnum(cleared);
+}
+
+std::optional<Variable> ProjectSession::beginModifyVariable(int selectedRow) {
+    if (!m_projectOpen) {
+        return std::nullopt;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToModify);
+        return std::nullopt;
+    }
+    if (!isKeyOf(selectedRow, kVariableCount)) {
+        return std::nullopt;
+    }
+    return m_model.variableAt(selectedRow);
+}
+
+void ProjectSession::commitVariable(const Variable& result) {
+    if (!m_projectOpen || !isKeyOf(result.index - 1, kVariableCount)) {
+        return;
+    }
+    applyVariable(result);
+}
+
+void ProjectSession::clearVariable(int selectedRow) {
+    if (!m_projectOpen) {
+        return;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToDelete);
+        return;
+    }
+    if (!isKeyOf(selectedRow, kVariableCount)) {
+        return;
+    }
+    Variable cleared;
+    cleared.index = selectedRow + 1;
+    applyVariable(cleared);
+}
+
+std::optional<NetTarget> ProjectSession::beginModifyNetTarget(int selectedRow) {
+    if (!m_projectOpen) {
+        return std::nullopt;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToModify);
+        return std::nullopt;
+    }
+    if (!isKeyOf(selectedRow, kNetTargetCount)) {
+        return std::nullopt;
+    }
+    return m_model.netTargetAt(selectedRow);
+}
+
+void ProjectSession::commitNetTarget(const NetTarget& result) {
+    if (!m_projectOpen || !isKeyOf(result.index - 1, kNetTargetCount)) {
+        return;
+    }
+    applyNetTarget(result);
+}
+
+void ProjectSession::clearNetTarget(int selectedRow) {
+    if (!m_projectOpen) {
+        return;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToDelete);
+        return;
+    }
+    if (!isKeyOf(selectedRow, kNetTargetCount)) {
+        return;
+    }
+    NetTarget cleared;
+    cleared.index = selectedRow + 1;
+    applyNetTarget(cleared);
+}
+
+std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginAddAction() {
+    const int slot = m_currentEvent;
+    if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
+        return std::nullopt;
+    }
+    if (!m_model.canAdd(slot)) {
+        m_observer.message(MessageTitle::Error, kSlotFull);
+        return std::nullopt;
+    }
+    ActionEditRequest request;
+    request.slot = slot;
+    request.disabledFunctions = m_model.addMask(slot);
+    return request;
+}
+
+void ProjectSession::commitAddAction(const KeyAction& action) {
+    const int slot = m_currentEvent;
+    if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
+        return;
+    }
+    std::optional<ActionRowTexts> texts = ActionRowTextsOf(action);
+    if (!texts) {
+        return;  // a function the list cannot show would put rows and actions out of step
+    }
+    KeyAction added = action;
+    added.id = m_model.nextActionId(slot);
+    m_model.actions[static_cast<size_t>(slot)].push_back(added);
+    m_observer.actionRowAppended(*texts);
+    m_db->insertAction(slot, added);
+}
+
+std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginModifyAction(int selectedRow) {
+    const int slot = m_currentEvent;
+    if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
+        return std::nullopt;
+    }
+    const std::vector<KeyAction>& list = m_model.actions[static_cast<size_t>(slot)];
+    if (list.empty()) {
+        m_observer.message(MessageTitle::Error, kEmptyAddFirst);
+        return std::nullopt;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToModify);
+        return std::nullopt;
+    }
+    if (static_cast<size_t>(selectedRow) >= list.size()) {
+        return std::nullopt;
+    }
+    const KeyAction& source = list[static_cast<size_t>(selectedRow)];
+    ActionEditRequest request;
+    request.slot = slot;
+    request.disabledFunctions = m_model.usedFunctionMask(slot, source.function);
+    request.source = source;
+    request.row = selectedRow;
+    return request;
+}
+
+void ProjectSession::commitModifyAction(int row, const KeyAction& action) {
+    const int slot = m_currentEvent;
+    if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
+        return;
+    }
+    std::vector<KeyAction>& list = m_model.actions[static_cast<size_t>(slot)];
+    if (row < 0 || static_cast<size_t>(row) >= list.size()) {
+        return;
+    }
+    std::optional<ActionRowTexts> texts = ActionRowTextsOf(action);
+    if (!texts) {
+        return;
+    }
+    KeyAction changed = action;
+    changed.id = list[static_cast<size_t>(row)].id;
+    list[static_cast<size_t>(row)] = changed;
+    m_observer.actionRowChanged(row, *texts);
+    m_db->updateAction(slot, changed);
+}
+
+void ProjectSession::deleteAction(int selectedRow) {
+    const int slot = m_currentEvent;
+    if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
+        return;
+    }
+    std::vector<KeyAction>& list = m_model.actions[static_cast<size_t>(slot)];
+    if (list.empty()) {
+        m_observer.message(MessageTitle::Error, kEmpty);
+        return;
+    }
+    if (selectedRow < 0) {
+        m_observer.message(MessageTitle::Error, kSelectToDelete);
+        return;
+    }
+    if (static_cast<size_t>(selectedRow) >= list.size()) {
+        return;
+    }
+    int id = list[static_cast<size_t>(selectedRow)].id;
+    list.erase(list.begin() + selectedRow);
+    m_observer.actionRowRemoved(selectedRow);
+    m_db->deleteAction(slot, id);
+}
+
+bool ProjectSession::actionDoubleClickAdds(int selectedRow) const {
+    if (!ConfigModel::isValidSlot(m_currentEvent)) {
+        return true;
+    }
+    return m_model.actions[static_cast<size_t>(m_currentEvent)].empty() || selectedRow < 0;
+}
+
+std::optional<EventSettings> ProjectSession::beginTimeSettings() const {
+    if (!m_projectOpen || !ConfigModel::isValidSlot(m_currentEvent) || m_currentEvent % 3 == 0) {
+        return std::nullopt;
+    }
+    return m_model.eventSettings[static_cast<size_t>(m_currentEvent)];
+}
+
+void ProjectSession::commitTimeSettings(const EventSettings& settings) {
+    if (!beginTimeSettings()) {
+        return;
+    }
+    const int slot = m_currentEvent;
+    EventSettings& record = m_model.eventSettings[static_cast<size_t>(slot)];
+    record.timeEnable = settings.timeEnable;
+    record.time = settings.time;
+    showEventSettings(slot);
+    m_db->updateEventSettings(slot, record);
+}
+
+std::optional<EventSettings> ProjectSession::beginAppendSettings() const {
+    if (!m_projectOpen || !ConfigModel::isValidSlot(m_currentEvent) || m_currentEvent % 3 == 2) {
+        return std::nullopt;
+    }
+    return m_model.eventSettings[static_cast<size_t>(m_currentEvent)];
+}
+
+void ProjectSession::commitAppendSettings(const EventSettings& settings) {
+    if (!beginAppendSettings()) {
+        return;
+    }
+    const int slot = m_currentEvent;
+    EventSettings& record = m_model.eventSettings[static_cast<size_t>(slot)];
+    record.addEnable = settings.addEnable;
+    record.addTimeOut = settings.addTimeOut;
+    record.addIsSend = settings.addIsSend;
+    record.addString = settings.addString;
+    showEventSettings(slot);
+    m_db->updateEventSettings(slot, record);
+}
+
+void ProjectSession::applyEnum(const EnumVariable& variable) {
+    std::optional<int> key = keyOfIndex(variable.index);
+    if (!key) {
+        return;
+    }
+    m_model.setEnum(*key, variable);
+    showEnumRow(*key);
+    m_db->updateEnum(variable);
+}
+
+void ProjectSession::applyVariable(const Variable& variable) {
+    std::optional<int> key = keyOfIndex(variable.index);
+    if (!key) {
+        return;
+    }
+    m_model.setVariable(*key, variable);
+    showVariableRow(*key);
+    m_db->updateVariable(variable);
+}
+
+void ProjectSession::applyNetTarget(const NetTarget& target) {
+    std::optional<int> key = keyOfIndex(target.index);
+    if (!key) {
+        return;
+    }
+    m_model.setNetTarget(*key, target);
+    showNetTargetRow(*key);
+    m_db->updateNetTarget(target);
+}
+
+void ProjectSession::postBarrier(int64_t token) {
+    m_db->postBarrier(token);
+}
+
+bool ProjectSession::shutdown(int timeoutMs) {
+    if (m_shutDown) {
+        return true;
+    }
+    m_shutDown = true;
+    return m_db->quit(timeoutMs);
+}
+
+}  // namespace velk

@@ -1,0 +1,74 @@
+#include "ui/dialogs/CAddCommandDlg.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/common/GbkText.h"
+#include "ui/common/UiSeams.h"
+#include "ui/dialogs/DialogSupport.h"
+
+namespace velk::ui {
+
+CAddCommandDlg::CAddCommandDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("追加"));
+    m_enableBox = new QCheckBox(QStringLiteral("追加"), this);
+    m_enableBox->setObjectName(QStringLiteral("addEnableBox"));
+    m_enableBox->setGeometry(15, 10, 100, 22);
+    placedLabel(this, QStringLiteral("超时时间："), 15, 42, 70, 25);
+    m_timeoutEdit = placedEdit(this, 85, 42, 110, 25);
+    m_timeoutEdit->setObjectName(QStringLiteral("timeoutEdit"));
+    m_sendBox = new QCheckBox(QStringLiteral("超时发送"), this);
+    m_sendBox->setObjectName(QStringLiteral("sendBox"));
+    m_sendBox->setGeometry(210, 43, 100, 22);
+    placedLabel(this, QStringLiteral("追加指令："), 15, 76, 70, 25);
+    m_commandEdit = placedEdit(this, 85, 76, 225, 25);
+    m_commandEdit->setObjectName(QStringLiteral("commandEdit"));
+
+    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 70, 118, 70, 25);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 185, 118, 70, 25);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &CAddCommandDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CAddCommandDlg::reject);
+    connect(m_enableBox, &QCheckBox::toggled, this, &CAddCommandDlg::enableFields);
+
+    setDialogWindowSize(*this, 333, 187);
+    setSettings(EventSettings{});
+}
+
+void CAddCommandDlg::setSettings(const EventSettings& settings) {
+    m_settings = settings;
+    m_enableBox->setChecked(settings.addEnable != 0);
+    m_timeoutEdit->setText(QString::number(settings.addTimeOut));
+    m_sendBox->setChecked(settings.addIsSend != 0);
+    m_shownCommand = fromGbk(settings.addString);
+    m_commandEdit->setText(m_shownCommand);
+    enableFields();
+}
+
+void CAddCommandDlg::enableFields() {
+    bool enabled = m_enableBox->isChecked();
+    m_timeoutEdit->setEnabled(enabled);
+    m_sendBox->setEnabled(enabled);
+    m_commandEdit->setEnabled(enabled);
+}
+
+void CAddCommandDlg::accept() {
+    // An untouched text keeps its bytes, even ones the display could only approximate.
+    std::optional<std::string> command =
+        m_commandEdit->text() == m_shownCommand ? m_settings.addString : toGbk(m_commandEdit->text());
+    if (!command) {
+        showError(this, gbkRefusedMessage(QStringLiteral("追加指令")));
+        m_commandEdit->setFocus();
+        return;
+    }
+    m_settings.addEnable = m_enableBox->isChecked() ? 1 : 0;
+    m_settings.addTimeOut = leadingInteger(m_timeoutEdit->text());
+    m_settings.addIsSend = m_sendBox->isChecked() ? 1 : 0;
+    m_settings.addString = std::move(*command);
+    QDialog::accept();
+}
+
+}  // namespace velk::ui

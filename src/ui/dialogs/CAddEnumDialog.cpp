@@ -1,0 +1,172 @@
+#include "ui/dialogs/CAddEnumDialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionFrame>
+#include <QValidator>
+#include <algorithm>
+
+#include "action/TextRules.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/UiSeams.h"
+#include "ui/dialogs/DialogSupport.h"
+
+namespace velk::ui {
+namespace {
+
+// The value edits do not scroll: a value is limited to what fits in the edit's width.
+class FitWidthValidator : public QValidator {
+public:
+    explicit FitWidthValidator(QLineEdit* edit) : QValidator(edit), m_edit(edit) {}
+
+    State validate(QString& input, int&) const override {
+        QStyleOptionFrame option;
+        option.initFrom(m_edit);
+        option.lineWidth = m_edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_edit);
+        QRect contents = m_edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, m_edit);
+        // QLineEdit keeps a small horizontal margin inside its contents rectangle.
+        int room = contents.width() - 4;
+        return m_edit->fontMetrics().horizontalAdvance(input) <= room ? Acceptable : Invalid;
+    }
+
+private:
+    QLineEdit* m_edit;
+};
+
+bool isHexText(const QString& text) {
+    for (QChar c : text) {
+        if (c != QLatin1Char(' ') && (c.unicode() > 0x7f || !isHexDigit(static_cast<char>(c.unicode())))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+CAddEnumDialog::CAddEnumDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("添加枚举变量"));
+    placedLabel(this, QStringLiteral("序号："), 10, 10, 40, 25);
+    m_indexList = new QComboBox(this);
+    m_indexList->setObjectName(QStringLiteral("indexList"));
+    m_indexList->setGeometry(50, 8, 150, 25);
+    placedLabel(this, QStringLiteral("格式："), 10, 40, 40, 25);
+    m_formatList = new QComboBox(this);
+    m_formatList->setObjectName(QStringLiteral("formatList"));
+    m_formatList->setGeometry(50, 38, 150, 25);
+    placedLabel(this, QStringLiteral("数量："), 10, 70, 40, 25);
+    m_countList = new QComboBox(this);
+    m_countList->setObjectName(QStringLiteral("countList"));
+    m_countList->setGeometry(50, 68, 150, 25);
+
+    for (int i = 1; i <= kValueRows; ++i) {
+        m_indexList->addItem(QStringLiteral("E%1").arg(i));
+        m_countList->addItem(QString::number(i));
+    }
+    m_indexList->setEnabled(false);
+    m_formatList->addItems({QStringLiteral("Ascii"), QStringLiteral("Hex")});
+
+    for (int k = 0; k < kValueRows; ++k) {
+        QLabel* label = placedLabel(this, QStringLiteral("数据%1").arg(k + 1), 10, 100 + 30 * k, 40, 25);
+        label->setObjectName(QStringLiteral("valueLabel%1").arg(k + 1));
+        QLineEdit* edit = placedEdit(this, 50, 98 + 30 * k, 150, 25);
+        edit->setObjectName(QStringLiteral("value%1").arg(k + 1));
+        edit->setValidator(new FitWidthValidator(edit));
+        m_valueLabels[static_cast<size_t>(k)] = label;
+        m_valueEdits[static_cast<size_t>(k)] = edit;
+    }
+
+    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 15, 410, 80, 25);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 110, 410, 80, 25);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &CAddEnumDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &CAddEnumDialog::reject);
+    connect(m_countList, &QComboBox::currentIndexChanged, this, &CAddEnumDialog::enableValueRows);
+
+    setDialogWindowSize(*this, 215, 470);
+    setRecord(EnumVariable{}, 0);
+}
+
+void CAddEnumDialog::setRecord(const EnumVariable& record, int row) {
+    m_row = row;
+    m_indexList->setCurrentIndex(row >= 0 && row < kValueRows ? row : -1);
+    m_formatList->setCurrentIndex(record.type == kHex ? 1 : 0);
+    // A record from a foreign file may hold more values than the rows; the first ten are shown
+    // rather than losing all of them to an empty selection.
+    int count = std::min(static_cast<int>(record.data.size()), kValueRows);
+    m_countList->setCurrentIndex(count - 1);
+    for (size_t k = 0; k < kValueRows; ++k) {
+        m_shownValues[k] = k < static_cast<size_t>(count) ? fromGbk(record.data[k]) : QString();
+        m_valueEdits[k]->setText(m_shownValues[k]);
+    }
+    enableValueRows();
+    m_original = record;
+    m_result = record;
+}
+
+void CAddEnumDialog::enableValueRows() {
+    int enabledRows = m_countList->currentIndex() + 1;
+    for (int k = 0; k < kValueRows; ++k) {
+        bool enabled = k < enabledRows;
+        m_valueLabels[static_cast<size_t>(k)]->setEnabled(enabled);
+        m_valueEdits[static_cast<size_t>(k)]->setEnabled(enabled);
+    }
+}
+
+void CAddEnumDialog::accept() {
+    if (collect()) {
+        QDialog::accept();
+    }
+}
+
+bool CAddEnumDialog::collect() {
+    bool hex = m_formatList->currentIndex() == 1;
+    std::vector<std::string> values;
+    int rows = m_countList->currentIndex() + 1;
+    for (int k = 0; k < rows; ++k) {
+        QLineEdit* edit = m_valueEdits[static_cast<size_t>(k)];
+        QString text = edit->text();
+        if (text.isEmpty()) {
+            showError(this, QStringLiteral("数据%1不能为空").arg(k + 1));
+            edit->setFocus();
+            return false;
+        }
+        if (hex && !isHexText(text)) {
+            showError(this, QStringLiteral("数据%1错误，hex格式的数据只能为数字和字母A到F").arg(k + 1));
+            edit->setFocus();
+            return false;
+        }
+        // An untouched value keeps its bytes, even ones the display could only approximate.
+        size_t row = static_cast<size_t>(k);
+        std::optional<std::string> bytes =
+            text == m_shownValues[row] && row < m_original.data.size() ? m_original.data[row] : toGbk(text);
+        if (!bytes) {
+            showError(this, gbkRefusedMessage(QStringLiteral("数据%1").arg(k + 1)));
+            edit->setFocus();
+            return false;
+        }
+        values.push_back(std::move(*bytes));
+    }
+
+    EnumVariable result;
+    QString indexText = m_indexList->currentText();
+    result.index = indexText.isEmpty() ? m_row + 1 : indexText.mid(1).toInt();
+    result.type = hex ? kHex : kAscii;
+    result.data.clear();
+    for (const std::string& value : values) {
+        if (!hex) {
+            result.data.push_back(value);
+        } else if (std::optional<std::string> normal = NormalizeHexText(value)) {
+            // A value of spaces only yields no byte and is dropped.
+            result.data.push_back(std::move(*normal));
+        }
+    }
+    m_result = std::move(result);
+    return true;
+}
+
+}  // namespace velk::ui

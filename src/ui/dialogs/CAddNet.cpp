@@ -1,0 +1,90 @@
+#include "ui/dialogs/CAddNet.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "model/ConfigModel.h"
+#include "ui/common/Ipv4Edit.h"
+#include "ui/common/UiSeams.h"
+#include "ui/dialogs/DialogSupport.h"
+
+namespace velk::ui {
+namespace {
+
+// 1..7 from a channel name, 0 for anything else.
+int channelIndex(const QString& name) {
+    for (int index = 1; index <= CAddNet::kRows; ++index) {
+        if (name == QString::fromStdString(netTargetName(index))) {
+            return index;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+CAddNet::CAddNet(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("添加网络连接"));
+    placedLabel(this, QStringLiteral("通道类型："), 5, 8, 75, 25);
+    m_channelList = new QComboBox(this);
+    m_channelList->setObjectName(QStringLiteral("channelList"));
+    m_channelList->setGeometry(80, 5, 140, 25);
+    m_channelList->setEnabled(false);
+    placedLabel(this, QStringLiteral("IP地址："), 5, 38, 75, 25);
+    m_ipEdit = new Ipv4Edit(this);
+    m_ipEdit->setObjectName(QStringLiteral("ipEdit"));
+    m_ipEdit->setGeometry(80, 35, 140, 25);
+    placedLabel(this, QStringLiteral("端口："), 5, 68, 50, 25);
+    m_portEdit = placedEdit(this, 80, 65, 65, 25);
+    m_portEdit->setObjectName(QStringLiteral("portEdit"));
+    acceptDigitsOnly(*m_portEdit);
+
+    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 15, 103, 80, 25);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 128, 103, 80, 25);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &CAddNet::accept);
+    connect(cancel, &QPushButton::clicked, this, &CAddNet::reject);
+
+    setDialogWindowSize(*this, 230, 170);
+    setRecord(NetTarget{}, 0);
+}
+
+void CAddNet::setRecord(const NetTarget& record, int row) {
+    m_row = row;
+    m_channelList->clear();
+    m_channelList->addItem(QString::fromStdString(netTargetName(row + 1)));
+    for (int index = 1; index <= kRows; ++index) {
+        m_channelList->addItem(QString::fromStdString(netTargetName(index)));
+    }
+    m_channelList->setCurrentIndex(0);
+    m_ipEdit->setAddress(record.ip);
+    m_portEdit->setText(QString::number(record.port));
+    m_result = record;
+}
+
+void CAddNet::accept() {
+    if (collect()) {
+        QDialog::accept();
+    }
+}
+
+bool CAddNet::collect() {
+    std::optional<int> port = readInteger(m_portEdit->text());
+    if (!port) {
+        showError(this, QStringLiteral("请输入一个整数。"));
+        m_portEdit->setFocus();
+        return false;
+    }
+    NetTarget result;
+    // The panel takes a 16-bit port; larger numbers keep their low 16 bits.
+    result.port = static_cast<uint16_t>(static_cast<unsigned>(*port) & 0xffffu);
+    result.ip = m_ipEdit->address();
+    result.index = channelIndex(m_channelList->currentText());
+    m_result = result;
+    return true;
+}
+
+}  // namespace velk::ui

@@ -1,0 +1,98 @@
+#include "ui/dialogs/DialogSupport.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+#include <limits>
+
+namespace velk::ui {
+namespace {
+
+constexpr int kFrameWidth = 8;
+constexpr int kFrameHeight = 31;
+
+}  // namespace
+
+void setDialogWindowSize(QDialog& dialog, int width, int height) {
+    dialog.setFixedSize(width - kFrameWidth, height - kFrameHeight);
+}
+
+QLabel* placedLabel(QWidget* parent, const QString& text, int x, int y, int w, int h) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(x, y, w, h);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+QLineEdit* placedEdit(QWidget* parent, int x, int y, int w, int h) {
+    auto* edit = new QLineEdit(parent);
+    edit->setGeometry(x, y, w, h);
+    return edit;
+}
+
+QPushButton* placedButton(QWidget* parent, const QString& text, int x, int y, int w, int h) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(x, y, w, h);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void acceptDigitsOnly(QLineEdit& edit) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
+    edit.setValidator(new QRegularExpressionValidator(digits, &edit));
+}
+
+std::optional<int> readInteger(const QString& text) {
+    // No sign can be typed, but a negative value loaded from a project shows with one and must
+    // survive an OK that did not touch it.
+    bool negative = text.startsWith(QLatin1Char('-'));
+    QStringView digits = QStringView(text).mid(negative ? 1 : 0);
+    if (digits.isEmpty()) {
+        return std::nullopt;
+    }
+    long long value = 0;
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c.unicode() - '0');
+        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1) {
+            return std::nullopt;
+        }
+    }
+    value = negative ? -value : value;
+    if (value > std::numeric_limits<int>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+int leadingInteger(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    long long value = 0;
+    constexpr long long kLimit = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
+        value = std::min(value * 10 + (text[i].unicode() - '0'), kLimit);
+    }
+    if (negative) {
+        return static_cast<int>(-value);
+    }
+    return static_cast<int>(std::min(value, kLimit - 1));
+}
+
+QString gbkRefusedMessage(const QString& field) {
+    return QStringLiteral("%1中有GBK编码无法表示的字符，请修改后再确定。").arg(field);
+}
+
+}  // namespace velk::ui

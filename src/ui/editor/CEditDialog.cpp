@@ -1,0 +1,543 @@
+#include "ui/editor/CEditDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+
+#include "model/StrPrintf.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/Ipv4Edit.h"
+#include "ui/common/UiSeams.h"
+#include "ui/editor/CNetComData.h"
+#include "ui/editor/EditorControls.h"
+#include "ui/editor/EditorNumbers.h"
+
+namespace velk::ui {
+namespace {
+
+struct FunctionEntry {
+    const char* label;
+    int bit;
+    int code;
+};
+
+// The order the function list offers them in.
+constexpr FunctionEntry kFunctions[] = {
+    {"红外", kBitInfrared, kFunctionInfrared}, {"IO", kBitIo, kFunctionIo},
+    {"继电器", kBitRelay, kFunctionRelay},     {"网络", kBitNetwork, kFunctionNetwork},
+    {"串口", kBitSerial, kFunctionSerial},
+};
+
+constexpr int kOfferedBlanks = 6;
+constexpr int kTcp1Position = 2;
+constexpr int kDefaultDataWidth = 3;
+constexpr int kMaxIrCode = 64;
+constexpr int kIrCodeRead = 19;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+constexpr int kLabelX = 10;
+constexpr int kControlX = 88;
+constexpr int kRowHeight = 22;
+
+QValidator* digitsOnly(QObject* parent) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
+    return new QRegularExpressionValidator(digits, parent);
+}
+
+QStringList dataTypeEntries() {
+    return {QStringLiteral("Ascii"), QStringLiteral("Hex")};
+}
+
+int bitsOf(const QCheckBox* const* boxes, size_t count) {
+    int mask = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (boxes[i]->isChecked()) {
+            mask |= 1 << i;
+        }
+    }
+    return mask;
+}
+
+template <size_t N>
+int bitsOf(const std::array<QCheckBox*, N>& boxes) {
+    return bitsOf(boxes.data(), N);
+}
+
+template <size_t N>
+void setBits(const std::array<QCheckBox*, N>& boxes, int bits) {
+    for (size_t i = 0; i < N; ++i) {
+        boxes[i]->setChecked((bits & (1 << i)) != 0);
+    }
+}
+
+// "0" ... "6"; a stored action with more blanks (the project file holds up to 10) gets entries up
+// to its count, so modifying it cannot drop blanks.
+void fillCountList(QComboBox* list, int stored) {
+    list->clear();
+    list->addItems(numberEntries(0, std::max(kOfferedBlanks, std::min(stored, CNetComData::kBlankCount))));
+}
+
+int storedBlanks(const SendData& data) {
+    return static_cast<int>(std::min<size_t>(data.placeholders.size(), CNetComData::kBlankCount));
+}
+
+}  // namespace
+
+CEditDialog::CEditDialog(const ConfigModel& model, QWidget* parent) : QDialog(parent), m_model(model) {
+    setWindowTitle(QStringLiteral("添加数据"));
+    buildControls();
+    OnInitDialog();
+}
+
+void CEditDialog::setRequest(const ProjectSession::ActionEditRequest& request) {
+    m_eventIndex = request.slot;
+    m_disabledFunctions = request.disabledFunctions;
+    m_source = request.source;
+    m_pSource = m_source ? &*m_source : nullptr;
+    OnInitDialog();
+}
+
+std::optional<KeyAction> CEditDialog::edit(QWidget* parent, const ConfigModel& model,
+                                           const ProjectSession::ActionEditRequest& request) {
+    CEditDialog dialog(model, parent);
+    dialog.setRequest(request);
+    if (runModal(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.action();
+}
+
+void CEditDialog::buildControls() {
+    Controls& c = m_controls;
+    makeLabel(this, QStringLiteral("功能选择："), QRect(kLabelX, 10, 76, kRowHeight));
+    c.function = makeList(this, {}, QRect(kControlX, 10, 110, kRowHeight));
+    buildInfrared();
+    buildIo();
+    buildRelay();
+    buildNetwork();
+    buildCustomAddress();
+    buildSerial();
+
+    c.ok = new QPushButton(QStringLiteral("确定"), this);
+    c.ok->setDefault(true);
+    c.cancel = new QPushButton(QStringLiteral("取消"), this);
+    connect(c.ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(c.cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto guarded = [this](void (CEditDialog::*handler)()) {
+        return [this, handler] {
+            if (!m_initialising) {
+                (this->*handler)();
+            }
+        };
+    };
+    connect(c.function, &QComboBox::currentIndexChanged, this, guarded(&CEditDialog::OnFunctionChanged));
+    connect(c.netCount, &QComboBox::currentIndexChanged, this, guarded(&CEditDialog::OnNetCountChanged));
+    connect(c.netChannel, &QComboBox::currentIndexChanged, this, guarded(&CEditDialog::OnNetChannelChanged));
+    connect(c.serialCount, &QComboBox::currentIndexChanged, this,
+            guarded(&CEditDialog::OnSerialCountChanged));
+}
+
+void CEditDialog::buildInfrared() {
+    Controls& c = m_controls;
+    c.infrared = new QWidget(this);
+    c.infrared->setGeometry(0, 36, 320, 54);
+    makeLabel(c.infrared, QStringLiteral("红外通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    for (size_t i = 0; i < c.irChannels.size(); ++i) {
+        c.irChannels[i] = new QCheckBox(QStringLiteral("通道%1").arg(i + 1), c.infrared);
+        c.irChannels[i]->setGeometry(kControlX + static_cast<int>(i) * 56, 2, 56, kRowHeight);
+    }
+    makeLabel(c.infrared, QStringLiteral("红外ID："), QRect(kLabelX, 30, 76, kRowHeight));
+    c.irCode = makeEdit(c.infrared, QRect(kControlX, 30, 80, kRowHeight), 32767);
+    c.irCode->setValidator(digitsOnly(c.irCode));
+}
+
+void CEditDialog::buildIo() {
+    Controls& c = m_controls;
+    c.io = new QWidget(this);
+    c.io->setGeometry(0, 36, 320, 54);
+    makeLabel(c.io, QStringLiteral("IO通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    for (size_t i = 0; i < c.ioChannels.size(); ++i) {
+        c.ioChannels[i] = new QCheckBox(QStringLiteral("通道%1").arg(i + 1), c.io);
+        c.ioChannels[i]->setGeometry(kControlX + static_cast<int>(i) * 60, 2, 60, kRowHeight);
+    }
+    makeLabel(c.io, QStringLiteral("操作类型："), QRect(kLabelX, 30, 76, kRowHeight));
+    c.ioOperation = makeList(c.io, {QStringLiteral("置高"), QStringLiteral("置低"), QStringLiteral("反转")},
+                             QRect(kControlX, 30, 100, kRowHeight));
+}
+
+void CEditDialog::buildRelay() {
+    Controls& c = m_controls;
+    c.relay = new QWidget(this);
+    c.relay->setGeometry(0, 36, 320, 54);
+    makeLabel(c.relay, QStringLiteral("继电器通道："), QRect(kLabelX, 2, 78, kRowHeight));
+    for (size_t i = 0; i < c.relayChannels.size(); ++i) {
+        c.relayChannels[i] = new QCheckBox(QStringLiteral("通道%1").arg(i + 1), c.relay);
+        c.relayChannels[i]->setGeometry(kControlX + static_cast<int>(i) * 60, 2, 60, kRowHeight);
+    }
+    makeLabel(c.relay, QStringLiteral("操作类型："), QRect(kLabelX, 30, 76, kRowHeight));
+    c.relayOperation =
+        makeList(c.relay, {QStringLiteral("打开"), QStringLiteral("关闭"), QStringLiteral("反转")},
+                 QRect(kControlX, 30, 100, kRowHeight));
+}
+
+void CEditDialog::buildNetwork() {
+    Controls& c = m_controls;
+    c.network = new QWidget(this);
+    c.network->setGeometry(0, 36, 320, 54);
+    makeLabel(c.network, QStringLiteral("网络通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    c.netChannel = makeList(
+        c.network,
+        {QStringLiteral("TCP(自定义地址)"), QStringLiteral("UDP(自定义地址)"), QStringLiteral("TCP1"),
+         QStringLiteral("TCP2"), QStringLiteral("TCP3"), QStringLiteral("TCP4"), QStringLiteral("UDP1"),
+         QStringLiteral("UDP2"), QStringLiteral("UDP3")},
+        QRect(kControlX, 2, 140, kRowHeight));
+    makeLabel(c.network, QStringLiteral("数据类型："), QRect(kLabelX, 30, 76, kRowHeight));
+    c.netType = makeList(c.network, dataTypeEntries(), QRect(kControlX, 30, 70, kRowHeight));
+    makeLabel(c.network, QStringLiteral("变量数："), QRect(166, 30, 52, kRowHeight));
+    c.netCount = makeList(c.network, numberEntries(0, kOfferedBlanks), QRect(218, 30, 50, kRowHeight));
+}
+
+void CEditDialog::buildCustomAddress() {
+    Controls& c = m_controls;
+    c.customFrame = new QGroupBox(QStringLiteral("自定义IP地址"), this);
+    c.customFrame->setGeometry(325, 6, 300, 84);
+    makeLabel(c.customFrame, QStringLiteral("IP地址："), QRect(12, 24, 56, kRowHeight));
+    c.customIp = new Ipv4Edit(c.customFrame);
+    c.customIp->setGeometry(70, 24, 170, kRowHeight);
+    makeLabel(c.customFrame, QStringLiteral("端口："), QRect(12, 54, 56, kRowHeight));
+    c.customPort = makeEdit(c.customFrame, QRect(70, 54, 80, kRowHeight), 10);
+    c.customPort->setValidator(digitsOnly(c.customPort));
+}
+
+void CEditDialog::buildSerial() {
+    Controls& c = m_controls;
+    c.serial = new QWidget(this);
+    c.serial->setGeometry(0, 36, 640, 54);
+    makeLabel(c.serial, QStringLiteral("串口通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    c.serialChannel = makeList(c.serial, {QStringLiteral("RS232-1"), QStringLiteral("RS232-2")},
+                               QRect(kControlX, 2, 100, kRowHeight));
+    makeLabel(c.serial, QStringLiteral("数据类型："), QRect(kLabelX, 30, 76, kRowHeight));
+    c.serialType = makeList(c.serial, dataTypeEntries(), QRect(kControlX, 30, 70, kRowHeight));
+    makeLabel(c.serial, QStringLiteral("变量数："), QRect(166, 30, 52, kRowHeight));
+    c.serialCount = makeList(c.serial, numberEntries(0, kOfferedBlanks), QRect(218, 30, 50, kRowHeight));
+
+    makeLabel(c.serial, QStringLiteral("波特率:"), QRect(330, 2, 50, kRowHeight));
+    c.baudrate = makeList(
+        c.serial,
+        {QStringLiteral("115200"), QStringLiteral("600"), QStringLiteral("1200"), QStringLiteral("2400"),
+         QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("14400"), QStringLiteral("19200"),
+         QStringLiteral("38400"), QStringLiteral("57600")},
+        QRect(380, 2, 88, kRowHeight));
+    makeLabel(c.serial, QStringLiteral("数据位:"), QRect(480, 2, 50, kRowHeight));
+    c.dataWidth =
+        makeList(c.serial,
+                 {QStringLiteral("5位"), QStringLiteral("6位"), QStringLiteral("7位"), QStringLiteral("8位")},
+                 QRect(530, 2, 80, kRowHeight));
+    makeLabel(c.serial, QStringLiteral("校验位:"), QRect(330, 30, 50, kRowHeight));
+    c.parity = makeList(c.serial,
+                        {QStringLiteral("无校验"), QStringLiteral("偶校验"), QStringLiteral("奇校验"),
+                         QStringLiteral("强制1校验"), QStringLiteral("强制0校验")},
+                        QRect(380, 30, 88, kRowHeight));
+    makeLabel(c.serial, QStringLiteral("停止位:"), QRect(480, 30, 50, kRowHeight));
+    c.stop =
+        makeList(c.serial, {QStringLiteral("1位"), QStringLiteral("2位")}, QRect(530, 30, 80, kRowHeight));
+}
+
+bool CEditDialog::isModifying(int function) const {
+    return m_pSource != nullptr && m_pSource->function == function;
+}
+
+void CEditDialog::OnInitDialog() {
+    m_initialising = true;
+    m_action = KeyAction{};
+    setInitialValues();
+    // Each opening starts with fresh panels that read the current source.
+    delete m_netPanel;
+    delete m_serialPanel;
+    m_netPanel = new CNetComData(this, m_pSource);
+    m_netPanel->setObjectName(QStringLiteral("netPanel"));
+    m_serialPanel = new CNetComData(this, m_pSource);
+    m_serialPanel->setObjectName(QStringLiteral("serialPanel"));
+    buildFunctionList();
+    m_initialising = false;
+    OnFunctionChanged();
+}
+
+void CEditDialog::setInitialValues() {
+    const Controls& c = m_controls;
+    if (isModifying(kFunctionInfrared)) {
+        c.irCode->setText(QString::fromStdString(strprintf("%d", m_pSource->irCode)));
+        setBits(c.irChannels, m_pSource->irChannels);
+    } else {
+        c.irCode->setText(QStringLiteral("1"));
+        setBits(c.irChannels, 0);
+    }
+
+    const bool io = isModifying(kFunctionIo);
+    selectPosition(c.ioOperation, io ? m_pSource->ioOperation : 0);
+    setBits(c.ioChannels, io ? m_pSource->ioChannels : 0);
+    m_ioOperation = c.ioOperation->currentIndex();
+
+    const bool relay = isModifying(kFunctionRelay);
+    selectPosition(c.relayOperation, relay ? m_pSource->relayOperation : 0);
+    setBits(c.relayChannels, relay ? m_pSource->relayChannels : 0);
+
+    // Tool tips name the address behind each stored target.
+    for (int k = 0; k < kNetTargetCount; ++k) {
+        NetTarget target = m_model.netTargetAt(k);
+        c.netChannel->setItemData(kTcp1Position + k,
+                                  QStringLiteral("%1:%2")
+                                      .arg(QString::fromStdString(strprintf(
+                                          "%u.%u.%u.%u", (target.ip >> 24) & 0xffu, (target.ip >> 16) & 0xffu,
+                                          (target.ip >> 8) & 0xffu, target.ip & 0xffu)))
+                                      .arg(target.port),
+                                  Qt::ToolTipRole);
+    }
+    if (isModifying(kFunctionNetwork)) {
+        const SendData& network = m_pSource->network;
+        selectPosition(c.netChannel, network.channel, kTcp1Position);
+        selectPosition(c.netType, network.type);
+        fillCountList(c.netCount, storedBlanks(network));
+        selectPosition(c.netCount, storedBlanks(network));
+    } else {
+        c.netChannel->setCurrentIndex(kTcp1Position);
+        c.netType->setCurrentIndex(0);
+        fillCountList(c.netCount, 0);
+        c.netCount->setCurrentIndex(0);
+    }
+    const bool customSource =
+        m_pSource != nullptr && (m_pSource->network.channel == 0 || m_pSource->network.channel == 1);
+    m_customIp = customSource ? m_pSource->network.ip : 0;
+    m_customPort = customSource ? m_pSource->network.port : 0;
+    c.customIp->setAddress(m_customIp);
+    c.customPort->setText(QString::number(m_customPort));
+
+    if (isModifying(kFunctionSerial)) {
+        const SerialSendData& serial = m_pSource->serial;
+        selectPosition(c.serialChannel, serial.channel);
+        selectPosition(c.serialType, serial.type);
+        fillCountList(c.serialCount, storedBlanks(serial));
+        selectPosition(c.serialCount, storedBlanks(serial));
+        selectPosition(c.baudrate, serial.baudrate);
+        selectPosition(c.dataWidth, serial.dataWidth, kDefaultDataWidth);
+        selectPosition(c.parity, serial.adjust);
+        selectPosition(c.stop, serial.stop);
+    } else {
+        c.serialChannel->setCurrentIndex(0);
+        c.serialType->setCurrentIndex(0);
+        fillCountList(c.serialCount, 0);
+        c.serialCount->setCurrentIndex(0);
+        c.baudrate->setCurrentIndex(0);
+        c.dataWidth->setCurrentIndex(kDefaultDataWidth);
+        c.parity->setCurrentIndex(0);
+        c.stop->setCurrentIndex(0);
+    }
+}
+
+void CEditDialog::buildFunctionList() {
+    QComboBox* list = m_controls.function;
+    list->clear();
+    for (const FunctionEntry& entry : kFunctions) {
+        if ((m_disabledFunctions & entry.bit) == 0) {
+            list->addItem(QString::fromUtf8(entry.label), entry.code);
+        }
+    }
+    if (m_pSource != nullptr) {
+        // A key action (or any code the list never offers) leaves the choice empty.
+        list->setCurrentIndex(list->findData(m_pSource->function));
+        return;
+    }
+    const int network = list->findData(kFunctionNetwork);
+    list->setCurrentIndex(network >= 0 ? network : (list->count() > 0 ? 0 : -1));
+}
+
+std::optional<int> CEditDialog::selectedFunction() const {
+    const int position = m_controls.function->currentIndex();
+    if (position < 0) {
+        return std::nullopt;
+    }
+    return m_controls.function->itemData(position).toInt();
+}
+
+bool CEditDialog::customChannelChosen() const {
+    const int channel = m_controls.netChannel->currentIndex();
+    return channel == 0 || channel == 1;
+}
+
+void CEditDialog::OnFunctionChanged() {
+    const Controls& c = m_controls;
+    c.customFrame->hide();
+    const std::optional<int> function = selectedFunction();
+    auto is = [&function](int code) { return function && *function == code; };
+    c.infrared->setVisible(is(kFunctionInfrared));
+    c.io->setVisible(is(kFunctionIo));
+    c.relay->setVisible(is(kFunctionRelay));
+    c.network->setVisible(is(kFunctionNetwork));
+    c.serial->setVisible(is(kFunctionSerial));
+    m_netPanel->setVisible(is(kFunctionNetwork));
+    m_serialPanel->setVisible(is(kFunctionSerial));
+    if (is(kFunctionNetwork)) {
+        const int n = c.netCount->currentIndex();
+        m_netPanel->ShowCells(n);
+        m_netPanel->LoadCells(n);
+        OnNetCountChanged();
+        OnNetChannelChanged();
+    } else if (is(kFunctionSerial)) {
+        const int n = c.serialCount->currentIndex();
+        m_serialPanel->ShowCells(n);
+        m_serialPanel->LoadCells(n);
+        OnSerialCountChanged();
+    }
+    applyWindowSize();
+}
+
+void CEditDialog::OnNetCountChanged() {
+    m_netPanel->ShowCells(m_controls.netCount->currentIndex());
+    applyWindowSize();
+}
+
+void CEditDialog::OnNetChannelChanged() {
+    m_controls.customFrame->setVisible(selectedFunction() == kFunctionNetwork && customChannelChosen());
+    applyWindowSize();
+}
+
+void CEditDialog::OnSerialCountChanged() {
+    m_serialPanel->ShowCells(m_controls.serialCount->currentIndex());
+    applyWindowSize();
+}
+
+void CEditDialog::applyWindowSize() {
+    const std::optional<int> function = selectedFunction();
+    int width = 320;
+    int height = 170;
+    int okX = 15;
+    int cancelX = 145;
+    int buttonY = 105;
+    if (function == kFunctionRelay) {
+        okX = 50;
+        cancelX = 180;
+    } else if (function == kFunctionNetwork || function == kFunctionSerial) {
+        const bool network = function == kFunctionNetwork;
+        const int n = std::max(0, (network ? m_controls.netCount : m_controls.serialCount)->currentIndex());
+        const int r = n / 3;
+        if (n >= 2) {
+            width = 955;
+            height = 185 + r * 80 + 60;
+            okX = 220;
+            cancelX = 510;
+            buttonY = 185 + r * 80;
+        } else if (network && n == 0 && !customChannelChosen()) {
+            height = 245;
+            okX = 25;
+            cancelX = 165;
+            buttonY = 185;
+        } else {
+            width = 640;
+            height = 245;
+            okX = 80;
+            cancelX = 370;
+            buttonY = 185;
+        }
+    }
+    setFixedSize(width, height);
+    m_controls.ok->setGeometry(okX, buttonY, kButtonWidth, kButtonHeight);
+    m_controls.cancel->setGeometry(cancelX, buttonY, kButtonWidth, kButtonHeight);
+}
+
+void CEditDialog::OnOK() {
+    const Controls& c = m_controls;
+    m_ioOperation = c.ioOperation->currentIndex();
+    m_customIp = c.customIp->address();
+    const std::optional<int32_t> port = wholeInteger(c.customPort->text());
+    if (!port) {
+        showMessage(this, QGuiApplication::applicationDisplayName(), QStringLiteral("请输入一个整数。"),
+                    QMessageBox::Warning);
+        return;
+    }
+    m_customPort = *port;
+
+    const std::optional<int> function = selectedFunction();
+    if (!function) {
+        // Nothing chosen (an editor opened on a key action): the action stays as it is.
+        reject();
+        return;
+    }
+    KeyAction result;
+    switch (*function) {
+        case kFunctionInfrared: {
+            const int mask = bitsOf(c.irChannels);
+            if (mask == 0) {
+                reject();
+                return;
+            }
+            const int32_t id = leadingInteger(
+                c.irCode->text(), {.maxChars = kIrCodeRead, .allowSign = false, .skipLeadingSpace = false});
+            if (id <= 0 || id > kMaxIrCode) {
+                showError(this, QStringLiteral("红外ID范围 1~64"));
+                return;
+            }
+            result.function = kFunctionInfrared;
+            result.irChannels = mask;
+            result.irCode = id;
+            break;
+        }
+        case kFunctionNetwork:
+            if (!m_netPanel->CollectData(c.netCount->currentIndex(), c.netType->currentIndex(),
+                                         result.network)) {
+                return;
+            }
+            result.network.channel = c.netChannel->currentIndex();
+            result.network.ip = m_customIp;
+            result.network.port = static_cast<uint16_t>(m_customPort);
+            result.function = kFunctionNetwork;
+            break;
+        case kFunctionSerial:
+            if (!m_serialPanel->CollectData(c.serialCount->currentIndex(), c.serialType->currentIndex(),
+                                            result.serial)) {
+                return;
+            }
+            result.serial.channel = c.serialChannel->currentIndex();
+            result.serial.baudrate = c.baudrate->currentIndex();
+            result.serial.dataWidth = c.dataWidth->currentIndex();
+            result.serial.adjust = c.parity->currentIndex();
+            result.serial.stop = c.stop->currentIndex();
+            result.function = kFunctionSerial;
+            break;
+        case kFunctionIo: {
+            const int mask = bitsOf(c.ioChannels);
+            if (mask == 0) {
+                reject();
+                return;
+            }
+            result.function = kFunctionIo;
+            result.ioOperation = m_ioOperation;
+            result.ioChannels = mask;
+            break;
+        }
+        case kFunctionRelay: {
+            const int mask = bitsOf(c.relayChannels);
+            if (mask == 0) {
+                reject();
+                return;
+            }
+            result.function = kFunctionRelay;
+            result.relayOperation = c.relayOperation->currentIndex();
+            result.relayChannels = mask;
+            break;
+        }
+        default:
+            reject();
+            return;
+    }
+    m_action = result;
+    accept();
+}
+
+}  // namespace velk::ui

@@ -1,0 +1,344 @@
+#include "ui/editor/CNetComData.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "action/TextRules.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/UiSeams.h"
+#include "ui/editor/EditorControls.h"
+#include "ui/editor/EditorNumbers.h"
+
+namespace velk::ui {
+namespace {
+
+// Text edits are limited to 200 characters; the segment reader never takes more than this.
+constexpr int kMaxSegmentRead = 1023;
+constexpr int kMaxNumberRead = 99;
+
+QStringList indexEntries() {
+    QStringList entries;
+    for (int i = 1; i <= 10; ++i) {
+        entries.append(QStringLiteral("E%1").arg(i));
+    }
+    for (int i = 1; i <= 16; ++i) {
+        entries.append(QStringLiteral("V%1").arg(i));
+    }
+    entries.append(QStringLiteral("Input"));
+    return entries;
+}
+
+QStringList overflowEntries() {
+    return {QStringLiteral("不发送"), QStringLiteral("裁剪"), QStringLiteral("填入")};
+}
+
+QFrame* makeFrame(QWidget* parent, const QRect& geometry) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setGeometry(geometry);
+    return frame;
+}
+
+int clampCount(int n) {
+    return std::clamp(n, 0, CNetComData::kBlankCount);
+}
+
+// The first character of a segment that GBK cannot hold, for the refusal message.
+QString firstNonGbkCharacter(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype length = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        QString character = text.mid(i, length);
+        if (!toGbk(character)) {
+            return character;
+        }
+        i += length - 1;
+    }
+    return text;
+}
+
+}  // namespace
+
+CNetComData::CNetComData(QWidget* parent, const KeyAction* record) : QWidget(parent), m_record(record) {
+    for (int c = 0; c < kCellCount; ++c) {
+        buildCell(c);
+    }
+    hide();
+}
+
+void CNetComData::buildCell(int c) {
+    auto* cell = new QWidget(this);
+    cell->setObjectName(QStringLiteral("cell%1").arg(c));
+    cell->setGeometry((c % 3) * kCellWidth + 5, (c / 3) * kCellHeight + 5, kCellWidth, kCellHeight);
+    makeFrame(cell, QRect(0, 0, kCellWidth - 7, kCellHeight - 5));
+    makeLabel(cell, QStringLiteral("文本%1：").arg(c + 1), QRect(6, 5, 52, 21));
+    QLineEdit* edit = makeEdit(cell, QRect(58, 5, 244, 21), kMaxTextLength);
+    edit->setObjectName(QStringLiteral("text%1").arg(c));
+    m_textEdits[static_cast<size_t>(c)] = edit;
+    m_cells[static_cast<size_t>(c)] = cell;
+    if (c < kBlankCount) {
+        buildBlank(c, cell);
+    }
+}
+
+void CNetComData::buildBlank(int c, QWidget* cell) {
+    Blank& b = m_blanks[static_cast<size_t>(c)];
+    b.part = new QWidget(cell);
+    b.part->setGeometry(4, 28, 300, 45);
+    makeFrame(b.part, QRect(0, 0, 300, 45));
+    makeLabel(b.part, QStringLiteral("空缺%1：").arg(c + 1), QRect(5, 2, 50, 20));
+    makeLabel(b.part, QStringLiteral("序号"), QRect(56, 2, 26, 20));
+    b.index = makeList(b.part, indexEntries(), QRect(82, 2, 66, 20));
+    makeLabel(b.part, QStringLiteral("位数"), QRect(154, 2, 26, 20));
+    b.digits = makeList(b.part, numberEntries(1, 10), QRect(180, 2, 50, 20));
+
+    const QRect groupArea(0, 23, 300, 21);
+    b.enumGroup = new QWidget(b.part);
+    b.enumGroup->setGeometry(groupArea);
+    makeLabel(b.enumGroup, QStringLiteral("分组"), QRect(5, 0, 26, 20));
+    b.group = makeList(b.enumGroup, numberEntries(1, 20), QRect(31, 0, 44, 20));
+    makeLabel(b.enumGroup, QStringLiteral("循环"), QRect(78, 0, 26, 20));
+    b.loop = makeList(b.enumGroup, {QStringLiteral("是"), QStringLiteral("否")}, QRect(104, 0, 42, 20));
+    makeLabel(b.enumGroup, QStringLiteral("方向"), QRect(149, 0, 26, 20));
+    b.enumDirection =
+        makeList(b.enumGroup, {QStringLiteral("add"), QStringLiteral("sub")}, QRect(175, 0, 52, 20));
+    makeLabel(b.enumGroup, QStringLiteral("保存"), QRect(230, 0, 26, 20));
+    b.save = makeList(b.enumGroup, {QStringLiteral("是"), QStringLiteral("否")}, QRect(256, 0, 42, 20));
+
+    b.inputGroup = new QWidget(b.part);
+    b.inputGroup->setGeometry(groupArea);
+    makeLabel(b.inputGroup, QStringLiteral("方式"), QRect(5, 0, 26, 20));
+    b.mode =
+        makeList(b.inputGroup, {QStringLiteral("full"), QStringLiteral("click"), QStringLiteral("count")},
+                 QRect(31, 0, 64, 20));
+    makeLabel(b.inputGroup, QStringLiteral("次数"), QRect(99, 0, 26, 20));
+    b.count = makeList(b.inputGroup, numberEntries(1, 5), QRect(125, 0, 42, 20));
+    makeLabel(b.inputGroup, QStringLiteral("溢出处理"), QRect(171, 0, 50, 20));
+    b.overflow = makeList(b.inputGroup, overflowEntries(), QRect(221, 0, 76, 20));
+
+    b.varGroup = new QWidget(b.part);
+    b.varGroup->setGeometry(groupArea);
+    makeLabel(b.varGroup, QStringLiteral("步长"), QRect(5, 0, 26, 20));
+    b.step = makeEdit(b.varGroup, QRect(31, 0, 62, 20), kMaxTextLength);
+    makeLabel(b.varGroup, QStringLiteral("间隔"), QRect(99, 0, 26, 20));
+    b.interval = makeEdit(b.varGroup, QRect(125, 0, 62, 20), kMaxTextLength);
+    makeLabel(b.varGroup, QStringLiteral("方向"), QRect(193, 0, 26, 20));
+    b.varDirection =
+        makeList(b.varGroup, {QStringLiteral("add"), QStringLiteral("sub")}, QRect(219, 0, 56, 20));
+
+    // A new panel shows E1 with its options and "次数" disabled, as the mode rule would leave it.
+    applyGroupRule(c);
+    b.count->setEnabled(false);
+    connect(b.index, &QComboBox::currentIndexChanged, this, [this, c] { OnIndexChanged(c); });
+    connect(b.mode, &QComboBox::currentIndexChanged, this, [this, c] { OnModeChanged(c); });
+}
+
+bool CNetComData::cellShown(int cell) const {
+    return !m_cells.at(static_cast<size_t>(cell))->isHidden();
+}
+
+bool CNetComData::blankShown(int k) const {
+    return cellShown(k) && !blank(k).part->isHidden();
+}
+
+bool CNetComData::groupShown(int k, Group group) const {
+    const Blank& b = blank(k);
+    QWidget* widget = group == Group::Enum ? b.enumGroup : group == Group::Var ? b.varGroup : b.inputGroup;
+    return blankShown(k) && !widget->isHidden();
+}
+
+void CNetComData::ShowCells(int n) {
+    n = clampCount(n);
+    for (int c = 0; c < kCellCount; ++c) {
+        m_cells[static_cast<size_t>(c)]->setVisible(c <= n);
+        if (c < kBlankCount) {
+            m_blanks[static_cast<size_t>(c)].part->setVisible(c < n);
+            if (c < n) {
+                applyGroupRule(c);
+            }
+        }
+    }
+    move(0, 90);
+    if (n == 0) {
+        resize(580, kCellHeight);
+    } else if (n == 1) {
+        resize(630, kCellHeight);
+    } else {
+        resize(945, (n / 3 + 1) * kCellHeight);
+    }
+}
+
+void CNetComData::LoadCells(int n) {
+    n = clampCount(n);
+    int stored = 0;
+    const SendData* block = nullptr;
+    if (m_record == nullptr) {
+        for (int c = 0; c <= n; ++c) {
+            textEdit(c)->clear();
+        }
+    } else {
+        // The block follows the record's function, not the panel loading it: a network action
+        // turned into a serial one keeps its data.
+        if (m_record->function == kFunctionNetwork) {
+            block = &m_record->network;
+        } else if (m_record->function == kFunctionSerial) {
+            block = &m_record->serial;
+        } else {
+            return;
+        }
+        // Never read past the stored lists; cells beyond them keep what they hold.
+        stored = static_cast<int>(std::min<size_t>(block->placeholders.size(), kBlankCount));
+        const int filled = std::min(n, stored);
+        for (int k = 0; k < filled; ++k) {
+            textEdit(k)->setText(fromGbk(block->segmentAt(static_cast<size_t>(k))));
+            loadBlank(k, block->placeholders[static_cast<size_t>(k)]);
+        }
+        textEdit(filled)->setText(fromGbk(block->segmentAt(static_cast<size_t>(filled))));
+    }
+    for (int k = 0; k < kBlankCount; ++k) {
+        if (blankShown(k)) {
+            applyGroupRule(k);
+        }
+    }
+    for (int k = 0; k < kBlankCount; ++k) {
+        applyModeRule(k);
+    }
+    if (block != nullptr) {
+        for (int k = 0; k < std::min(n, stored); ++k) {
+            const Placeholder& p = block->placeholders[static_cast<size_t>(k)];
+            if (p.kind == kKindInput) {
+                selectPosition(blank(k).overflow, p.overflowIndex);
+            }
+        }
+    }
+}
+
+void CNetComData::loadBlank(int k, const Placeholder& p) {
+    const Blank& b = blank(k);
+    if (p.kind == kKindInput) {
+        b.index->setCurrentIndex(kInputPosition);
+        selectPosition(b.mode, p.modeIndex);
+        selectPosition(b.count, p.countIndex);
+    } else if (p.kind == kKindEnum) {
+        selectPosition(b.index, p.enumIndex < kFirstVarPosition ? p.enumIndex : -1);
+        selectPosition(b.group, p.groupIndex);
+        selectPosition(b.loop, p.loopIndex);
+        selectPosition(b.save, p.saveIndex);
+        selectPosition(b.enumDirection, p.enumDirection);
+    } else {
+        const int position = p.varIndex >= 0 && p.varIndex < kInputPosition - kFirstVarPosition
+                                 ? p.varIndex + kFirstVarPosition
+                                 : kFirstVarPosition;
+        b.index->setCurrentIndex(position);
+        b.step->setText(QString::number(p.step));
+        b.interval->setText(QString::number(p.interval));
+        selectPosition(b.varDirection, p.varDirection);
+    }
+    selectPosition(b.digits, p.digits - 1);
+}
+
+void CNetComData::applyGroupRule(int k) {
+    const Blank& b = blank(k);
+    const int p = b.index->currentIndex();
+    b.enumGroup->setVisible(p < kFirstVarPosition);
+    b.varGroup->setVisible(p >= kFirstVarPosition && p < kInputPosition);
+    b.inputGroup->setVisible(p >= kInputPosition);
+}
+
+void CNetComData::applyModeRule(int k) {
+    const Blank& b = blank(k);
+    b.count->setEnabled(b.mode->currentIndex() == kCountModePosition);
+    b.overflow->clear();
+    b.overflow->addItems(overflowEntries());
+    b.overflow->setCurrentIndex(0);
+}
+
+void CNetComData::OnIndexChanged(int cell) {
+    applyGroupRule(cell);
+}
+
+void CNetComData::OnModeChanged(int cell) {
+    applyModeRule(cell);
+}
+
+bool CNetComData::CollectData(int n, int type, SendData& out) {
+    n = clampCount(n);
+    const int t = n + 1;
+    std::vector<std::string> texts;
+    for (int i = 1; i <= t; ++i) {
+        const QString text = textEdit(i - 1)->text().left(kMaxSegmentRead);
+        QString failure;
+        if (text.isEmpty()) {
+            if (t == 1 || (i != 1 && i != t)) {
+                failure = QStringLiteral("文本%1  不能为空").arg(i);
+            } else {
+                texts.emplace_back();
+                continue;
+            }
+        }
+        std::optional<std::string> bytes;
+        if (failure.isEmpty()) {
+            bytes = toGbk(text);
+            if (!bytes) {
+                failure = QStringLiteral("文本%1  含有无法以GBK编码保存的字符“%2”，请删除或替换后再试。")
+                              .arg(i)
+                              .arg(firstNonGbkCharacter(text));
+            }
+        }
+        if (failure.isEmpty() && type == kHex) {
+            std::optional<std::string> normal = NormalizeHexText(*bytes);
+            if (normal) {
+                texts.push_back(std::move(*normal));
+                continue;
+            }
+            failure = QStringLiteral("数据格式错误");
+        }
+        if (failure.isEmpty()) {
+            if (CheckDollarEscapes(*bytes)) {
+                texts.push_back(std::move(*bytes));
+                continue;
+            }
+            failure = QStringLiteral("数据格式错误,\"$\"后两位数据不正确,\n\n若要输入\"$\"，请使用$24。");
+        }
+        showError(this, failure, QMessageBox::Critical);
+        return false;
+    }
+
+    std::vector<Placeholder> placeholders;
+    for (int k = 0; k < n; ++k) {
+        const Blank& b = blank(k);
+        const int p = std::max(b.index->currentIndex(), 0);
+        Placeholder placeholder;
+        if (p < kFirstVarPosition) {
+            placeholder.kind = kKindEnum;
+            placeholder.enumIndex = p;
+            placeholder.groupIndex = b.group->currentIndex();
+            placeholder.loopIndex = b.loop->currentIndex();
+            placeholder.enumDirection = b.enumDirection->currentIndex();
+            placeholder.saveIndex = b.save->currentIndex();
+        } else if (p >= kInputPosition) {
+            placeholder.kind = kKindInput;
+            placeholder.modeIndex = b.mode->currentIndex();
+            placeholder.countIndex = b.count->currentIndex();
+            placeholder.overflowIndex = b.overflow->currentIndex();
+        } else {
+            placeholder.kind = kKindVar;
+            placeholder.varIndex = p - kFirstVarPosition;
+            placeholder.step = leadingInteger(b.step->text(), {.maxChars = kMaxNumberRead});
+            placeholder.interval = leadingInteger(b.interval->text(), {.maxChars = kMaxNumberRead});
+            placeholder.varDirection = b.varDirection->currentIndex();
+        }
+        placeholder.digits = b.digits->currentIndex() + 1;
+        placeholders.push_back(placeholder);
+    }
+
+    out.varNum = n;
+    out.type = type;
+    out.texts = std::move(texts);
+    out.placeholders = std::move(placeholders);
+    return true;
+}
+
+}  // namespace velk::ui

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "FakePanel.h"
+#include "device/Commands.h"
+#include "device/TcpSocket.h"
+#include "device/WritePlan.h"
+#include "session/Session.h"
+#include "support/Drain.h"
+#include "support/RecorderObserver.h"
+#include "support/TempDir.h"
+
+namespace velk::test {
+namespace {
+
+const char kClearTrigger[] = "QM-PANEL-clrkey-FF";
+const char kHeaderTrigger[] = "->addact-";
+const char kExitTrigger[] = "QM-PANEL-exitedit";
+const char kSucceeded[] = "写入成功！";
+const char kTimedOut[] = "写入超时，请尝试重新写入！";
+
+std::string networkReply() {
+    std::string block =
+        "QM-PANEL-rtnip-192.168.1.165\r\nQM-PANEL-rtngate-192.168.1.1\r\nQM-PANEL-rtnsubm-255.255.255.0\r\n"
+        "QM-PANEL-rtnmac-00.1A.2B.3C.4D.5E\r\nQM-PANEL-rtntport-4800\r\nQM-PANEL-rtnuport-4801\r\n";
+    return block + std::string(200 - block.size(), ' ');
+}
+
+// A session with a new project, connected to a fake panel that answers like a real one.
+class DeviceSessionTest : public ::testing::Test {
+protected:
+    DeviceSessionTest() : clock(5) {
+        panel.answer(kClearTrigger, "QM-PANEL-rtnstate-clr ok 16");
+        panel.answer(kHeaderTrigger, "QM-PANEL-rtnstate-add ok");
+        panel.answer(kExitTrigger, "QM-PANEL-rtnstate-edit exit");
+        panel.answer("QM-PANEL-getlan", networkReply());
+        path = dir.file("p.db");
+        session = std::make_unique<Session>(recorder, queue, clock);
+        EXPECT_TRUE(session->project().newProject(path));
+        EXPECT_TRUE(flush(queue, *session));
+    }
+    ~DeviceSessionTest() override { session->shutdown(); }
+
+    DeviceSession& device() { return session->device(); }
+
+    bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            if (auto message = queue.take(10)) {
+                session->handle(*message);
+            }
+        }
+        return true;
+    }
+
+    bool connect() {
+        device().connectOrDisconnect(kLoopbackAddress, std::to_string(panel.port()));
+        return pumpUntil([&] { return device().linkState() == LinkState::Connected; });
+    }
+
+    bool writeToEnd() {
+        if (!device().write()) {
+            return false;
+        }
+        return pumpUntil([&] { return !device().writing(); }, 30000);
+    }
+
+    std::string streamAfterClose(size_t connection = 0) {
+        EXPECT_TRUE(device().flushSends());
+        device().connectOrDisconnect(0, "");
+        EXPECT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+        EXPECT_TRUE(panel.waitClosed(connection));
+        return panel.received(connection);
+    }
+
+    void fillModel() {
+        ConfigModel& model = session->project().model();
+        model.enums[0].data = {"ON", "OFF"};
+        model.variables[3] = Variable{4, 1, 2, 3, 0};
+        KeyAction io;
+        io.function = kFunctionIo;
+        io.ioChannels = 3;
+        model.actions[4] = {io};
+        model.eventSettings[4].timeEnable = 1;
+        model.eventSettings[4].time = 250;
+    }
+
+    FakePanel panel;
+    TempDir dir;
+    std::string path;
+    MessageQueue queue;
+    RecorderObserver recorder;
+    FastClock clock;
+    std::unique_ptr<Session> session;
+};
+
+TEST_F(DeviceSessionTest, ConnectWriteAndDisconnect) {
+    ASSERT_TRUE(connect());
+    EXPECT_EQ(recorder.linkStates, (std::vector<LinkState>{LinkState::Connecting, LinkState::Connected}));
+    fillModel();
+    const std::string expected = [&] {
+        std::string joined;
+        for (const auto& command : planCommands(BuildWritePlan(session->project().model()))) {
+            joined += command;
+        }
+        return joined;
+    }();
+    ASSERT_TRUE(writeToEnd());
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::Succeeded);
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kSucceeded});
+    EXPECT_EQ(recorder.writeStartedCount, 1);
+    EXPECT_EQ(recorder.writeEndedCount, 1);
+    ASSERT_FALSE(recorder.progress.empty());
+    EXPECT_EQ(recorder.progress.front(), 50);
+
+    // The caption turns back only when the receive thread has seen the end.
+    device().connectOrDisconnect(0, "");
+    EXPECT_EQ(device().linkState(), LinkState::Connected);
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+    ASSERT_TRUE(panel.waitClosed(0));
+    EXPECT_EQ(panel.received(0), expected);
+    EXPECT_FALSE(device().write());  // not connected
+}
+
+TEST_F(DeviceSessionTest, WriteTimeOutTellsTheUserOnce) {
+    panel.hold(kClearTrigger);
+    ASSERT_TRUE(connect());
+    fillModel();
+    ASSERT_TRUE(writeToEnd());
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::TimedOut);
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kTimedOut});
+    EXPECT_EQ(recorder.writeEndedCount, 1);
+    EXPECT_EQ(streamAfterClose(), "QM-PANEL-intoEditQM-PANEL-clrkey-FF");
+}
+
+TEST_F(DeviceSessionTest, ExitReplyOutOfTurnIsNoSuccess) {
+    panel.hold(kHeaderTrigger);
+    ASSERT_TRUE(connect());
+    fillModel();
+    ASSERT_TRUE(device().write());
+    ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnstate-edit exit"));
+    ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 30000));
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kTimedOut});
+
+    // Nor is one that comes while nothing is written.
+    recorder.clearEvents();
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnstate-edit exit"));
+    ASSERT_TRUE(pumpUntil([&] { return device().writeAck() == ACK_EXITED; }));
+    EXPECT_TRUE(recorder.messageTexts().empty());
+}
+
+TEST_F(DeviceSessionTest, SecondWriteWaitsForTheFirst) {
+    panel.hold(kClearTrigger);
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(device().write());
+    EXPECT_FALSE(device().write());
+    EXPECT_FALSE(device().read());
+    panel.release(kClearTrigger);
+    ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 30000));
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kSucceeded});
+    ASSERT_TRUE(writeToEnd());
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::Succeeded);
+}
+
+TEST_F(DeviceSessionTest, ReplyDuringAWriteUpdatesTheModelNotTheWrite) {
+    panel.hold(kHeaderTrigger);
+    ASSERT_TRUE(connect());
+    fillModel();
+    auto plan = BuildWritePlan(session->project().model());
+    ASSERT_TRUE(device().write());
+    ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnenum-1-ascii-changed"));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.enumRows[0][3] == "'changed'"; }));
+    panel.release(kHeaderTrigger);
+    ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 30000));
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::Succeeded);
+    EXPECT_EQ(session->project().model().enumAt(0).data, std::vector<std::string>{"changed"});
+    std::string joined;
+    for (const auto& command : planCommands(plan)) {
+        joined += command;
+    }
+    EXPECT_EQ(streamAfterClose(), joined);
+}
+
+TEST_F(DeviceSessionTest, ReadReachesModelRowsAndFile) {
+    panel.answer("QM-PANEL-getenum-3QM", "QM-PANEL-rtnenum-3-hex-0A 1#\xc4#ff");
+    panel.answer("QM-PANEL-getvar-2QM", "QM-PANEL-rtnvar-2-5-0-10-SAVE");
+    panel.answer("QM-PANEL-getser-UDP-1QM", "QM-PANEL-rtnser-UDP-1-192.168.1.30-6000");
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(device().read());
+    ASSERT_TRUE(pumpUntil([&] { return !device().reading() && recorder.netRows[4][2] == "6000"; }));
+    EXPECT_EQ(recorder.enumRows[2], (EnumRowTexts{"E3", "Hex", "2", "'0a 01', 'ff'"}));
+    EXPECT_EQ(recorder.variableRows[1], (VariableRowTexts{"V2", "5", "0", "10", "保存"}));
+    EXPECT_EQ(recorder.netRows[4], (NetTargetRowTexts{"UDP1", "192.168.1.30", "6000"}));
+
+    // The project file holds the replies: a fresh session opening it sees them.
+    session->shutdown();
+    session = std::make_unique<Session>(recorder, queue, clock);
+    ASSERT_TRUE(session->project().openProject(path));
+    ASSERT_TRUE(flush(queue, *session));
+    const ConfigModel& model = session->project().model();
+    EXPECT_EQ(model.enumAt(2), (EnumVariable{3, kHex, {"0a 01", "ff"}}));
+    EXPECT_EQ(model.variableAt(1), (Variable{2, 0, 5, 10, 0}));
+    EXPECT_EQ(model.netTargetAt(4), (NetTarget{0xC0A8011E, 6000, 5}));
+}
+
+TEST_F(DeviceSessionTest, PanelNetworkSendsOnlyWhatChanged) {
+    ASSERT_TRUE(connect());
+    device().requestPanelNetwork();
+    ASSERT_TRUE(pumpUntil([&] { return recorder.panelNetwork.has_value(); }));
+    PanelNetworkReply panelSettings = *recorder.panelNetwork;
+    EXPECT_EQ(panelSettings.mac, (std::array<uint8_t, 6>{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
+
+    PanelNetworkSettings unchanged{panelSettings.ip,  panelSettings.mask,    panelSettings.gateway,
+                                   panelSettings.mac, panelSettings.tcpPort, panelSettings.udpPort};
+    device().applyPanelNetwork(panelSettings, unchanged);
+    PanelNetworkSettings gateway = unchanged;
+    gateway.gateway = 0xC0A801FE;
+    device().applyPanelNetwork(panelSettings, gateway);
+    EXPECT_EQ(streamAfterClose(), "QM-PANEL-getlanQM-PANEL-setgate-192.168.1.254");
+}
+
+TEST_F(DeviceSessionTest, LearnIrChecksTheId) {
+    ASSERT_TRUE(connect());
+    for (const char* refused : {"0", "65", ""}) {
+        device().learnIr(refused);
+    }
+    EXPECT_EQ(recorder.messageTexts(),
+              (std::vector<std::string>{"红外ID范围为1到64", "红外ID范围为1到64", "红外ID范围为1到64"}));
+    device().learnIr("7");
+    device().learnIr("64");
+    EXPECT_EQ(streamAfterClose(), "QM-PANEL-leairQM-PANEL-sndir-01-07QM-PANEL-leairQM-PANEL-sndir-01-64");
+}
+
+TEST_F(DeviceSessionTest, RemoteCloseAndReconnect) {
+    ASSERT_TRUE(connect());
+    panel.closeClient();
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+    ASSERT_TRUE(connect());
+    device().learnIr("1");
+    ASSERT_TRUE(panel.waitForText(1, "sndir-01-01"));
+    EXPECT_EQ(panel.received(0), "");
+}
+
+TEST_F(DeviceSessionTest, UnreachablePanelStaysClosedWithAReason) {
+    uint16_t port = 0;
+    {
+        std::string error;
+        auto listener = TcpListener::listenLoopback(0, error);
+        ASSERT_TRUE(listener) << error;
+        port = listener->port();
+    }
+    device().connectOrDisconnect(kLoopbackAddress, std::to_string(port));
+    EXPECT_EQ(device().linkState(), LinkState::Connecting);
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+    EXPECT_FALSE(device().lastLinkError().empty());
+    EXPECT_FALSE(device().write());
+}
+
+TEST_F(DeviceSessionTest, ShutdownDuringAWriteEndsPromptly) {
+    panel.hold(kClearTrigger);
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(device().write());
+    ASSERT_TRUE(panel.waitForText(0, kClearTrigger));
+    auto before = std::chrono::steady_clock::now();
+    session->shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+    EXPECT_TRUE(panel.waitClosed(0));
+}
+
+}  // namespace
+}  // namespace velk::test

@@ -1,0 +1,136 @@
+#include "LinkHarness.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "device/TcpSocket.h"
+
+namespace velk::test {
+
+LinkHarness::LinkHarness() : link(queue, 3000) {}
+
+LinkHarness::~LinkHarness() {
+    sequence.join(true);
+    link.stop();
+}
+
+void LinkHarness::handle(const ViewMessage& message) {
+    handled.push_back(message);
+    switch (message.id) {
+        case WM_LINK_CONNECTED:
+            connected.push_back(message.wParam);
+            break;
+        case WM_LINK_CLOSED:
+            closed.push_back(message.wParam);
+            link.finished(message.wParam);
+            break;
+        case WM_LINK_FAILED:
+            failed.push_back(message.wParam);
+            link.finished(message.wParam);
+            break;
+        case WM_LINK_DATA:
+            if (message.wParam == link.generation()) {
+                data.push_back(message.text);
+                ParseResponse(message.text, *this);
+            }
+            break;
+        case WM_WRITE_PROGRESS:
+            progress.push_back(static_cast<int>(message.wParam));
+            break;
+        case WM_WRITE_TIMEOUT:
+            ++timeouts;
+            break;
+        case WM_WRITE_DONE:
+            sequence.join();
+            outcome = static_cast<int>(message.wParam);
+            break;
+        default:
+            break;
+    }
+}
+
+bool LinkHarness::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        // Short waits, so conditions outside the queue (the panel's side) are seen too.
+        if (auto message = queue.take(static_cast<int>(std::min<int64_t>(left.count(), 10)))) {
+            handle(*message);
+        }
+    }
+    return true;
+}
+
+bool LinkHarness::connectTo(uint16_t port) {
+    int64_t generation = link.open(kLoopbackAddress, port);
+    return pumpUntil([&] { return !connected.empty() && connected.back() == generation; });
+}
+
+bool LinkHarness::runSequence(std::vector<WriteStep> plan, PacingClock& clock, int timeoutMs) {
+    outcome.reset();
+    if (!sequence.start(
+            std::move(plan), [this](const std::string& command) { link.Send(command); }, writeAck, queue,
+            clock)) {
+        return false;
+    }
+    return pumpUntil([&] { return outcome.has_value(); }, timeoutMs);
+}
+
+void LinkHarness::applyEnum(const EnumVariable& variable) {
+    model.setEnum(variable.index - 1, variable);
+}
+
+void LinkHarness::applyVariable(const Variable& variable) {
+    model.setVariable(variable.index - 1, variable);
+}
+
+void LinkHarness::applyNetTarget(const NetTarget& target) {
+    model.setNetTarget(target.index - 1, target);
+}
+
+void LinkHarness::acknowledged(WriteAck ack) {
+    acks.push_back(ack);
+    writeAck.store(ack);
+}
+
+void LinkHarness::panelNetworkReceived(const PanelNetworkReply& reply) {
+    panelNetwork = reply;
+}
+
+std::vector<int> LinkHarness::distinctProgress() const {
+    std::vector<int> values;
+    for (int value : progress) {
+        if (values.empty() || values.back() != value) {
+            values.push_back(value);
+        }
+    }
+    return values;
+}
+
+std::string joinedCommands(const std::vector<WriteStep>& plan) {
+    std::string joined;
+    for (const auto& command : planCommands(plan)) {
+        joined += command;
+    }
+    return joined;
+}
+
+std::string commandsUntilWait(const std::vector<WriteStep>& plan, WriteAck ack, int occurrence) {
+    std::string joined;
+    int waits = 0;
+    for (const auto& step : plan) {
+        if (step.kind == WriteStep::WaitAck && step.ack == ack && ++waits == occurrence) {
+            break;
+        }
+        if (step.kind == WriteStep::Send) {
+            joined += step.command;
+        }
+    }
+    return joined;
+}
+
+}  // namespace velk::test

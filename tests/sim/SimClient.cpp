@@ -1,0 +1,96 @@
+#include "SimClient.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace velk::sim::test {
+
+SimClient::SimClient(uint16_t port) {
+    std::string error;
+    auto socket = TcpSocket::connectTo(kLoopbackAddress, port, 5000, error);
+    if (socket) {
+        m_socket = std::move(*socket);
+    }
+}
+
+long SimClient::receiveSome(std::chrono::steady_clock::time_point deadline) {
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || !m_socket.waitReadable(static_cast<int>(left.count()))) {
+        return -2;
+    }
+    char buffer[65536];
+    long n = m_socket.receive(buffer, sizeof buffer);
+    if (n > 0) {
+        m_extra.append(buffer, static_cast<size_t>(n));
+    }
+    return n;
+}
+
+std::string SimClient::read(size_t count, std::chrono::milliseconds guard) {
+    auto deadline = std::chrono::steady_clock::now() + guard;
+    while (m_extra.size() < count && receiveSome(deadline) > 0) {
+    }
+    size_t taken = std::min(count, m_extra.size());
+    std::string result = m_extra.substr(0, taken);
+    m_extra.erase(0, taken);
+    return result;
+}
+
+std::string SimClient::readUntil(std::string_view suffix, std::chrono::milliseconds guard) {
+    auto deadline = std::chrono::steady_clock::now() + guard;
+    for (;;) {
+        size_t at = m_extra.find(suffix);
+        if (at != std::string::npos) {
+            std::string result = m_extra.substr(0, at + suffix.size());
+            m_extra.erase(0, at + suffix.size());
+            return result;
+        }
+        if (receiveSome(deadline) <= 0) {
+            std::string result;
+            result.swap(m_extra);
+            return result;
+        }
+    }
+}
+
+bool SimClient::waitClosed(std::chrono::milliseconds guard) {
+    auto deadline = std::chrono::steady_clock::now() + guard;
+    for (;;) {
+        long n = receiveSome(deadline);
+        if (n == 0 || n == -1) {
+            return true;
+        }
+        if (n == -2) {
+            return false;
+        }
+    }
+}
+
+TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velk-sim-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    m_path = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+}  // namespace velk::sim::test

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+
+#include "ui/common/UiSeams.h"
+
+// A message box no test expects would block the run: stop with its text instead.
+inline void failOnMessages() {
+    velk::ui::setMessageHandler(
+        [](const velk::ui::ShownMessage& m) { qFatal("unexpected message box: %s", qPrintable(m.text)); });
+}
+
+// Records every message box instead of showing it, for as long as it lives.
+class MessageRecorder {
+public:
+    MessageRecorder() {
+        velk::ui::setMessageHandler([this](const velk::ui::ShownMessage& m) { messages.append(m); });
+    }
+    ~MessageRecorder() { failOnMessages(); }
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+
+    QList<velk::ui::ShownMessage> messages;
+};
