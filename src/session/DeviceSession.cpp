@@ -13,14 +13,12 @@ namespace {
 const char kWriteSucceeded[] = "写入成功！";
 const char kWriteTimedOut[] = "写入超时，请尝试重新写入！";
 
-// The port edit's text as the C library's decimal conversion reads it, low 16 bits kept: "70000"
-// is 4464, an empty text 0.
-uint16_t portOf(const std::string& text) {
-    long long value = std::strtoll(text.c_str(), nullptr, 10);
+}  // namespace
+
+uint16_t panelPortOf(const std::string& portText) {
+    long long value = std::strtoll(portText.c_str(), nullptr, 10);
     return static_cast<uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
 }
-
-}  // namespace
 
 // Replies applied to the project (model, list rows, file) and to the write acknowledgement.
 class DeviceSession::Responses : public ResponseHandler {
@@ -63,7 +61,7 @@ void DeviceSession::connectOrDisconnect(uint32_t panelIp, const std::string& por
     }
     m_closing = false;
     m_lastLinkError.clear();
-    m_stateGeneration = m_link->open(panelIp, portOf(portText));
+    m_stateGeneration = m_link->open(panelIp, panelPortOf(portText));
     setLinkState(LinkState::Connecting);
 }
 

@@ -17,6 +17,10 @@ namespace velk {
 
 class PanelLink;
 
+// The port edit's text as the C library's decimal conversion reads it, low 16 bits kept: "70000"
+// is 4464, an empty text 0.
+uint16_t panelPortOf(const std::string& portText);
+
 // How the last write ended, for callers that wait on it (velkctl, tests).
 enum class WriteResult { None, Running, Succeeded, TimedOut };
 

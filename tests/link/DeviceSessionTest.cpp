@@ -98,6 +98,18 @@ protected:
     std::unique_ptr<Session> session;
 };
 
+TEST(PanelPort, LowSixteenBitsOfTheDecimalText) {
+    struct Case {
+        const char* text;
+        uint16_t port;
+    };
+    const Case cases[] = {{"4800", 4800}, {"70000", 4464}, {"", 0},       {"abc", 0},
+                          {" 12x", 12},   {"65536", 0},    {"-1", 65535}, {"99999999999999999999999", 65535}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(panelPortOf(c.text), c.port) << c.text;
+    }
+}
+
 TEST_F(DeviceSessionTest, ConnectWriteAndDisconnect) {
     ASSERT_TRUE(connect());
     EXPECT_EQ(recorder.linkStates, (std::vector<LinkState>{LinkState::Connecting, LinkState::Connected}));

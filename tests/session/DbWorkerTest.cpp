@@ -70,7 +70,7 @@ TEST(DbWorker, RunsStatementsInPostingOrderAndCopiesEveryRow) {
         const ViewMessage& m = drained.rows[static_cast<size_t>(i)];
         EXPECT_EQ(m.id, WM_ROW_ACTION);
         EXPECT_EQ(m.wParam, 17);
-        EXPECT_EQ(m.row, (std::vector<std::string>{std::to_string(i), "v" + std::to_string(i)}));
+        EXPECT_EQ(m.row, (std::vector<std::string>{strprintf("%d", i), strprintf("v%d", i)}));
     }
     EXPECT_EQ(drained.rows.back().row, (std::vector<std::string>{"", ""}));
 }
@@ -139,7 +139,8 @@ TEST(DbWorker, BarrierComesAfterTheRowsOfEarlierSelects) {
     worker.postBarrier(78);
     std::vector<std::string> seen;
     ASSERT_TRUE(drainUntilBarrier(queue, 78, [&](const ViewMessage& m) {
-        seen.push_back(m.id == WM_DB_BARRIER ? "barrier " + std::to_string(m.wParam) : "row");
+        seen.push_back(m.id == WM_DB_BARRIER ? strprintf("barrier %lld", static_cast<long long>(m.wParam))
+                                             : "row");
     }));
     EXPECT_EQ(seen, (std::vector<std::string>{"row", "barrier 77", "row", "barrier 78"}));
 }

@@ -1,3 +1,4 @@
+#include "model/StrPrintf.h"
 #include "model/db/Statements.h"
 #include "session/ProjectFixture.h"
 #include "support/SqliteCli.h"
@@ -281,6 +282,26 @@ TEST_F(SessionCommands, QuotedTextsRoundTripUnchanged) {
     EXPECT_EQ(m.eventSettings[1].addString, nasty);
 }
 
+TEST_F(SessionCommands, TextsLongerThanTheOldRequestBufferArriveWhole) {
+    EnumVariable e;
+    e.index = 5;
+    e.data = {std::string(5000, 'e') + "'", "short"};
+    session->commitEnum(e);
+    session->selectEvent(1);
+    EventSettings append = *session->beginAppendSettings();
+    append.addString = std::string(9000, 'a');
+    session->commitAppendSettings(append);
+    std::vector<std::string> taken = statementsAfterFlush();
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_GT(taken[0].size(), 5000u);
+    EXPECT_GT(taken[1].size(), 9000u);
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_EQ(runSqlite3(path,
+                         "select length(data1), data2 from enum_table where enumindex=5;"
+                         "select length(addString) from keyOherData where oindex=1;"),
+              "5001|short\n9000\n");
+}
+
 TEST_F(SessionCommands, AppliedPanelRecordsReachModelRowAndFile) {
     EnumVariable e;
     e.index = 10;
@@ -327,11 +348,11 @@ TEST(SessionLoad, NewShowsTheDefaultsAndSelectsSlotZero) {
     EXPECT_EQ(recorder.currentEvent, 0);
     for (int r = 0; r < kEnumCount; ++r) {
         EXPECT_EQ(recorder.enumRows[static_cast<size_t>(r)],
-                  (EnumRowTexts{"E" + std::to_string(r + 1), "Ascii", "1", "''"}));
+                  (EnumRowTexts{strprintf("E%d", r + 1), "Ascii", "1", "''"}));
     }
     for (int r = 0; r < kVariableCount; ++r) {
         EXPECT_EQ(recorder.variableRows[static_cast<size_t>(r)],
-                  (VariableRowTexts{"V" + std::to_string(r + 1), "0", "0", "0", "保存"}));
+                  (VariableRowTexts{strprintf("V%d", r + 1), "0", "0", "0", "保存"}));
     }
     EXPECT_EQ(recorder.netRows[3], (NetTargetRowTexts{"TCP4", "0.0.0.0", "0"}));
     EXPECT_EQ(recorder.netRows[4], (NetTargetRowTexts{"UDP1", "0.0.0.0", "0"}));

@@ -472,5 +472,15 @@ TEST(SimulatorTest, RefusesAPortInUse) {
     EXPECT_NE(error.find("bind"), std::string::npos);
 }
 
+TEST(SimulatorTest, RefusesALogItCannotOpen) {
+    SimulatorOptions options;
+    options.port = 0;
+    options.logPath = "/nonexistent-folder/sim.log";
+    PanelSimulator sim(options);
+    std::string error;
+    EXPECT_FALSE(sim.start(error));
+    EXPECT_NE(error.find("/nonexistent-folder/sim.log"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace velk::sim

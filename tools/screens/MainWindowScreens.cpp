@@ -1,5 +1,6 @@
 // The main window with a project holding data, as an installer sees it after 打开.
 #include <QDir>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -74,12 +75,12 @@ QString makeSampleProject(const QString& folder) {
     project.newProject(path.toStdString());
     settleProject(project, queue, 1);
 
-    project.commitEnum(EnumVariable{0, kAscii, {gbk("开机"), gbk("关机"), "standby"}});
-    project.commitEnum(EnumVariable{1, kHex, {"01 02 ab ff", "0a 0b"}});
-    project.commitVariable(Variable{0, 0, 20, 100, 0});
-    project.commitVariable(Variable{1, 1, 1, 8, 1});
-    project.commitNetTarget(NetTarget{ipv4(192, 168, 1, 20), 5000, 0});
-    project.commitNetTarget(NetTarget{ipv4(192, 168, 1, 255), 6000, 4});
+    project.commitEnum(EnumVariable{1, kAscii, {gbk("开机"), gbk("关机"), "standby"}});
+    project.commitEnum(EnumVariable{2, kHex, {"01 02 ab ff", "0a 0b"}});
+    project.commitVariable(Variable{1, 0, 20, 100, 0});
+    project.commitVariable(Variable{2, 1, 1, 8, 1});
+    project.commitNetTarget(NetTarget{ipv4(192, 168, 1, 20), 5000, 1});
+    project.commitNetTarget(NetTarget{ipv4(192, 168, 1, 255), 6000, 5});
 
     project.selectEvent(0);
     KeyAction infrared;

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
 
 #include "ScreenRegistry.h"
 
@@ -75,6 +76,15 @@ bool capture(const velk::screens::Screen& screen, const QDir& folder, QTextStrea
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<velk::screens::Screen> screens = velk::screens::registeredScreens();
+    // Listing needs no display.
+    if (argc > 1 && std::strcmp(argv[1], "--list") == 0) {
+        for (const auto& screen : screens) {
+            std::printf("%s\n", screen.name.toUtf8().constData());
+        }
+        return 0;
+    }
+
     QApplication app(argc, argv);
     // The program's own font, so the pictures show what velk shows.
     QFont font(QStringLiteral("Noto Sans CJK SC"));
@@ -84,13 +94,6 @@ int main(int argc, char** argv) {
     QStringList args = QApplication::arguments().mid(1);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    std::vector<velk::screens::Screen> screens = velk::screens::registeredScreens();
-    if (args.value(0) == QStringLiteral("--list")) {
-        for (const auto& screen : screens) {
-            out << screen.name << "\n";
-        }
-        return 0;
-    }
     if (args.isEmpty() || args.first().startsWith(QLatin1Char('-'))) {
         err << "usage: velk-screens FOLDER [NAME...] | velk-screens --list\n";
         return 1;

@@ -265,6 +265,9 @@ void CEditDialog::OnInitDialog() {
     m_netPanel->setObjectName(QStringLiteral("netPanel"));
     m_serialPanel = new CNetComData(this, m_pSource);
     m_serialPanel->setObjectName(QStringLiteral("serialPanel"));
+    // The panels come after the buttons in creation order; the buttons end the tab chain.
+    QWidget::setTabOrder(m_serialPanel->textEdit(CNetComData::kCellCount - 1), m_controls.ok);
+    QWidget::setTabOrder(m_controls.ok, m_controls.cancel);
     buildFunctionList();
     m_initialising = false;
     OnFunctionChanged();

@@ -1,4 +1,5 @@
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QtTest>
 #include <sqlite3.h>
 
+#include "sim/PanelSimulator.h"
 #include "ui/app/CVelkApp.h"
 #include "ui/app/CVelkView.h"
 #include "ui/common/FileDialogs.h"
@@ -56,7 +58,11 @@ private:
         view.controls().newButton->click();
         setFileDialogHandler(nullptr);
         // The default rows arrive through the event loop once the worker has run.
-        QTRY_COMPARE_WITH_TIMEOUT(rowTexts(view.controls().netList, 6).at(0), QStringLiteral("UDP3"), 10000);
+        bool loaded = QTest::qWaitFor(
+            [&] { return rowTexts(view.controls().netList, 6).at(0) == QStringLiteral("UDP3"); }, 10000);
+        if (!loaded) {
+            QTest::qFail("the default rows never arrived", __FILE__, __LINE__);
+        }
         return path;
     }
 
@@ -184,6 +190,51 @@ private slots:
         c.variableModify->click();
         QCOMPARE(modalRuns, 1);
         QCOMPARE(rowTexts(c.variableList, 4), QStringList({"V5", "0", "0", "0", "保存"}));
+    }
+
+    void writeIntoTheSimulatorShowsProgressAndTheOutcome() {
+        velk::sim::SimulatorOptions options;
+        options.port = 0;
+        velk::sim::PanelSimulator panel(options);
+        std::string error;
+        std::optional<uint16_t> port = panel.start(error);
+        QVERIFY2(port, error.c_str());
+
+        CVelkView view;
+        newProject(view, QStringLiteral("write.db"));
+        const MainFormControls& c = view.controls();
+        view.session().project().commitEnum(velk::EnumVariable{1, velk::kAscii, {"ON", "OFF"}});
+        view.setPanelAddress(0x7F000001u, *port);
+        c.connectButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(c.connectButton->text(), QStringLiteral("断开"), 10000);
+        QVERIFY(c.writeButton->isEnabled() && c.networkButton->isEnabled() && c.learnIrButton->isEnabled());
+
+        c.writeButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_messages.isEmpty(), 60000);
+        QCOMPARE(m_messages.last().text, QStringLiteral("写入成功！"));
+        // The window stayed live through the write and the panel holds what was written.
+        QCOMPARE(panel.snapshot().enums[0].values.size(), size_t(2));
+
+        // The panel going away is a link event like any other: the form goes back to 连接.
+        panel.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(c.connectButton->text(), QStringLiteral("连接"), 10000);
+        QVERIFY(!c.writeButton->isEnabled());
+    }
+
+    void aRefusedConnectionLeavesTheFormClosedAndQuiet() {
+        CVelkView view;
+        newProject(view, QStringLiteral("nopanel.db"));
+        const MainFormControls& c = view.controls();
+        // A port nobody listens on: the refusal comes back at once, and the form only keeps 连接
+        // so the installer can click again.
+        view.setPanelAddress(0x7F000001u, 1);
+        c.connectButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!view.session().device().lastLinkError().empty(), 10000);
+        QCOMPARE(view.session().device().linkState(), velk::LinkState::Closed);
+        QCOMPARE(c.connectButton->text(), QStringLiteral("连接"));
+        QVERIFY(c.connectButton->isEnabled());
+        QVERIFY(!c.writeButton->isEnabled());
+        QVERIFY(m_messages.isEmpty());
     }
 
     void commandLineTakesAPanelAddressAndAProject() {

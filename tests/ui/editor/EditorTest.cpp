@@ -611,6 +611,23 @@ private slots:
         QCOMPARE(ActionRowTextsOf(result), ActionRowTextsOf(source));
     }
 
+    void tabChainReachesTheComposerBeforeTheButtons() {
+        CEditDialog dialog(m_model);
+        dialog.setRequest(request(0));
+        const auto& c = dialog.controls();
+        QList<QWidget*> chain;
+        QWidget* widget = c.function;
+        do {
+            chain.append(widget);
+            widget = widget->nextInFocusChain();
+        } while (widget != c.function && chain.size() < 5000);
+        const qsizetype ok = chain.indexOf(c.ok);
+        QVERIFY(chain.indexOf(c.netCount) < chain.indexOf(dialog.netPanel()->textEdit(0)));
+        QVERIFY(chain.indexOf(dialog.netPanel()->textEdit(0)) < ok);
+        QVERIFY(chain.indexOf(dialog.serialPanel()->textEdit(CNetComData::kCellCount - 1)) < ok);
+        QCOMPARE(chain.indexOf(c.cancel), ok + 1);
+    }
+
     void keyActionIsNeverHandedBackUndetermined() {
         KeyAction key;
         key.function = kFunctionKey;
