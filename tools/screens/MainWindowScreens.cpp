@@ -120,7 +120,8 @@ const bool registered = velk::screens::addScreen(velk::screens::Screen{
     [](QWidget& widget) {
         const auto& controls = static_cast<velk::ui::CMainFrame&>(widget).view()->controls();
         const QTableWidgetItem* item = controls.netList->item(4, 1);
-        return controls.actionList->rowCount() == 3 && item && item->text() == QStringLiteral("192.168.1.255");
+        return controls.actionList->rowCount() == 3 && item &&
+               item->text() == QStringLiteral("192.168.1.255");
     },
     {}});
 

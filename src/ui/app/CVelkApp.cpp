@@ -49,8 +49,9 @@ AppOptions parseAppOptions(const QStringList& arguments) {
             options.panelIp = address;
             options.panelPort = port;
         } else if (argument.startsWith(QLatin1String("-"))) {
-            options.error = QStringLiteral("unknown option \"%1\"; usage: velk [--panel IP[:PORT]] [PROJECT.db]")
-                                .arg(argument);
+            options.error =
+                QStringLiteral("unknown option \"%1\"; usage: velk [--panel IP[:PORT]] [PROJECT.db]")
+                    .arg(argument);
             return options;
         } else {
             options.projectPath = argument;

@@ -142,9 +142,9 @@ bool CVelkView::eventFilter(QObject* watched, QEvent* event) {
 void CVelkView::enableProjectControls(bool enable) {
     MainFormControls& c = m_controls;
     for (QWidget* widget : std::initializer_list<QWidget*>{
-             c.enumList, c.variableList, c.netList, c.actionList, c.ipLabel, c.ipEdit, c.portLabel, c.portEdit,
-             c.connectButton, c.enumClear, c.enumModify, c.variableClear, c.variableModify, c.actionAdd,
-             c.actionDelete, c.actionModify, c.netClear, c.netModify}) {
+             c.enumList, c.variableList, c.netList, c.actionList, c.ipLabel, c.ipEdit, c.portLabel,
+             c.portEdit, c.connectButton, c.enumClear, c.enumModify, c.variableClear, c.variableModify,
+             c.actionAdd, c.actionDelete, c.actionModify, c.netClear, c.netModify}) {
         widget->setEnabled(enable);
     }
     for (QRadioButton* selector : c.selectorButtons) {
@@ -154,8 +154,8 @@ void CVelkView::enableProjectControls(bool enable) {
 
 void CVelkView::enableDeviceControls(bool enable) {
     MainFormControls& c = m_controls;
-    for (QWidget* widget : std::initializer_list<QWidget*>{c.writeButton, c.irIdLabel, c.irIdEdit, c.learnIrButton,
-                                                           c.networkButton}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{c.writeButton, c.irIdLabel, c.irIdEdit,
+                                                           c.learnIrButton, c.networkButton}) {
         widget->setEnabled(enable);
     }
 }

@@ -125,14 +125,15 @@ void buildFunctionArea(QWidget* form, MainFormControls& c) {
 
 void buildFixedLists(QWidget* form, MainFormControls& c) {
     groupBox(form, QStringLiteral("枚举变量区"), 0, 100, 420, 190);
-    c.enumList = list(form, {{"序号", 38}, {"类型", 38}, {"数目", 38}, {"数据列表", 260}}, 10, false, 5, 118, 410,
-                      145);
+    c.enumList = list(form, {{"序号", 38}, {"类型", 38}, {"数目", 38}, {"数据列表", 260}}, 10, false, 5, 118,
+                      410, 145);
     c.enumModify = button(form, QStringLiteral("修改"), 105, 264, 60, 20);
     c.enumClear = button(form, QStringLiteral("删除"), 225, 264, 60, 20);
 
     groupBox(form, QStringLiteral("普通变量区"), 0, 292, 420, 190);
-    c.variableList = list(form, {{"序号", 80}, {"初始值", 80}, {"最小值", 80}, {"最大值", 80}, {"掉电保存", 80}},
-                          16, true, 5, 310, 410, 140);
+    c.variableList =
+        list(form, {{"序号", 80}, {"初始值", 80}, {"最小值", 80}, {"最大值", 80}, {"掉电保存", 80}}, 16, true,
+             5, 310, 410, 140);
     c.variableModify = button(form, QStringLiteral("修改"), 105, 456, 60, 20);
     c.variableClear = button(form, QStringLiteral("删除"), 225, 456, 60, 20);
 
@@ -150,7 +151,8 @@ void buildKeyPanel(QWidget* form, MainFormControls& c) {
     for (const KeyGroup& group : kKeyGroups) {
         auto* box = groupBox(form, QString::fromUtf8(group.title), group.x, group.y, 70, 85);
         for (int i = 0; i < 3; ++i) {
-            auto* selector = new QRadioButton(QString::fromUtf8(group.selectors[static_cast<size_t>(i)]), box);
+            auto* selector =
+                new QRadioButton(QString::fromUtf8(group.selectors[static_cast<size_t>(i)]), box);
             selector->setGeometry(10, 18 + 22 * i, 50, 20);
             c.selectors->addButton(selector, slot);
             c.selectorButtons[static_cast<size_t>(slot)] = selector;
@@ -161,8 +163,8 @@ void buildKeyPanel(QWidget* form, MainFormControls& c) {
 
 void buildActionArea(QWidget* form, MainFormControls& c) {
     groupBox(form, QStringLiteral("按键功能列表"), 213, 492, 592, 190);
-    c.actionList = list(form, {{"功能", 42}, {"通道", 58}, {"参数/操作", 143}, {"数据", 1024}}, 0, true, 218, 510,
-                        582, 80);
+    c.actionList = list(form, {{"功能", 42}, {"通道", 58}, {"参数/操作", 143}, {"数据", 1024}}, 0, true, 218,
+                        510, 582, 80);
     c.actionAdd = button(form, QStringLiteral("添加"), 265, 656, 60, 20);
     c.actionModify = button(form, QStringLiteral("修改"), 372, 656, 60, 20);
     c.actionDelete = button(form, QStringLiteral("删除"), 476, 656, 60, 20);

@@ -1,3 +1,4 @@
+#include <sqlite3.h>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
@@ -7,7 +8,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sqlite3.h>
 
 #include "sim/PanelSimulator.h"
 #include "ui/app/CVelkApp.h"
@@ -156,7 +156,8 @@ private slots:
             QCOMPARE(m.title, QStringLiteral("错误"));
             texts << m.text;
         }
-        QCOMPARE(texts, QStringList({"请选中一项修改", "请选中一项删除", "变量列表为空", "变量列表为空，请先添加"}));
+        QCOMPARE(texts,
+                 QStringList({"请选中一项修改", "请选中一项删除", "变量列表为空", "变量列表为空，请先添加"}));
     }
 
     void clearingARowRewritesItAndReachesTheFile() {
