@@ -11,8 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (auto* enumReply = std::get_if<velk::EnumReply>(&reply)) {
         // Touch every value so a bad length shows up under AddressSanitizer.
         size_t total = 0;
-        for (const auto& value : enumReply->values) total += value.size();
-        if (total > size) __builtin_trap();
+        for (const auto& value : enumReply->values)
+            total += value.size();
+        if (total > size)
+            __builtin_trap();
     }
     return 0;
 }

@@ -42,10 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto normal = velk::HexNormalForm(*bytes);
         auto again = velk::ParseHexText(normal);
         // The normal form reads back as the same bytes.
-        if (!again || *again != *bytes) __builtin_trap();
+        if (!again || *again != *bytes)
+            __builtin_trap();
     }
     (void)velk::NormalizeHexText(text);
-    if (velk::CheckDollarEscapes(text)) (void)velk::DecodeDollarEscapes(text);
+    if (velk::CheckDollarEscapes(text))
+        (void)velk::DecodeDollarEscapes(text);
 
     velk::SendData sendData;
     sendData.type = input.ConsumeIntegralInRange<int32_t>(-1, 2);
@@ -54,13 +56,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sendData.port = input.ConsumeIntegral<int32_t>();
     sendData.ip = input.ConsumeIntegral<uint32_t>();
     int blanks = input.ConsumeIntegralInRange<int>(0, 7);
-    for (int i = 0; i < blanks; ++i) sendData.placeholders.push_back(fuzzedBlank(input));
+    for (int i = 0; i < blanks; ++i)
+        sendData.placeholders.push_back(fuzzedBlank(input));
     int segments = input.ConsumeIntegralInRange<int>(0, 8);
-    for (int i = 0; i < segments; ++i) sendData.texts.push_back(input.ConsumeRandomLengthString(512));
+    for (int i = 0; i < segments; ++i)
+        sendData.texts.push_back(input.ConsumeRandomLengthString(512));
 
     // An overlong command is legal here: the write plan leaves it out rather than cut it.
     (void)velk::MakeSetCode(sendData);
     (void)velk::FormatDataText(sendData);
-    for (const auto& blank : sendData.placeholders) (void)velk::PlaceholderText(blank);
+    for (const auto& blank : sendData.placeholders)
+        (void)velk::PlaceholderText(blank);
     return 0;
 }
