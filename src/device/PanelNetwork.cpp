@@ -8,7 +8,9 @@
 namespace velk {
 namespace {
 
-bool isBlank(const std::string& text) { return text.empty(); }
+bool isBlank(const std::string& text) {
+    return text.empty();
+}
 
 // Leading decimal digits as a number, capped so that huge texts compare as out of range.
 long long leadingDecimal(const std::string& text) {
@@ -35,7 +37,8 @@ uint8_t macByte(const std::string& text) {
     while (i < text.size() && text[i] == ' ') {
         ++i;
     }
-    for (; i < text.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(text[i])); ++i, ++digits) {
+    for (; i < text.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(text[i]));
+         ++i, ++digits) {
         char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
         value = value * 16 + static_cast<unsigned>(c >= 'a' ? c - 'a' + 10 : c - '0');
     }
@@ -80,7 +83,8 @@ std::variant<PanelNetworkSettings, std::string> validatePanelNetworkForm(const P
     return settings;
 }
 
-std::vector<std::string> panelNetworkChanges(const PanelNetworkReply& panel, const PanelNetworkSettings& edited) {
+std::vector<std::string> panelNetworkChanges(const PanelNetworkReply& panel,
+                                             const PanelNetworkSettings& edited) {
     std::vector<std::string> commands;
     if (edited.ip != panel.ip) {
         commands.push_back(MakeSetIp(edited.ip));

@@ -36,7 +36,8 @@ struct PanelNetworkForm {
 std::variant<PanelNetworkSettings, std::string> validatePanelNetworkForm(const PanelNetworkForm& form);
 
 // The commands for what the user changed, in the order address, mask, gateway, MAC. Ports are never sent.
-std::vector<std::string> panelNetworkChanges(const PanelNetworkReply& panel, const PanelNetworkSettings& edited);
+std::vector<std::string> panelNetworkChanges(const PanelNetworkReply& panel,
+                                             const PanelNetworkSettings& edited);
 
 // The learn command for the id typed in the 红外ID edit, or the message refusing it (UTF-8).
 std::variant<std::string, std::string> learnIrCommand(const std::string& idText);
