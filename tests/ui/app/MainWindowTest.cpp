@@ -1,5 +1,6 @@
 #include <sqlite3.h>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include "ui/app/CVelkView.h"
 #include "ui/common/FileDialogs.h"
 #include "ui/common/UiSeams.h"
+#include "ui/editor/CEditDialog.h"
 
 using namespace velk::ui;
 
@@ -191,6 +193,46 @@ private slots:
         c.variableModify->click();
         QCOMPARE(modalRuns, 1);
         QCOMPARE(rowTexts(c.variableList, 4), QStringList({"V5", "0", "0", "0", "保存"}));
+    }
+
+    void addAndModifyGoThroughTheActionEditor() {
+        CVelkView view;
+        newProject(view, QStringLiteral("editor.db"));
+        const MainFormControls& c = view.controls();
+        QString irCode = QStringLiteral("12");
+        int editorRuns = 0;
+        setModalHandler([&](QDialog& dialog) {
+            auto* editor = dynamic_cast<CEditDialog*>(&dialog);
+            if (!editor) {
+                return int(QDialog::Rejected);
+            }
+            ++editorRuns;
+            const CEditDialog::Controls& e = editor->controls();
+            int infrared = e.function->findText(QStringLiteral("红外"));
+            if (infrared < 0) {
+                return int(QDialog::Rejected);
+            }
+            e.function->setCurrentIndex(infrared);
+            e.irChannels[0]->setChecked(true);
+            e.irChannels[2]->setChecked(true);
+            e.irCode->setText(irCode);
+            e.ok->click();
+            return dialog.result();
+        });
+        c.actionAdd->click();
+        QCOMPARE(editorRuns, 1);
+        QCOMPARE(c.actionList->rowCount(), 1);
+        QCOMPARE(rowTexts(c.actionList, 0).mid(0, 3), QStringList({"红外", "1,3", "ID:12"}));
+
+        // 修改 on the selected row reopens the editor; the new code replaces the old one in place.
+        irCode = QStringLiteral("20");
+        c.actionList->selectRow(0);
+        c.actionModify->click();
+        QCOMPARE(editorRuns, 2);
+        QCOMPARE(c.actionList->rowCount(), 1);
+        QCOMPARE(rowTexts(c.actionList, 0).at(2), QStringLiteral("ID:20"));
+        QCOMPARE(view.session().project().model().actions[0].at(0).irCode, 20);
+        QVERIFY(m_messages.isEmpty());
     }
 
     void writeIntoTheSimulatorShowsProgressAndTheOutcome() {
