@@ -99,14 +99,21 @@ class CountingClock : public PacingClock {
 public:
     void sleepMs(int milliseconds) override {
         m_sleptMs += milliseconds;
+        auto start = std::chrono::steady_clock::now();
         m_clock.sleepMs(milliseconds);
+        m_actualUs +=
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+                .count();
     }
+    // How long the sleeps really took, so the report can tell late wake-ups from the writer's own work.
+    double actualSleptMs() const { return static_cast<double>(m_actualUs.load()) / 1000.0; }
     int64_t nowSeconds() override { return m_clock.nowSeconds(); }
     long long sleptMs() const { return m_sleptMs.load(); }
 
 private:
     SystemClock m_clock;
     std::atomic<long long> m_sleptMs{0};
+    std::atomic<long long> m_actualUs{0};
 };
 
 size_t countOf(const std::string& text, const std::string& part) {
@@ -208,6 +215,7 @@ int run() {
     std::printf("outcome             %s\n", observer.lastMessage.c_str());
     std::printf("sleeps of the plan  %lld ms\n", pacingMs);
     // Each acknowledgement wait sleeps 10 ms before its first look, however fast the reply.
+    std::printf("sleeps took        %.1f ms\n", clock.actualSleptMs());
     std::printf("ack waits           %zu, polled for %lld ms\n", waits, clock.sleptMs() - pacingMs);
     std::printf("all sleeps          %lld ms\n", clock.sleptMs());
     std::printf("measured write      %.1f ms\n", measuredMs);
