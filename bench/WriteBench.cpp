@@ -10,29 +10,15 @@
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
 #include "model/StrPrintf.h"
+#include "session/IgnoringObserver.h"
 #include "session/Session.h"
 
 namespace velk {
 namespace {
 
-class QuietObserver : public SessionObserver {
+class QuietObserver : public IgnoringObserver {
 public:
-    void enumRowChanged(int, const EnumRowTexts&) override {}
-    void variableRowChanged(int, const VariableRowTexts&) override {}
-    void netTargetRowChanged(int, const NetTargetRowTexts&) override {}
-    void actionListFilled(const std::vector<ActionRowTexts>&) override {}
-    void actionRowAppended(const ActionRowTexts&) override {}
-    void actionRowChanged(int, const ActionRowTexts&) override {}
-    void actionRowRemoved(int) override {}
-    void eventSettingsShown(const EventSettingsTexts&) override {}
-    void currentEventChanged(int) override {}
-    void projectOpened(const std::string&) override {}
-    void linkStateChanged(LinkState) override {}
-    void writeStarted() override {}
-    void writeProgress(int) override {}
-    void writeEnded() override {}
     void message(MessageTitle, const std::string& text) override { lastMessage = text; }
-    void panelNetworkReceived(const PanelNetworkReply&) override {}
     std::string lastMessage;
 };
 

@@ -8,8 +8,8 @@
 #include "ScreenRegistry.h"
 #include "model/Gbk.h"
 #include "model/UiPoster.h"
+#include "session/IgnoringObserver.h"
 #include "session/ProjectSession.h"
-#include "session/SessionObserver.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkView.h"
 
@@ -24,27 +24,6 @@ std::string gbk(const char* utf8) {
 constexpr uint32_t ipv4(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     return (a << 24) | (b << 16) | (c << 8) | d;
 }
-
-// Nobody watches the project made for the picture.
-class SilentObserver : public SessionObserver {
-public:
-    void enumRowChanged(int, const EnumRowTexts&) override {}
-    void variableRowChanged(int, const VariableRowTexts&) override {}
-    void netTargetRowChanged(int, const NetTargetRowTexts&) override {}
-    void actionListFilled(const std::vector<ActionRowTexts>&) override {}
-    void actionRowAppended(const ActionRowTexts&) override {}
-    void actionRowChanged(int, const ActionRowTexts&) override {}
-    void actionRowRemoved(int) override {}
-    void eventSettingsShown(const EventSettingsTexts&) override {}
-    void currentEventChanged(int) override {}
-    void projectOpened(const std::string&) override {}
-    void linkStateChanged(LinkState) override {}
-    void writeStarted() override {}
-    void writeProgress(int) override {}
-    void writeEnded() override {}
-    void message(MessageTitle, const std::string&) override {}
-    void panelNetworkReceived(const PanelNetworkReply&) override {}
-};
 
 // Handles the worker's messages until every statement queued so far has run.
 void settleProject(ProjectSession& project, MessageQueue& queue, int64_t token) {
@@ -69,7 +48,7 @@ KeyAction networkAction(const char* text, int channel) {
 // A project with values in every list and a few actions on 按键1.
 QString makeSampleProject(const QString& folder) {
     QString path = QDir(folder).filePath(QStringLiteral("会议室.db"));
-    SilentObserver observer;
+    IgnoringObserver observer;
     MessageQueue queue;
     ProjectSession project(observer, queue);
     project.newProject(path.toStdString());
