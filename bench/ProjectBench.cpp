@@ -34,12 +34,12 @@ Figures summarize(std::vector<double> samples) {
     return {samples[samples.size() / 2], samples.back()};
 }
 
-SendData dataWithSixBlanks(int seed) {
+SendData dataWithSixBlanks(int slot) {
     SendData data;
     data.varNum = 6;
     data.type = kAscii;
     for (int n = 0; n <= 6; ++n) {
-        data.texts.push_back(strprintf("segment %d of action %d with text", n, seed));
+        data.texts.push_back(strprintf("segment %d of action %d with text", n, slot));
     }
     for (int n = 0; n < 6; ++n) {
         Placeholder p;

@@ -53,7 +53,7 @@ std::string mutate(std::mt19937& random, std::string text) {
 }
 
 TEST(HostilePanel, MutatedRepliesNeverBreakTheModel) {
-    const std::string seeds[] = {
+    const std::string genuineReplies[] = {
         "QM-PANEL-rtnenum-3-hex-01 02#0a#ff",
         "QM-PANEL-rtnenum-10-ascii-a#b#c#d#e#f#g#h#i#j",
         "QM-PANEL-rtnvar-16-1-2-3-save",
@@ -69,8 +69,8 @@ TEST(HostilePanel, MutatedRepliesNeverBreakTheModel) {
     model.reset();
     ModelResponses responses(model);
     for (int round = 0; round < 20000; ++round) {
-        const std::string& seed = seeds[static_cast<size_t>(round) % std::size(seeds)];
-        ParseResponse(mutate(random, seed), responses);
+        const std::string& original = genuineReplies[static_cast<size_t>(round) % std::size(genuineReplies)];
+        ParseResponse(mutate(random, original), responses);
     }
     expectWellFormed(model);
 }
