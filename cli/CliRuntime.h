@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -36,5 +38,14 @@ private:
     int64_t m_nextBarrier = 1;
     int64_t m_lastBarrier = 0;
 };
+
+// Prints the texts of one row as one line of stdout, separated by tabs.
+template <size_t N>
+void printRow(const std::array<std::string, N>& texts) {
+    for (size_t i = 0; i < N; ++i) {
+        std::fputs(texts[i].c_str(), stdout);
+        std::fputc(i + 1 < N ? '\t' : '\n', stdout);
+    }
+}
 
 }  // namespace velk

@@ -109,14 +109,6 @@ void disconnectPanel(CliRuntime& runtime) {
     }
 }
 
-template <size_t N>
-void printRow(const std::array<std::string, N>& texts) {
-    for (size_t i = 0; i < N; ++i) {
-        std::fputs(texts[i].c_str(), stdout);
-        std::fputc(i + 1 < N ? '\t' : '\n', stdout);
-    }
-}
-
 std::string macText(const std::array<uint8_t, 6>& mac) {
     return strprintf("%02X.%02X.%02X.%02X.%02X.%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
 }
@@ -155,22 +147,42 @@ bool addressOption(const Options& options, const char* name, uint32_t& address) 
     return true;
 }
 
-}  // namespace
-
-int runWrite(const Args& args) {
+// One positional argument and --panel; says how to call the command when the arguments do not
+// fit. usage names the command and its argument, e.g. "write FILE".
+bool argumentAndPanel(const Args& args, const char* usage, std::string& argument, PanelAddress& panel) {
     Options options;
-    PanelAddress panel;
     if (!parseOptions(args, {"panel"}, options) || options.positional.size() != 1 ||
         !panelOf(options, panel)) {
-        std::fprintf(stderr, "usage: velkctl write FILE [--panel IP[:PORT]]\n");
-        return kExitUsage;
+        std::fprintf(stderr, "usage: velkctl %s [--panel IP[:PORT]]\n", usage);
+        return false;
     }
-    CliRuntime runtime;
-    if (!runtime.openAndLoad(options.positional[0])) {
+    argument = options.positional[0];
+    return true;
+}
+
+// Loads the project file and connects to the panel; kExitOk when both worked, else the exit
+// status to end with.
+int loadAndConnect(CliRuntime& runtime, const std::string& file, const PanelAddress& panel) {
+    if (!runtime.openAndLoad(file)) {
         return kExitUsage;
     }
     if (!connectPanel(runtime, panel)) {
         return kExitUnreachable;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int runWrite(const Args& args) {
+    std::string file;
+    PanelAddress panel;
+    if (!argumentAndPanel(args, "write FILE", file, panel)) {
+        return kExitUsage;
+    }
+    CliRuntime runtime;
+    if (int status = loadAndConnect(runtime, file, panel); status != kExitOk) {
+        return status;
     }
     DeviceSession& device = runtime.session.device();
     if (!device.write()) {
@@ -194,19 +206,14 @@ int runWrite(const Args& args) {
 }
 
 int runRead(const Args& args) {
-    Options options;
+    std::string file;
     PanelAddress panel;
-    if (!parseOptions(args, {"panel"}, options) || options.positional.size() != 1 ||
-        !panelOf(options, panel)) {
-        std::fprintf(stderr, "usage: velkctl read FILE [--panel IP[:PORT]]\n");
+    if (!argumentAndPanel(args, "read FILE", file, panel)) {
         return kExitUsage;
     }
     CliRuntime runtime;
-    if (!runtime.openAndLoad(options.positional[0])) {
-        return kExitUsage;
-    }
-    if (!connectPanel(runtime, panel)) {
-        return kExitUnreachable;
+    if (int status = loadAndConnect(runtime, file, panel); status != kExitOk) {
+        return status;
     }
     DeviceSession& device = runtime.session.device();
     if (!device.read()) {
@@ -304,15 +311,13 @@ int runLan(const Args& args) {
 }
 
 int runLearnIr(const Args& args) {
-    Options options;
+    std::string id;
     PanelAddress panel;
-    if (!parseOptions(args, {"panel"}, options) || options.positional.size() != 1 ||
-        !panelOf(options, panel)) {
-        std::fprintf(stderr, "usage: velkctl learn-ir ID [--panel IP[:PORT]]\n");
+    if (!argumentAndPanel(args, "learn-ir ID", id, panel)) {
         return kExitUsage;
     }
     // Checked before connecting: a refused id sends nothing.
-    auto command = learnIrCommand(options.positional[0]);
+    auto command = learnIrCommand(id);
     if (command.index() == 1) {
         std::fprintf(stderr, "错误: %s\n", std::get<1>(command).c_str());
         return kExitUsage;
@@ -321,7 +326,7 @@ int runLearnIr(const Args& args) {
     if (!connectPanel(runtime, panel)) {
         return kExitUnreachable;
     }
-    runtime.session.device().learnIr(options.positional[0]);
+    runtime.session.device().learnIr(id);
     std::printf("sent\t%s\n", std::get<0>(command).c_str());
     disconnectPanel(runtime);
     return kExitOk;

@@ -21,14 +21,6 @@ bool oneFileArgument(const Args& args, const char* command) {
     return true;
 }
 
-template <size_t N>
-void printRow(const std::array<std::string, N>& texts) {
-    for (size_t i = 0; i < N; ++i) {
-        std::fputs(texts[i].c_str(), stdout);
-        std::fputc(i + 1 < N ? '\t' : '\n', stdout);
-    }
-}
-
 // The selector a slot stands for on the form; slots past 29 have none.
 std::string slotTitle(int slot) {
     static const char* const kKeyEvents[] = {"按下", "弹起", "保持"};

@@ -4,18 +4,11 @@ function(velk_warnings target)
         -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Werror)
 endfunction()
 
-# A library made of every .cpp in the calling folder. Several people add files to these folders at
-# once, so the list is not kept by hand; an empty folder gives an interface library.
+# A library made of every .cpp in the calling folder, so adding a file needs no list edit.
 function(velk_folder_library name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-    if(sources)
-        add_library(${name} STATIC ${sources})
-        velk_warnings(${name})
-        set(scope PUBLIC)
-    else()
-        add_library(${name} INTERFACE)
-        set(scope INTERFACE)
-    endif()
-    target_include_directories(${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} ${scope} ${ARGN})
+    add_library(${name} STATIC ${sources})
+    velk_warnings(${name})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()

@@ -218,12 +218,12 @@ bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingRep
     event("recv " + shown(command.bytes));
     event("     " + outcome.note);
     if (!outcome.reply.empty()) {
-        if (outcome.ack != Ack::None && m_options.dropAcks.count(outcome.ack) != 0) {
+        if (outcome.ack != ACK_NONE && m_options.dropAcks.count(outcome.ack) != 0) {
             event(strprintf("drop %s acknowledgement", ackName(outcome.ack)));
         } else {
             Clock::time_point due = Clock::now();
             auto delay = m_options.delayAcksMs.find(outcome.ack);
-            if (outcome.ack != Ack::None && delay != m_options.delayAcksMs.end()) {
+            if (outcome.ack != ACK_NONE && delay != m_options.delayAcksMs.end()) {
                 due += std::chrono::milliseconds(delay->second);
                 event(strprintf("delay %s acknowledgement by %d ms", ackName(outcome.ack), delay->second));
             }

@@ -27,8 +27,8 @@ struct SimulatorOptions {
     uint32_t address = kLoopbackAddress;
     uint16_t port = 4800;  // 0 picks a free port
     std::string logPath;   // empty: no log file
-    std::set<Ack> dropAcks;
-    std::map<Ack, int> delayAcksMs;
+    std::set<WriteAck> dropAcks;
+    std::map<WriteAck, int> delayAcksMs;
     int closeAfter = 0;  // close each connection after this many commands; 0 never
     // Bytes that no command grammar closes yet are taken as they stand once the line has been quiet
     // this long. The tool paces its commands at least 10 ms apart and a command leaves in one send.

@@ -84,15 +84,15 @@ std::string macText(const std::array<uint8_t, 6>& mac) {
 
 }  // namespace
 
-const char* ackName(Ack ack) {
+const char* ackName(WriteAck ack) {
     switch (ack) {
-        case Ack::Cleared:
+        case ACK_CLEARED:
             return "clr";
-        case Ack::Added:
+        case ACK_ADDED:
             return "add";
-        case Ack::Exited:
+        case ACK_EXITED:
             return "exit";
-        case Ack::None:
+        case ACK_NONE:
             break;
     }
     return "none";
@@ -121,13 +121,13 @@ Outcome PanelState::apply(const ParsedCommand& command) {
             outcome.note = strprintf("key programs cleared (%zu event blocks)", m_held.events.size());
             m_held.events.clear();
             outcome.reply = "QM-PANEL-rtnstate-clr ok 16";
-            outcome.ack = Ack::Cleared;
+            outcome.ack = ACK_CLEARED;
             break;
         case CommandKind::ExitEdit:
             m_held.editing = false;
             outcome.note = strprintf("edit mode off, %zu event blocks held", m_held.events.size());
             outcome.reply = "QM-PANEL-rtnstate-edit exit";
-            outcome.ack = Ack::Exited;
+            outcome.ack = ACK_EXITED;
             break;
         case CommandKind::KeyEdit:
             m_pendingInput = fitsInt(numbers[0]) ? static_cast<int>(numbers[0]) : 0;
@@ -146,7 +146,7 @@ Outcome PanelState::apply(const ParsedCommand& command) {
             outcome.note = strprintf("event block: input %d %s", block.input, eventName(block.event));
             m_held.events.push_back(std::move(block));
             outcome.reply = "QM-PANEL-rtnstate-add ok";
-            outcome.ack = Ack::Added;
+            outcome.ack = ACK_ADDED;
             break;
         }
         case CommandKind::BindIr:

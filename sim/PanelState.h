@@ -5,15 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "device/Replies.h"
 #include "sim/CommandFramer.h"
 
 // What a simulated panel holds and how it answers each command.
 namespace velk::sim {
 
-// The three state replies the write sequence waits for.
-enum class Ack { None, Cleared, Added, Exited };
-
-const char* ackName(Ack ack);  // "clr", "add", "exit"
+// The name of a state reply the write sequence waits for.
+const char* ackName(WriteAck ack);  // "clr", "add", "exit"
 
 struct HeldEnum {
     std::string typeWord = "ascii";
@@ -72,7 +71,7 @@ struct PanelSnapshot {
 // line describing the effect.
 struct Outcome {
     std::string reply;
-    Ack ack = Ack::None;
+    WriteAck ack = ACK_NONE;
     std::string note;
 };
 

@@ -24,13 +24,13 @@ bool readInt(const std::string& text, long long low, long long high, long long& 
     return status == std::errc() && last == end && value >= low && value <= high;
 }
 
-bool ackOf(const std::string& word, Ack& ack) {
+bool ackOf(const std::string& word, WriteAck& ack) {
     if (word == "clr") {
-        ack = Ack::Cleared;
+        ack = ACK_CLEARED;
     } else if (word == "add") {
-        ack = Ack::Added;
+        ack = ACK_ADDED;
     } else if (word == "exit") {
-        ack = Ack::Exited;
+        ack = ACK_EXITED;
     } else {
         return false;
     }
@@ -69,14 +69,14 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
             }
             options.logPath = value;
         } else if (name == "--drop-ack") {
-            Ack ack = Ack::None;
+            WriteAck ack = ACK_NONE;
             if (!ackOf(value, ack)) {
                 return strprintf("--drop-ack: %s is not clr, add or exit", value.c_str());
             }
             options.dropAcks.insert(ack);
         } else if (name == "--delay-ack") {
             size_t equals = value.find('=');
-            Ack ack = Ack::None;
+            WriteAck ack = ACK_NONE;
             if (equals == std::string::npos || !ackOf(value.substr(0, equals), ack) ||
                 !readInt(value.substr(equals + 1), 0, 3600000, number)) {
                 return strprintf("--delay-ack: %s is not clr, add or exit followed by =MS", value.c_str());

@@ -14,7 +14,6 @@ namespace velk {
 struct PanelLink::Connection {
     struct Request {
         LinkThreadMessage message = TM_SEND;
-        int64_t generation = 0;
         std::string bytes;
     };
 
@@ -127,7 +126,7 @@ void PanelLink::Send(std::string_view command) {
     }
     std::lock_guard lock(m_mutex);
     if (m_current && !m_current->closing.load()) {
-        m_current->post({TM_SEND, m_current->generation, std::string(command)});
+        m_current->post({TM_SEND, std::string(command)});
     }
 }
 
@@ -159,7 +158,7 @@ void PanelLink::shutDown(Connection& connection) {
         std::lock_guard lock(connection.socketMutex);
         connection.socket.shutdownBoth();
     }
-    connection.post({TM_QUIT, connection.generation, {}});
+    connection.post({TM_QUIT, {}});
     connection.sendsDone.notify_all();
 }
 
@@ -203,13 +202,12 @@ void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connect
         if (request.message == TM_QUIT) {
             break;
         }
-        if (request.message == TM_SEND && request.generation == generation && !connection.closing.load()) {
+        // Each connection has its own queue, so every command here was queued for this one.
+        if (!connection.closing.load()) {
             // Failures show up as missing acknowledgements or as the receive side closing.
             sending.sendAll(request.bytes);
         }
-        if (request.message == TM_SEND) {
-            connection.sendDone();
-        }
+        connection.sendDone();
     }
 }
 

@@ -105,6 +105,24 @@ int writeStep(const ConfigModel& model) {
     return 330 / std::max(weight, 1);
 }
 
+std::vector<WriteStep> BuildReadPlan() {
+    PlanBuilder plan;
+    auto request = [&](std::string command) {
+        plan.send(std::move(command));
+        plan.sleep(50);
+    };
+    for (int n = 1; n <= 10; ++n) {
+        request(MakeGetEnum(n));
+    }
+    for (int n = 1; n <= 10; ++n) {
+        request(MakeGetVar(n));
+    }
+    for (int target = 1; target <= 6; ++target) {
+        request(MakeGetSer(target));
+    }
+    return plan.steps;
+}
+
 std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
     const int step = writeStep(model);
     PlanBuilder plan;

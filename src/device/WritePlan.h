@@ -43,6 +43,9 @@ int writeStep(const ConfigModel& model);
 
 std::vector<WriteStep> BuildWritePlan(const ConfigModel& model);
 
+// The read requests: every getenum, getvar (1..10) and getser (targets 1..6), 50 ms apart.
+std::vector<WriteStep> BuildReadPlan();
+
 // The commands of a plan in send order.
 std::vector<std::string> planCommands(const std::vector<WriteStep>& plan);
 

@@ -1,33 +1,6 @@
 #include "device/WriteSequence.h"
 
-#include "device/Commands.h"
-#include "model/ConfigModel.h"
-
 namespace velk {
-
-std::vector<WriteStep> BuildReadPlan() {
-    std::vector<WriteStep> plan;
-    auto request = [&](std::string command) {
-        WriteStep send;
-        send.kind = WriteStep::Send;
-        send.command = std::move(command);
-        plan.push_back(std::move(send));
-        WriteStep sleep;
-        sleep.kind = WriteStep::Sleep;
-        sleep.milliseconds = 50;
-        plan.push_back(sleep);
-    };
-    for (int n = 1; n <= 10; ++n) {
-        request(MakeGetEnum(n));
-    }
-    for (int n = 1; n <= 10; ++n) {
-        request(MakeGetVar(n));
-    }
-    for (int target = 1; target <= 6; ++target) {
-        request(MakeGetSer(target));
-    }
-    return plan;
-}
 
 WriteSequence::WriteSequence(Sender send, std::atomic<int>& writeAck, UiPoster& poster, PacingClock& clock,
                              const std::atomic<bool>& stopRequested)

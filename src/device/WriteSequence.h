@@ -19,9 +19,6 @@ enum SequenceOutcome : int {
     kSequenceStopped = 2,    // the program is closing
 };
 
-// The read requests: every getenum, getvar (1..10) and getser (targets 1..6), 50 ms apart.
-std::vector<WriteStep> BuildReadPlan();
-
 // Carries out a plan on the calling thread: sends through send, paces through the clock, polls
 // writeAck every 10 ms while waiting, and posts WM_WRITE_PROGRESS with the integer part of the
 // progress and, when a wait runs out, WM_WRITE_TIMEOUT.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/PacingClock.h"
+#include "device/PanelLink.h"
 #include "device/PanelNetwork.h"
 #include "device/Replies.h"
 #include "device/WriteSequence.h"
@@ -14,8 +15,6 @@
 #include "session/SessionObserver.h"
 
 namespace velk {
-
-class PanelLink;
 
 // The port edit's text as the C library's decimal conversion reads it, low 16 bits kept: "70000"
 // is 4464, an empty text 0.
@@ -29,7 +28,7 @@ enum class WriteResult { None, Running, Succeeded, TimedOut };
 class DeviceSession {
 public:
     DeviceSession(ProjectSession& project, SessionObserver& observer, UiPoster& poster, PacingClock& clock,
-                  int connectTimeoutMs = 4000);
+                  int connectTimeoutMs = PanelLink::kDefaultConnectTimeoutMs);
     ~DeviceSession();
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;

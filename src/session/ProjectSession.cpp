@@ -226,15 +226,19 @@ void ProjectSession::loadRow(const ViewMessage& message) {
     }
 }
 
-std::optional<EnumVariable> ProjectSession::beginModifyEnum(int selectedRow) {
+bool ProjectSession::selectedListRow(int selectedRow, int count, const char* refusal) {
     if (!m_projectOpen) {
-        return std::nullopt;
+        return false;
     }
     if (selectedRow < 0) {
-        m_observer.message(MessageTitle::Error, kSelectToModify);
-        return std::nullopt;
+        m_observer.message(MessageTitle::Error, refusal);
+        return false;
     }
-    if (!isKeyOf(selectedRow, kEnumCount)) {
+    return isKeyOf(selectedRow, count);
+}
+
+std::optional<EnumVariable> ProjectSession::beginModifyEnum(int selectedRow) {
+    if (!selectedListRow(selectedRow, kEnumCount, kSelectToModify)) {
         return std::nullopt;
     }
     return m_model.enumAt(selectedRow);
@@ -248,14 +252,7 @@ void ProjectSession::commitEnum(const EnumVariable& result) {
 }
 
 void ProjectSession::clearEnum(int selectedRow) {
-    if (!m_projectOpen) {
-        return;
-    }
-    if (selectedRow < 0) {
-        m_observer.message(MessageTitle::Error, kSelectToDelete);
-        return;
-    }
-    if (!isKeyOf(selectedRow, kEnumCount)) {
+    if (!selectedListRow(selectedRow, kEnumCount, kSelectToDelete)) {
         return;
     }
     EnumVariable cleared;
@@ -264,14 +261,7 @@ void ProjectSession::clearEnum(int selectedRow) {
 }
 
 std::optional<Variable> ProjectSession::beginModifyVariable(int selectedRow) {
-    if (!m_projectOpen) {
-        return std::nullopt;
-    }
-    if (selectedRow < 0) {
-        m_observer.message(MessageTitle::Error, kSelectToModify);
-        return std::nullopt;
-    }
-    if (!isKeyOf(selectedRow, kVariableCount)) {
+    if (!selectedListRow(selectedRow, kVariableCount, kSelectToModify)) {
         return std::nullopt;
     }
     return m_model.variableAt(selectedRow);
@@ -285,14 +275,7 @@ void ProjectSession::commitVariable(const Variable& result) {
 }
 
 void ProjectSession::clearVariable(int selectedRow) {
-    if (!m_projectOpen) {
-        return;
-    }
-    if (selectedRow < 0) {
-        m_observer.message(MessageTitle::Error, kSelectToDelete);
-        return;
-    }
-    if (!isKeyOf(selectedRow, kVariableCount)) {
+    if (!selectedListRow(selectedRow, kVariableCount, kSelectToDelete)) {
         return;
     }
     Variable cleared;
@@ -301,14 +284,7 @@ void ProjectSession::clearVariable(int selectedRow) {
 }
 
 std::optional<NetTarget> ProjectSession::beginModifyNetTarget(int selectedRow) {
-    if (!m_projectOpen) {
-        return std::nullopt;
-    }
-    if (selectedRow < 0) {
-        m_observer.message(MessageTitle::Error, kSelectToModify);
-        return std::nullopt;
-    }
-    if (!isKeyOf(selectedRow, kNetTargetCount)) {
+    if (!selectedListRow(selectedRow, kNetTargetCount, kSelectToModify)) {
         return std::nullopt;
     }
     return m_model.netTargetAt(selectedRow);
@@ -322,14 +298,7 @@ void ProjectSession::commitNetTarget(const NetTarget& result) {
 }
 
 void ProjectSession::clearNetTarget(int selectedRow) {
-    if (!m_projectOpen) {
-        return;
-    }
-    if (selectedRow < 0) {
-        m_observer.message(MessageTitle::Error, kSelectToDelete);
-        return;
-    }
-    if (!isKeyOf(selectedRow, kNetTargetCount)) {
+    if (!selectedListRow(selectedRow, kNetTargetCount, kSelectToDelete)) {
         return;
     }
     NetTarget cleared;

@@ -100,6 +100,9 @@ private:
     void showNetTargetRow(int key);
     void loadRow(const ViewMessage& message);
     void reportDbError(const ViewMessage& message);
+    // Whether selectedRow names a row of a list of count rows that can be modified or cleared;
+    // an empty selection is told with refusal.
+    bool selectedListRow(int selectedRow, int count, const char* refusal);
 
     SessionObserver& m_observer;
     UiPoster& m_poster;

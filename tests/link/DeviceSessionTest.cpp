@@ -14,9 +14,6 @@
 namespace velk::test {
 namespace {
 
-const char kClearTrigger[] = "QM-PANEL-clrkey-FF";
-const char kHeaderTrigger[] = "->addact-";
-const char kExitTrigger[] = "QM-PANEL-exitedit";
 const char kSucceeded[] = "写入成功！";
 const char kTimedOut[] = "写入超时，请尝试重新写入！";
 
@@ -31,9 +28,7 @@ std::string networkReply() {
 class DeviceSessionTest : public ::testing::Test {
 protected:
     DeviceSessionTest() : clock(5) {
-        panel.answer(kClearTrigger, "QM-PANEL-rtnstate-clr ok 16");
-        panel.answer(kHeaderTrigger, "QM-PANEL-rtnstate-add ok");
-        panel.answer(kExitTrigger, "QM-PANEL-rtnstate-edit exit");
+        panel.answerWrites();
         panel.answer("QM-PANEL-getlan", networkReply());
         path = dir.file("p.db");
         session = std::make_unique<Session>(recorder, queue, clock);
@@ -155,13 +150,13 @@ TEST_F(DeviceSessionTest, ExitReplyOutOfTurnIsNoSuccess) {
     fillModel();
     ASSERT_TRUE(device().write());
     ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
-    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnstate-edit exit"));
+    ASSERT_TRUE(panel.sendRaw(kExitReply));
     ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 30000));
     EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kTimedOut});
 
     // Nor is one that comes while nothing is written.
     recorder.clearEvents();
-    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnstate-edit exit"));
+    ASSERT_TRUE(panel.sendRaw(kExitReply));
     ASSERT_TRUE(pumpUntil([&] { return device().writeAck() == ACK_EXITED; }));
     EXPECT_TRUE(recorder.messageTexts().empty());
 }

@@ -37,6 +37,12 @@ void FakePanel::answer(const std::string& trigger, const std::string& reply) {
     m_rules[trigger].reply = reply;
 }
 
+void FakePanel::answerWrites() {
+    answer(kClearTrigger, kClearReply);
+    answer(kHeaderTrigger, kAddedReply);
+    answer(kExitTrigger, kExitReply);
+}
+
 void FakePanel::hold(const std::string& trigger) {
     std::lock_guard lock(m_mutex);
     m_rules[trigger].held = true;

@@ -16,6 +16,14 @@
 
 namespace velk::test {
 
+// The commands a write waits on and the panel's acknowledgements of them.
+inline constexpr char kClearTrigger[] = "QM-PANEL-clrkey-FF";
+inline constexpr char kHeaderTrigger[] = "->addact-";
+inline constexpr char kExitTrigger[] = "QM-PANEL-exitedit";
+inline constexpr char kClearReply[] = "QM-PANEL-rtnstate-clr ok 16";
+inline constexpr char kAddedReply[] = "QM-PANEL-rtnstate-add ok";
+inline constexpr char kExitReply[] = "QM-PANEL-rtnstate-edit exit";
+
 // A panel stand-in on 127.0.0.1 for the link tests: accepts clients one after another, keeps every
 // byte each connection sent, and answers triggers (texts seen in the stream) with replies.
 class FakePanel {
@@ -28,6 +36,8 @@ public:
     // Each further occurrence of trigger in a connection's stream is answered with reply. A held
     // trigger's answers wait until release().
     void answer(const std::string& trigger, const std::string& reply);
+    // Acknowledges the clear, each action header and the exit, as a panel does during a write.
+    void answerWrites();
     void hold(const std::string& trigger);
     void release(const std::string& trigger);
 

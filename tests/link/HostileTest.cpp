@@ -118,12 +118,10 @@ TEST(HostilePanel, RandomBytesAndHugeBlocksOverTheLink) {
 
 TEST(HostilePanel, RepliesDuringAWriteChangeNeitherTheStreamNorTheOutcome) {
     FakePanel panel;
-    panel.answer("QM-PANEL-clrkey-FF", "QM-PANEL-rtnstate-clr ok 16");
-    panel.answer("->addact-", "QM-PANEL-rtnstate-add ok");
-    panel.answer("QM-PANEL-exitedit", "QM-PANEL-rtnstate-edit exit");
+    panel.answerWrites();
     // Held while the hostile blocks go out: blocks carry no framing, so a reply that shares a block
     // with an awaited acknowledgement may legitimately hide it.
-    panel.hold("->addact-");
+    panel.hold(kHeaderTrigger);
     LinkHarness ui;
     ui.model.reset();
     ASSERT_TRUE(ui.connectTo(panel.port()));
@@ -140,9 +138,8 @@ TEST(HostilePanel, RepliesDuringAWriteChangeNeitherTheStreamNorTheOutcome) {
     }
     auto plan = BuildWritePlan(source);
     FastClock clock(4);
-    ASSERT_TRUE(ui.sequence.start(
-        plan, [&](const std::string& c) { ui.link.Send(c); }, ui.writeAck, ui.queue, clock));
-    ASSERT_TRUE(ui.pumpUntil([&] { return panel.received(0).find("->addact-") != std::string::npos; }));
+    ASSERT_TRUE(ui.startSequence(plan, clock));
+    ASSERT_TRUE(ui.pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
     std::mt19937 random(3);
     size_t before = ui.data.size();
     size_t sent = 0;
@@ -153,7 +150,7 @@ TEST(HostilePanel, RepliesDuringAWriteChangeNeitherTheStreamNorTheOutcome) {
         }
         ASSERT_TRUE(panel.sendRaw(noise));
         // Wrong and unasked state replies: none is the one the writer waits for.
-        std::string state = i % 2 ? "QM-PANEL-rtnstate-edit exit" : "QM-PANEL-rtnstate-clr ok 16";
+        std::string state = i % 2 ? kExitReply : kClearReply;
         ASSERT_TRUE(panel.sendRaw(state));
         sent += noise.size() + state.size();
     }
@@ -168,7 +165,7 @@ TEST(HostilePanel, RepliesDuringAWriteChangeNeitherTheStreamNorTheOutcome) {
     ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnenum-1-ascii-x#y"));
     ASSERT_TRUE(ui.pumpUntil([&] { return ui.model.enumAt(0).data.size() == 2; }));
     EXPECT_FALSE(ui.outcome.has_value());
-    panel.release("->addact-");
+    panel.release(kHeaderTrigger);
     ASSERT_TRUE(ui.pumpUntil([&] { return ui.outcome.has_value(); }, 30000));
     EXPECT_EQ(*ui.outcome, kSequenceCompleted);
     ui.link.close();

@@ -70,11 +70,14 @@ bool LinkHarness::connectTo(uint16_t port) {
     return pumpUntil([&] { return !connected.empty() && connected.back() == generation; });
 }
 
+bool LinkHarness::startSequence(std::vector<WriteStep> plan, PacingClock& clock) {
+    return sequence.start(
+        std::move(plan), [this](const std::string& command) { link.Send(command); }, writeAck, queue, clock);
+}
+
 bool LinkHarness::runSequence(std::vector<WriteStep> plan, PacingClock& clock, int timeoutMs) {
     outcome.reset();
-    if (!sequence.start(
-            std::move(plan), [this](const std::string& command) { link.Send(command); }, writeAck, queue,
-            clock)) {
+    if (!startSequence(std::move(plan), clock)) {
         return false;
     }
     return pumpUntil([&] { return outcome.has_value(); }, timeoutMs);

@@ -43,6 +43,8 @@ public:
     bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000);
     // Connects to 127.0.0.1:port and waits for WM_LINK_CONNECTED.
     bool connectTo(uint16_t port);
+    // Starts plan on the sequence thread, sending through the link; false while one still runs.
+    bool startSequence(std::vector<WriteStep> plan, PacingClock& clock);
     // Runs plan on the sequence thread and pumps until it has ended.
     bool runSequence(std::vector<WriteStep> plan, PacingClock& clock, int timeoutMs = 30000);
 

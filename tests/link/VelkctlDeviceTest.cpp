@@ -45,9 +45,7 @@ ProcessResult velkctl(const TempDir& dir, std::vector<std::string> args) {
 class VelkctlDevice : public ::testing::Test {
 protected:
     VelkctlDevice() {
-        panel.answer("QM-PANEL-clrkey-FF", "QM-PANEL-rtnstate-clr ok 16");
-        panel.answer("->addact-", "QM-PANEL-rtnstate-add ok");
-        panel.answer("QM-PANEL-exitedit", "QM-PANEL-rtnstate-edit exit");
+        panel.answerWrites();
         project = dir.file("p.db");
         EXPECT_EQ(velkctl(dir, {"new", project}).status, 0);
     }
@@ -65,7 +63,7 @@ TEST_F(VelkctlDevice, WriteSucceeds) {
 }
 
 TEST_F(VelkctlDevice, WriteTimeOutExitsWithThree) {
-    panel.hold("QM-PANEL-clrkey-FF");
+    panel.hold(kClearTrigger);
     EXPECT_EQ(velkctl(dir, {"write", project, "--panel", panelOption()}).status, 3);
     ASSERT_TRUE(panel.waitClosed(0));
     EXPECT_EQ(panel.received(0), "QM-PANEL-intoEditQM-PANEL-clrkey-FF");

@@ -7,19 +7,6 @@
 namespace velk::test {
 namespace {
 
-const char kClearReply[] = "QM-PANEL-rtnstate-clr ok 16";
-const char kAddedReply[] = "QM-PANEL-rtnstate-add ok";
-const char kExitReply[] = "QM-PANEL-rtnstate-edit exit";
-const char kClearTrigger[] = "QM-PANEL-clrkey-FF";
-const char kHeaderTrigger[] = "->addact-";
-const char kExitTrigger[] = "QM-PANEL-exitedit";
-
-void answerLikeAPanel(FakePanel& panel) {
-    panel.answer(kClearTrigger, kClearReply);
-    panel.answer(kHeaderTrigger, kAddedReply);
-    panel.answer(kExitTrigger, kExitReply);
-}
-
 ConfigModel oneSlotModel() {
     ConfigModel model;
     model.reset();
@@ -73,7 +60,7 @@ std::string finalStream(LinkHarness& ui, FakePanel& panel) {
 
 TEST(WriteSequence, SuccessfulWriteSendsExactlyThePlan) {
     FakePanel panel;
-    answerLikeAPanel(panel);
+    panel.answerWrites();
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(4);
@@ -89,15 +76,14 @@ TEST(WriteSequence, SuccessfulWriteSendsExactlyThePlan) {
 
 TEST(WriteSequence, ProgressFollowsTheOneSlotExample) {
     FakePanel panel;
-    answerLikeAPanel(panel);
+    panel.answerWrites();
     panel.hold(kClearTrigger);
     panel.hold(kExitTrigger);
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
     auto plan = BuildWritePlan(oneSlotModel());
-    ASSERT_TRUE(ui.sequence.start(
-        plan, [&](const std::string& c) { ui.link.Send(c); }, ui.writeAck, ui.queue, clock));
+    ASSERT_TRUE(ui.startSequence(plan, clock));
     auto seen = [&](int value) {
         return [&ui, value] {
             return std::find(ui.progress.begin(), ui.progress.end(), value) != ui.progress.end();
@@ -126,7 +112,7 @@ class WriteTimeout : public ::testing::TestWithParam<MissingAck> {};
 TEST_P(WriteTimeout, EndsTheWriteAndSendsNothingMore) {
     const MissingAck missing = GetParam();
     FakePanel panel;
-    answerLikeAPanel(panel);
+    panel.answerWrites();
     panel.hold(missing.trigger);
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
@@ -159,8 +145,7 @@ TEST(WriteSequence, LateSecondHeaderTimesOutAfterTheFirstSlot) {
     // Only the first header is answered, by hand, once it arrived.
     FastClock clock(10);
     auto plan = BuildWritePlan(busyModel());
-    ASSERT_TRUE(ui.sequence.start(
-        plan, [&](const std::string& c) { ui.link.Send(c); }, ui.writeAck, ui.queue, clock));
+    ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(
         ui.pumpUntil([&] { return contains(panel.received(0), "QM-PANEL-keyedit-1->addact-onkeyup->"); }));
     ASSERT_TRUE(panel.sendRaw(kAddedReply));
@@ -176,8 +161,7 @@ TEST(WriteSequence, LinkDroppedDuringTheWriteEndsInATimeOut) {
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
     auto plan = BuildWritePlan(busyModel());
-    ASSERT_TRUE(ui.sequence.start(
-        plan, [&](const std::string& c) { ui.link.Send(c); }, ui.writeAck, ui.queue, clock));
+    ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), kHeaderTrigger); }));
     panel.closeClient();
     ASSERT_TRUE(ui.pumpUntil([&] { return ui.outcome.has_value(); }));
@@ -192,8 +176,7 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
     ASSERT_TRUE(ui.connectTo(panel.port()));
     SystemClock clock;  // the real 15 s wait: stopping must not sit it out
     auto plan = BuildWritePlan(oneSlotModel());
-    ASSERT_TRUE(ui.sequence.start(
-        plan, [&](const std::string& c) { ui.link.Send(c); }, ui.writeAck, ui.queue, clock));
+    ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(panel.waitForText(0, kClearTrigger));
     EXPECT_FALSE(ui.sequence.start(
         plan, [](const std::string&) {}, ui.writeAck, ui.queue, clock));

@@ -26,8 +26,8 @@ TEST(ArgsTest, ReadsEverySwitch) {
     EXPECT_EQ(options.port, 0);
     EXPECT_EQ(options.address, 0x0A010203u);
     EXPECT_EQ(options.logPath, "x.log");
-    EXPECT_EQ(options.dropAcks, std::set<Ack>{Ack::Added});
-    EXPECT_EQ(options.delayAcksMs, (std::map<Ack, int>{{Ack::Exited, 250}}));
+    EXPECT_EQ(options.dropAcks, std::set<WriteAck>{ACK_ADDED});
+    EXPECT_EQ(options.delayAcksMs, (std::map<WriteAck, int>{{ACK_EXITED, 250}}));
     EXPECT_EQ(options.closeAfter, 7);
 }
 

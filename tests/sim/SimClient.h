@@ -6,7 +6,7 @@
 
 #include "device/TcpSocket.h"
 
-// A test client of the simulator on 127.0.0.1, and a temporary folder for log files.
+// A test client of the simulator on 127.0.0.1.
 namespace velk::sim::test {
 
 class SimClient {
@@ -31,20 +31,5 @@ private:
     TcpSocket m_socket;
     std::string m_extra;  // bytes received after what a read asked for
 };
-
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
-
-std::string readWholeFile(const std::string& path);
 
 }  // namespace velk::sim::test

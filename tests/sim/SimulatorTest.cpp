@@ -9,6 +9,7 @@
 #include "device/Commands.h"
 #include "device/Replies.h"
 #include "sim/PanelSimulator.h"
+#include "support/TempDir.h"
 
 namespace velk::sim {
 namespace {
@@ -118,7 +119,7 @@ TEST(SimulatorTest, ClearKeysForgetsTheEventBlocks) {
 
 struct AckCase {
     const char* name;
-    Ack ack;
+    WriteAck ack;
     std::string expectedReplies;  // replies to clear, header, exit edit and getvar-1
 };
 
@@ -129,9 +130,9 @@ const std::string kAckProbe =
 
 TEST(SimulatorTest, DroppedAcknowledgementIsLeftOut) {
     const std::vector<AckCase> cases = {
-        {"clr", Ack::Cleared, kAddAck + kExitAck + kVar1Reply},
-        {"add", Ack::Added, kClearAck + kExitAck + kVar1Reply},
-        {"exit", Ack::Exited, kClearAck + kAddAck + kVar1Reply},
+        {"clr", ACK_CLEARED, kAddAck + kExitAck + kVar1Reply},
+        {"add", ACK_ADDED, kClearAck + kExitAck + kVar1Reply},
+        {"exit", ACK_EXITED, kClearAck + kAddAck + kVar1Reply},
     };
     for (const AckCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,9 +148,9 @@ TEST(SimulatorTest, DroppedAcknowledgementIsLeftOut) {
 
 TEST(SimulatorTest, DelayedAcknowledgementComesLateAndInOrder) {
     const std::vector<AckCase> cases = {
-        {"clr", Ack::Cleared, kClearAck},
-        {"add", Ack::Added, kClearAck + kAddAck},
-        {"exit", Ack::Exited, kClearAck + kAddAck + kExitAck},
+        {"clr", ACK_CLEARED, kClearAck},
+        {"add", ACK_ADDED, kClearAck + kAddAck},
+        {"exit", ACK_EXITED, kClearAck + kAddAck + kExitAck},
     };
     for (const AckCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -326,7 +327,7 @@ TEST(SimulatorTest, LearnCommandIsHeld) {
 }
 
 TEST(SimulatorTest, LogHoldsEveryCommandEscaped) {
-    test::TempFolder folder;
+    velk::test::TempDir folder;
     SimulatorOptions options;
     options.logPath = folder.file("sim.log");
     Simulator sim(options);
@@ -337,7 +338,7 @@ TEST(SimulatorTest, LogHoldsEveryCommandEscaped) {
     client.send(std::string("QM-PANEL-setenum-1-ascii-\xbf\xaa#\x7f\t\x00", 31));
     client.close();
     ASSERT_TRUE(sim->waitForClosedConnections(1, 5s));
-    EXPECT_EQ(test::readWholeFile(options.logPath),
+    EXPECT_EQ(velk::test::readFileBytes(options.logPath),
               "\\x01~ \\\\\n"
               "QM-PANEL-intoEdit\n"
               "setmode-add-10-send-a\\\\b\\x0d\\x0a\n"

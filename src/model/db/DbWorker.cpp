@@ -251,4 +251,16 @@ void PostSql(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, 
     worker.post(std::move(request));
 }
 
+void PostSelect(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
+                ViewMessageId rowMessage, int64_t rowParam, int64_t generation) {
+    SqlRequest request;
+    request.connection = connection;
+    request.sql = std::move(sql);
+    request.postsRows = true;
+    request.rowMessage = rowMessage;
+    request.rowParam = rowParam;
+    request.generation = generation;
+    worker.post(std::move(request));
+}
+
 }  // namespace velk

@@ -15,14 +15,7 @@ void KeyTable::create(DbWorker& worker) const {
 }
 
 void KeyTable::select(DbWorker& worker) const {
-    SqlRequest request;
-    request.connection = m_connection;
-    request.sql = sql::selectAll(m_name);
-    request.postsRows = true;
-    request.rowMessage = WM_ROW_ACTION;
-    request.rowParam = m_slot;
-    request.generation = m_generation;
-    worker.post(std::move(request));
+    PostSelect(worker, m_connection, sql::selectAll(m_name), WM_ROW_ACTION, m_slot, m_generation);
 }
 
 void KeyTable::clear(DbWorker& worker) const {

@@ -27,14 +27,7 @@ void ProjectDb::post(std::string sql, ExpectedFailure expected) {
 }
 
 void ProjectDb::postSelect(const std::string& table, ViewMessageId message) {
-    SqlRequest request;
-    request.connection = m_connection;
-    request.sql = sql::selectAll(table);
-    request.postsRows = true;
-    request.rowMessage = message;
-    request.rowParam = kRowTableParam;
-    request.generation = m_generation;
-    m_worker.post(std::move(request));
+    PostSelect(m_worker, m_connection, sql::selectAll(table), message, kRowTableParam, m_generation);
 }
 
 const KeyTable* ProjectDb::keyTable(int slot) const {

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
@@ -25,13 +24,7 @@ CAddCommandDlg::CAddCommandDlg(QWidget* parent) : QDialog(parent) {
     m_commandEdit = placedEdit(this, 85, 76, 225, 25);
     m_commandEdit->setObjectName(QStringLiteral("commandEdit"));
 
-    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 70, 118, 70, 25);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 185, 118, 70, 25);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &CAddCommandDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CAddCommandDlg::reject);
+    placeOkCancel(*this, 70, 185, 118, 70, 25);
     connect(m_enableBox, &QCheckBox::toggled, this, &CAddCommandDlg::enableFields);
 
     setDialogWindowSize(*this, 333, 187);

@@ -3,12 +3,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QStyleOptionFrame>
 #include <QValidator>
 #include <algorithm>
 
 #include "action/TextRules.h"
+#include "model/ConfigModel.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -62,7 +62,7 @@ CAddEnumDialog::CAddEnumDialog(QWidget* parent) : QDialog(parent) {
     m_countList->setGeometry(50, 68, 150, 25);
 
     for (int i = 1; i <= kValueRows; ++i) {
-        m_indexList->addItem(QStringLiteral("E%1").arg(i));
+        m_indexList->addItem(QString::fromStdString(enumName(i)));
         m_countList->addItem(QString::number(i));
     }
     m_indexList->setEnabled(false);
@@ -78,13 +78,7 @@ CAddEnumDialog::CAddEnumDialog(QWidget* parent) : QDialog(parent) {
         m_valueEdits[static_cast<size_t>(k)] = edit;
     }
 
-    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 15, 410, 80, 25);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 110, 410, 80, 25);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &CAddEnumDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &CAddEnumDialog::reject);
+    placeOkCancel(*this, 15, 110, 410, 80, 25);
     connect(m_countList, &QComboBox::currentIndexChanged, this, &CAddEnumDialog::enableValueRows);
 
     setDialogWindowSize(*this, 215, 470);

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "model/ConfigModel.h"
 #include "ui/common/Ipv4Edit.h"
@@ -40,13 +39,7 @@ CAddNet::CAddNet(QWidget* parent) : QDialog(parent) {
     m_portEdit->setObjectName(QStringLiteral("portEdit"));
     acceptDigitsOnly(*m_portEdit);
 
-    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 15, 103, 80, 25);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 128, 103, 80, 25);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &CAddNet::accept);
-    connect(cancel, &QPushButton::clicked, this, &CAddNet::reject);
+    placeOkCancel(*this, 15, 128, 103, 80, 25);
 
     setDialogWindowSize(*this, 230, 170);
     setRecord(NetTarget{}, 0);

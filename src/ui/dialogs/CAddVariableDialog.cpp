@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
 
+#include "model/ConfigModel.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
 
@@ -16,7 +16,7 @@ CAddVariableDialog::CAddVariableDialog(QWidget* parent) : QDialog(parent) {
     m_indexList->setObjectName(QStringLiteral("indexList"));
     m_indexList->setGeometry(70, 8, 150, 25);
     for (int i = 1; i <= kRows; ++i) {
-        m_indexList->addItem(QStringLiteral("V%1").arg(i));
+        m_indexList->addItem(QString::fromStdString(variableName(i)));
     }
     m_indexList->setEnabled(false);
 
@@ -39,13 +39,7 @@ CAddVariableDialog::CAddVariableDialog(QWidget* parent) : QDialog(parent) {
     m_saveList->setGeometry(70, 128, 150, 25);
     m_saveList->addItems({QStringLiteral("保存"), QStringLiteral("不保存")});
 
-    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 30, 170, 60, 25);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 130, 170, 60, 25);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &CAddVariableDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &CAddVariableDialog::reject);
+    placeOkCancel(*this, 30, 130, 170, 60, 25);
 
     setDialogWindowSize(*this, 230, 230);
     setRecord(Variable{}, 0);

@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QValidator>
 
 #include "ui/common/Ipv4Edit.h"
@@ -67,13 +66,7 @@ CSetIpDialog::CSetIpDialog(QWidget* parent) : QDialog(parent) {
         edit->hide();
     }
 
-    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 40, 130, 60, 25);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 140, 130, 60, 25);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &CSetIpDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &CSetIpDialog::reject);
+    placeOkCancel(*this, 40, 140, 130, 60, 25);
 
     setDialogWindowSize(*this, 240, 190);
     setPanelValues(PanelNetworkReply{});

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "ui/dialogs/DialogSupport.h"
 
@@ -17,13 +16,7 @@ CSetTimeDlg::CSetTimeDlg(QWidget* parent) : QDialog(parent) {
     m_timeEdit = placedEdit(this, 55, 44, 130, 25);
     m_timeEdit->setObjectName(QStringLiteral("timeEdit"));
 
-    QPushButton* ok = placedButton(this, QStringLiteral("确定"), 20, 86, 70, 25);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    QPushButton* cancel = placedButton(this, QStringLiteral("取消"), 115, 86, 70, 25);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &CSetTimeDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CSetTimeDlg::reject);
+    placeOkCancel(*this, 20, 115, 86, 70, 25);
     connect(m_enableBox, &QCheckBox::toggled, m_timeEdit, &QLineEdit::setEnabled);
 
     setDialogWindowSize(*this, 210, 155);

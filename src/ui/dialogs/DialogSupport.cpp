@@ -40,6 +40,17 @@ QPushButton* placedButton(QWidget* parent, const QString& text, int x, int y, in
     return button;
 }
 
+void placeOkCancel(QDialog& dialog, int okX, int cancelX, int y, int w, int h) {
+    QPushButton* ok = placedButton(&dialog, QStringLiteral("确定"), okX, y, w, h);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    QPushButton* cancel = placedButton(&dialog, QStringLiteral("取消"), cancelX, y, w, h);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    // accept() and reject() are virtual, so the dialog's own checks run.
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+}
+
 void acceptDigitsOnly(QLineEdit& edit) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
     edit.setValidator(new QRegularExpressionValidator(digits, &edit));

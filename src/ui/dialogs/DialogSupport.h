@@ -19,6 +19,9 @@ QLabel* placedLabel(QWidget* parent, const QString& text, int x, int y, int w, i
 QLineEdit* placedEdit(QWidget* parent, int x, int y, int w, int h);
 QPushButton* placedButton(QWidget* parent, const QString& text, int x, int y, int w, int h);
 
+// The 确定 (default, runs the dialog's accept()) and 取消 (runs reject()) buttons on one row.
+void placeOkCancel(QDialog& dialog, int okX, int cancelX, int y, int w, int h);
+
 // An edit that takes only the digits 0-9 as they are typed, so no sign can be entered.
 void acceptDigitsOnly(QLineEdit& edit);
 

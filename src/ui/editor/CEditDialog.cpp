@@ -4,16 +4,17 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <algorithm>
 
+#include "action/ActionText.h"
+#include "device/Commands.h"
 #include "model/StrPrintf.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/UiSeams.h"
+#include "ui/dialogs/DialogSupport.h"
 #include "ui/editor/CNetComData.h"
 #include "ui/editor/EditorControls.h"
 #include "ui/editor/EditorNumbers.h"
@@ -45,28 +46,19 @@ constexpr int kLabelX = 10;
 constexpr int kControlX = 88;
 constexpr int kRowHeight = 22;
 
-QValidator* digitsOnly(QObject* parent) {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
-    return new QRegularExpressionValidator(digits, parent);
-}
-
 QStringList dataTypeEntries() {
     return {QStringLiteral("Ascii"), QStringLiteral("Hex")};
 }
 
-int bitsOf(const QCheckBox* const* boxes, size_t count) {
+template <size_t N>
+int bitsOf(const std::array<QCheckBox*, N>& boxes) {
     int mask = 0;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < N; ++i) {
         if (boxes[i]->isChecked()) {
             mask |= 1 << i;
         }
     }
     return mask;
-}
-
-template <size_t N>
-int bitsOf(const std::array<QCheckBox*, N>& boxes) {
-    return bitsOf(boxes.data(), N);
 }
 
 template <size_t N>
@@ -115,7 +107,7 @@ std::optional<KeyAction> CEditDialog::edit(QWidget* parent, const ConfigModel& m
 
 void CEditDialog::buildControls() {
     Controls& c = m_controls;
-    makeLabel(this, QStringLiteral("功能选择："), QRect(kLabelX, 10, 76, kRowHeight));
+    placedLabel(this, QStringLiteral("功能选择："), kLabelX, 10, 76, kRowHeight);
     c.function = makeList(this, {}, QRect(kControlX, 10, 110, kRowHeight));
     buildInfrared();
     buildIo();
@@ -148,59 +140,57 @@ void CEditDialog::buildInfrared() {
     Controls& c = m_controls;
     c.infrared = new QWidget(this);
     c.infrared->setGeometry(0, 36, 320, 54);
-    makeLabel(c.infrared, QStringLiteral("红外通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    placedLabel(c.infrared, QStringLiteral("红外通道："), kLabelX, 2, 76, kRowHeight);
     for (size_t i = 0; i < c.irChannels.size(); ++i) {
         c.irChannels[i] = new QCheckBox(QStringLiteral("通道%1").arg(i + 1), c.infrared);
         c.irChannels[i]->setGeometry(kControlX + static_cast<int>(i) * 56, 2, 56, kRowHeight);
     }
-    makeLabel(c.infrared, QStringLiteral("红外ID："), QRect(kLabelX, 30, 76, kRowHeight));
+    placedLabel(c.infrared, QStringLiteral("红外ID："), kLabelX, 30, 76, kRowHeight);
     c.irCode = makeEdit(c.infrared, QRect(kControlX, 30, 80, kRowHeight), 32767);
-    c.irCode->setValidator(digitsOnly(c.irCode));
+    acceptDigitsOnly(*c.irCode);
 }
 
 void CEditDialog::buildIo() {
     Controls& c = m_controls;
     c.io = new QWidget(this);
     c.io->setGeometry(0, 36, 320, 54);
-    makeLabel(c.io, QStringLiteral("IO通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    placedLabel(c.io, QStringLiteral("IO通道："), kLabelX, 2, 76, kRowHeight);
     for (size_t i = 0; i < c.ioChannels.size(); ++i) {
         c.ioChannels[i] = new QCheckBox(QStringLiteral("通道%1").arg(i + 1), c.io);
         c.ioChannels[i]->setGeometry(kControlX + static_cast<int>(i) * 60, 2, 60, kRowHeight);
     }
-    makeLabel(c.io, QStringLiteral("操作类型："), QRect(kLabelX, 30, 76, kRowHeight));
-    c.ioOperation = makeList(c.io, {QStringLiteral("置高"), QStringLiteral("置低"), QStringLiteral("反转")},
-                             QRect(kControlX, 30, 100, kRowHeight));
+    placedLabel(c.io, QStringLiteral("操作类型："), kLabelX, 30, 76, kRowHeight);
+    c.ioOperation = makeList(c.io, choiceEntries(ioOperationText), QRect(kControlX, 30, 100, kRowHeight));
 }
 
 void CEditDialog::buildRelay() {
     Controls& c = m_controls;
     c.relay = new QWidget(this);
     c.relay->setGeometry(0, 36, 320, 54);
-    makeLabel(c.relay, QStringLiteral("继电器通道："), QRect(kLabelX, 2, 78, kRowHeight));
+    placedLabel(c.relay, QStringLiteral("继电器通道："), kLabelX, 2, 78, kRowHeight);
     for (size_t i = 0; i < c.relayChannels.size(); ++i) {
         c.relayChannels[i] = new QCheckBox(QStringLiteral("通道%1").arg(i + 1), c.relay);
         c.relayChannels[i]->setGeometry(kControlX + static_cast<int>(i) * 60, 2, 60, kRowHeight);
     }
-    makeLabel(c.relay, QStringLiteral("操作类型："), QRect(kLabelX, 30, 76, kRowHeight));
+    placedLabel(c.relay, QStringLiteral("操作类型："), kLabelX, 30, 76, kRowHeight);
     c.relayOperation =
-        makeList(c.relay, {QStringLiteral("打开"), QStringLiteral("关闭"), QStringLiteral("反转")},
-                 QRect(kControlX, 30, 100, kRowHeight));
+        makeList(c.relay, choiceEntries(relayOperationText), QRect(kControlX, 30, 100, kRowHeight));
 }
 
 void CEditDialog::buildNetwork() {
     Controls& c = m_controls;
     c.network = new QWidget(this);
     c.network->setGeometry(0, 36, 320, 54);
-    makeLabel(c.network, QStringLiteral("网络通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    placedLabel(c.network, QStringLiteral("网络通道："), kLabelX, 2, 76, kRowHeight);
     c.netChannel = makeList(
         c.network,
         {QStringLiteral("TCP(自定义地址)"), QStringLiteral("UDP(自定义地址)"), QStringLiteral("TCP1"),
          QStringLiteral("TCP2"), QStringLiteral("TCP3"), QStringLiteral("TCP4"), QStringLiteral("UDP1"),
          QStringLiteral("UDP2"), QStringLiteral("UDP3")},
         QRect(kControlX, 2, 140, kRowHeight));
-    makeLabel(c.network, QStringLiteral("数据类型："), QRect(kLabelX, 30, 76, kRowHeight));
+    placedLabel(c.network, QStringLiteral("数据类型："), kLabelX, 30, 76, kRowHeight);
     c.netType = makeList(c.network, dataTypeEntries(), QRect(kControlX, 30, 70, kRowHeight));
-    makeLabel(c.network, QStringLiteral("变量数："), QRect(166, 30, 52, kRowHeight));
+    placedLabel(c.network, QStringLiteral("变量数："), 166, 30, 52, kRowHeight);
     c.netCount = makeList(c.network, numberEntries(0, kOfferedBlanks), QRect(218, 30, 50, kRowHeight));
 }
 
@@ -208,44 +198,39 @@ void CEditDialog::buildCustomAddress() {
     Controls& c = m_controls;
     c.customFrame = new QGroupBox(QStringLiteral("自定义IP地址"), this);
     c.customFrame->setGeometry(325, 6, 300, 84);
-    makeLabel(c.customFrame, QStringLiteral("IP地址："), QRect(12, 24, 56, kRowHeight));
+    placedLabel(c.customFrame, QStringLiteral("IP地址："), 12, 24, 56, kRowHeight);
     c.customIp = new Ipv4Edit(c.customFrame);
     c.customIp->setGeometry(70, 24, 170, kRowHeight);
-    makeLabel(c.customFrame, QStringLiteral("端口："), QRect(12, 54, 56, kRowHeight));
+    placedLabel(c.customFrame, QStringLiteral("端口："), 12, 54, 56, kRowHeight);
     c.customPort = makeEdit(c.customFrame, QRect(70, 54, 80, kRowHeight), 10);
-    c.customPort->setValidator(digitsOnly(c.customPort));
+    acceptDigitsOnly(*c.customPort);
 }
 
 void CEditDialog::buildSerial() {
     Controls& c = m_controls;
     c.serial = new QWidget(this);
     c.serial->setGeometry(0, 36, 640, 54);
-    makeLabel(c.serial, QStringLiteral("串口通道："), QRect(kLabelX, 2, 76, kRowHeight));
+    placedLabel(c.serial, QStringLiteral("串口通道："), kLabelX, 2, 76, kRowHeight);
     c.serialChannel = makeList(c.serial, {QStringLiteral("RS232-1"), QStringLiteral("RS232-2")},
                                QRect(kControlX, 2, 100, kRowHeight));
-    makeLabel(c.serial, QStringLiteral("数据类型："), QRect(kLabelX, 30, 76, kRowHeight));
+    placedLabel(c.serial, QStringLiteral("数据类型："), kLabelX, 30, 76, kRowHeight);
     c.serialType = makeList(c.serial, dataTypeEntries(), QRect(kControlX, 30, 70, kRowHeight));
-    makeLabel(c.serial, QStringLiteral("变量数："), QRect(166, 30, 52, kRowHeight));
+    placedLabel(c.serial, QStringLiteral("变量数："), 166, 30, 52, kRowHeight);
     c.serialCount = makeList(c.serial, numberEntries(0, kOfferedBlanks), QRect(218, 30, 50, kRowHeight));
 
-    makeLabel(c.serial, QStringLiteral("波特率:"), QRect(330, 2, 50, kRowHeight));
-    c.baudrate = makeList(
-        c.serial,
-        {QStringLiteral("115200"), QStringLiteral("600"), QStringLiteral("1200"), QStringLiteral("2400"),
-         QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("14400"), QStringLiteral("19200"),
-         QStringLiteral("38400"), QStringLiteral("57600")},
-        QRect(380, 2, 88, kRowHeight));
-    makeLabel(c.serial, QStringLiteral("数据位:"), QRect(480, 2, 50, kRowHeight));
+    placedLabel(c.serial, QStringLiteral("波特率:"), 330, 2, 50, kRowHeight);
+    c.baudrate = makeList(c.serial, choiceEntries(baudRateText), QRect(380, 2, 88, kRowHeight));
+    placedLabel(c.serial, QStringLiteral("数据位:"), 480, 2, 50, kRowHeight);
     c.dataWidth =
         makeList(c.serial,
                  {QStringLiteral("5位"), QStringLiteral("6位"), QStringLiteral("7位"), QStringLiteral("8位")},
                  QRect(530, 2, 80, kRowHeight));
-    makeLabel(c.serial, QStringLiteral("校验位:"), QRect(330, 30, 50, kRowHeight));
+    placedLabel(c.serial, QStringLiteral("校验位:"), 330, 30, 50, kRowHeight);
     c.parity = makeList(c.serial,
                         {QStringLiteral("无校验"), QStringLiteral("偶校验"), QStringLiteral("奇校验"),
                          QStringLiteral("强制1校验"), QStringLiteral("强制0校验")},
                         QRect(380, 30, 88, kRowHeight));
-    makeLabel(c.serial, QStringLiteral("停止位:"), QRect(480, 30, 50, kRowHeight));
+    placedLabel(c.serial, QStringLiteral("停止位:"), 480, 30, 50, kRowHeight);
     c.stop =
         makeList(c.serial, {QStringLiteral("1位"), QStringLiteral("2位")}, QRect(530, 30, 80, kRowHeight));
 }
@@ -295,13 +280,10 @@ void CEditDialog::setInitialValues() {
     // Tool tips name the address behind each stored target.
     for (int k = 0; k < kNetTargetCount; ++k) {
         NetTarget target = m_model.netTargetAt(k);
-        c.netChannel->setItemData(kTcp1Position + k,
-                                  QStringLiteral("%1:%2")
-                                      .arg(QString::fromStdString(strprintf(
-                                          "%u.%u.%u.%u", (target.ip >> 24) & 0xffu, (target.ip >> 16) & 0xffu,
-                                          (target.ip >> 8) & 0xffu, target.ip & 0xffu)))
-                                      .arg(target.port),
-                                  Qt::ToolTipRole);
+        c.netChannel->setItemData(
+            kTcp1Position + k,
+            QStringLiteral("%1:%2").arg(QString::fromStdString(dottedAddress(target.ip))).arg(target.port),
+            Qt::ToolTipRole);
     }
     if (isModifying(kFunctionNetwork)) {
         const SendData& network = m_pSource->network;

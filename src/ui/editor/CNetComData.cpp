@@ -2,13 +2,13 @@
 
 #include <QComboBox>
 #include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
 
 #include "action/TextRules.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
+#include "ui/dialogs/DialogSupport.h"
 #include "ui/editor/EditorControls.h"
 #include "ui/editor/EditorNumbers.h"
 
@@ -73,7 +73,7 @@ void CNetComData::buildCell(int c) {
     cell->setObjectName(QStringLiteral("cell%1").arg(c));
     cell->setGeometry((c % 3) * kCellWidth + 5, (c / 3) * kCellHeight + 5, kCellWidth, kCellHeight);
     makeFrame(cell, QRect(0, 0, kCellWidth - 7, kCellHeight - 5));
-    makeLabel(cell, QStringLiteral("文本%1：").arg(c + 1), QRect(6, 5, 52, 21));
+    placedLabel(cell, QStringLiteral("文本%1：").arg(c + 1), 6, 5, 52, 21);
     QLineEdit* edit = makeEdit(cell, QRect(58, 5, 244, 21), kMaxTextLength);
     edit->setObjectName(QStringLiteral("text%1").arg(c));
     m_textEdits[static_cast<size_t>(c)] = edit;
@@ -88,43 +88,43 @@ void CNetComData::buildBlank(int c, QWidget* cell) {
     b.part = new QWidget(cell);
     b.part->setGeometry(4, 28, 300, 45);
     makeFrame(b.part, QRect(0, 0, 300, 45));
-    makeLabel(b.part, QStringLiteral("空缺%1：").arg(c + 1), QRect(5, 2, 50, 20));
-    makeLabel(b.part, QStringLiteral("序号"), QRect(56, 2, 26, 20));
+    placedLabel(b.part, QStringLiteral("空缺%1：").arg(c + 1), 5, 2, 50, 20);
+    placedLabel(b.part, QStringLiteral("序号"), 56, 2, 26, 20);
     b.index = makeList(b.part, indexEntries(), QRect(82, 2, 66, 20));
-    makeLabel(b.part, QStringLiteral("位数"), QRect(154, 2, 26, 20));
+    placedLabel(b.part, QStringLiteral("位数"), 154, 2, 26, 20);
     b.digits = makeList(b.part, numberEntries(1, 10), QRect(180, 2, 50, 20));
 
     const QRect groupArea(0, 23, 300, 21);
     b.enumGroup = new QWidget(b.part);
     b.enumGroup->setGeometry(groupArea);
-    makeLabel(b.enumGroup, QStringLiteral("分组"), QRect(5, 0, 26, 20));
+    placedLabel(b.enumGroup, QStringLiteral("分组"), 5, 0, 26, 20);
     b.group = makeList(b.enumGroup, numberEntries(1, 20), QRect(31, 0, 44, 20));
-    makeLabel(b.enumGroup, QStringLiteral("循环"), QRect(78, 0, 26, 20));
+    placedLabel(b.enumGroup, QStringLiteral("循环"), 78, 0, 26, 20);
     b.loop = makeList(b.enumGroup, {QStringLiteral("是"), QStringLiteral("否")}, QRect(104, 0, 42, 20));
-    makeLabel(b.enumGroup, QStringLiteral("方向"), QRect(149, 0, 26, 20));
+    placedLabel(b.enumGroup, QStringLiteral("方向"), 149, 0, 26, 20);
     b.enumDirection =
         makeList(b.enumGroup, {QStringLiteral("add"), QStringLiteral("sub")}, QRect(175, 0, 52, 20));
-    makeLabel(b.enumGroup, QStringLiteral("保存"), QRect(230, 0, 26, 20));
+    placedLabel(b.enumGroup, QStringLiteral("保存"), 230, 0, 26, 20);
     b.save = makeList(b.enumGroup, {QStringLiteral("是"), QStringLiteral("否")}, QRect(256, 0, 42, 20));
 
     b.inputGroup = new QWidget(b.part);
     b.inputGroup->setGeometry(groupArea);
-    makeLabel(b.inputGroup, QStringLiteral("方式"), QRect(5, 0, 26, 20));
+    placedLabel(b.inputGroup, QStringLiteral("方式"), 5, 0, 26, 20);
     b.mode =
         makeList(b.inputGroup, {QStringLiteral("full"), QStringLiteral("click"), QStringLiteral("count")},
                  QRect(31, 0, 64, 20));
-    makeLabel(b.inputGroup, QStringLiteral("次数"), QRect(99, 0, 26, 20));
+    placedLabel(b.inputGroup, QStringLiteral("次数"), 99, 0, 26, 20);
     b.count = makeList(b.inputGroup, numberEntries(1, 5), QRect(125, 0, 42, 20));
-    makeLabel(b.inputGroup, QStringLiteral("溢出处理"), QRect(171, 0, 50, 20));
+    placedLabel(b.inputGroup, QStringLiteral("溢出处理"), 171, 0, 50, 20);
     b.overflow = makeList(b.inputGroup, overflowEntries(), QRect(221, 0, 76, 20));
 
     b.varGroup = new QWidget(b.part);
     b.varGroup->setGeometry(groupArea);
-    makeLabel(b.varGroup, QStringLiteral("步长"), QRect(5, 0, 26, 20));
+    placedLabel(b.varGroup, QStringLiteral("步长"), 5, 0, 26, 20);
     b.step = makeEdit(b.varGroup, QRect(31, 0, 62, 20), kMaxTextLength);
-    makeLabel(b.varGroup, QStringLiteral("间隔"), QRect(99, 0, 26, 20));
+    placedLabel(b.varGroup, QStringLiteral("间隔"), 99, 0, 26, 20);
     b.interval = makeEdit(b.varGroup, QRect(125, 0, 62, 20), kMaxTextLength);
-    makeLabel(b.varGroup, QStringLiteral("方向"), QRect(193, 0, 26, 20));
+    placedLabel(b.varGroup, QStringLiteral("方向"), 193, 0, 26, 20);
     b.varDirection =
         makeList(b.varGroup, {QStringLiteral("add"), QStringLiteral("sub")}, QRect(219, 0, 56, 20));
 

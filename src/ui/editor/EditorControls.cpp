@@ -1,16 +1,9 @@
 #include "ui/editor/EditorControls.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 
 namespace velk::ui {
-
-QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    return label;
-}
 
 QComboBox* makeList(QWidget* parent, const QStringList& entries, const QRect& geometry) {
     auto* list = new QComboBox(parent);
@@ -31,6 +24,14 @@ QStringList numberEntries(int first, int last) {
     QStringList entries;
     for (int i = first; i <= last; ++i) {
         entries.append(QString::number(i));
+    }
+    return entries;
+}
+
+QStringList choiceEntries(const char* (*text)(int32_t)) {
+    QStringList entries;
+    for (int32_t position = 0; const char* entry = text(position); ++position) {
+        entries.append(QString::fromUtf8(entry));
     }
     return entries;
 }

@@ -15,14 +15,6 @@ namespace {
 const QString kDollarMessage =
     QStringLiteral("数据格式错误,\"$\"后两位数据不正确,\n\n若要输入\"$\"，请使用$24。");
 
-QStringList entries(const QComboBox* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i) {
-        out.append(list->itemText(i));
-    }
-    return out;
-}
-
 QStringList numbers(int first, int last) {
     QStringList out;
     for (int i = first; i <= last; ++i) {

@@ -28,14 +28,6 @@ ProjectSession::ActionEditRequest request(int mask, std::optional<KeyAction> sou
     return r;
 }
 
-QStringList entries(const QComboBox* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i) {
-        out.append(list->itemText(i));
-    }
-    return out;
-}
-
 void choose(CEditDialog& dialog, const QString& label) {
     QComboBox* list = dialog.controls().function;
     const int position = list->findText(label);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QComboBox>
 #include <QList>
+#include <QStringList>
 
 #include "ui/common/UiSeams.h"
 
@@ -24,3 +26,12 @@ public:
 
     QList<velk::ui::ShownMessage> messages;
 };
+
+// The texts of a list's entries, in order.
+inline QStringList entries(const QComboBox* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) {
+        out.append(list->itemText(i));
+    }
+    return out;
+}
