@@ -1,9 +1,13 @@
 // Writes a maximal project over 127.0.0.1 into a responder that answers like a panel, and sets the
 // measured time beside the pacing the write sequence must spend.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <vector>
 #include <string>
 #include <thread>
 
@@ -79,28 +83,73 @@ ConfigModel maximalModel() {
     return model;
 }
 
-// The system clock, adding up every sleep the writer asks for: the plan's pauses and each 10 ms
-// poll of an acknowledgement wait.
+// The system clock, adding up how long the writer really slept and how late each wake-up was.
 class CountingClock : public PacingClock {
 public:
-    void sleepMs(int milliseconds) override {
-        m_sleptMs += milliseconds;
-        auto start = std::chrono::steady_clock::now();
-        m_clock.sleepMs(milliseconds);
-        m_actualUs +=
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
-                .count();
+    int64_t nowUs() override { return m_clock.nowUs(); }
+    void sleepUntilUs(int64_t deadlineUs) override {
+        const int64_t start = m_clock.nowUs();
+        m_clock.sleepUntilUs(deadlineUs);
+        const int64_t end = m_clock.nowUs();
+        m_sleptUs += end - start;
+        if (deadlineUs > start) {
+            m_lateUs += end - deadlineUs;
+            m_maxLateUs = std::max<int64_t>(m_maxLateUs.load(), end - deadlineUs);
+            ++m_sleeps;
+        }
     }
-    // How long the sleeps really took, so the report can tell late wake-ups from the writer's own work.
-    double actualSleptMs() const { return static_cast<double>(m_actualUs.load()) / 1000.0; }
     int64_t nowSeconds() override { return m_clock.nowSeconds(); }
-    long long sleptMs() const { return m_sleptMs.load(); }
+    void prepareThread() override { m_clock.prepareThread(); }
+
+    double sleptMs() const { return static_cast<double>(m_sleptUs.load()) / 1000.0; }
+    double meanLateUs() const {
+        return m_sleeps.load() ? static_cast<double>(m_lateUs.load()) / static_cast<double>(m_sleeps.load()) : 0;
+    }
+    int64_t maxLateUs() const { return m_maxLateUs.load(); }
 
 private:
     SystemClock m_clock;
-    std::atomic<long long> m_sleptMs{0};
-    std::atomic<long long> m_actualUs{0};
+    std::atomic<int64_t> m_sleptUs{0};
+    std::atomic<int64_t> m_lateUs{0};
+    std::atomic<int64_t> m_maxLateUs{0};
+    std::atomic<int64_t> m_sleeps{0};
 };
+
+struct SendTime {
+    int64_t startUs = 0;
+    int64_t endUs = 0;
+};
+
+// For every two neighbouring sends of the plan with no acknowledgement wait between them, the
+// pause the plan puts between them and the gap the socket saw (from the end of one send to the
+// start of the next); grouped by pause, the shortest and the median gap.
+void printGaps(const std::vector<WriteStep>& plan, const std::vector<SendTime>& sends) {
+    std::map<int, std::vector<int64_t>> gaps;
+    size_t send = 0;
+    int pauseMs = 0;
+    bool waited = false;
+    for (const WriteStep& step : plan) {
+        if (step.kind == WriteStep::Send) {
+            if (send > 0 && !waited && send < sends.size()) {
+                gaps[pauseMs].push_back(sends[send].startUs - sends[send - 1].endUs);
+            }
+            ++send;
+            pauseMs = 0;
+            waited = false;
+        } else if (step.kind == WriteStep::Sleep) {
+            pauseMs += step.milliseconds;
+        } else if (step.kind == WriteStep::WaitAck) {
+            waited = true;
+        }
+    }
+    for (auto& [pause, list] : gaps) {
+        std::sort(list.begin(), list.end());
+        std::printf("pause %4d ms       %5zu gaps, shortest %.3f ms, median %.3f ms%s\n", pause, list.size(),
+                    static_cast<double>(list.front()) / 1000.0,
+                    static_cast<double>(list[list.size() / 2]) / 1000.0,
+                    list.front() < pause * 1000 ? "  SHORTER THAN ITS PAUSE" : "");
+    }
+}
 
 size_t countOf(const std::string& text, const std::string& part) {
     size_t count = 0;
@@ -161,6 +210,12 @@ int run() {
     MessageQueue queue;
     CountingClock clock;
     Session session(observer, queue, clock);
+    std::mutex sendsMutex;
+    std::vector<SendTime> sends;
+    session.device().setSendTap([&](const std::string&, int64_t startUs, int64_t endUs) {
+        std::lock_guard lock(sendsMutex);
+        sends.push_back({startUs, endUs});
+    });
     ConfigModel& model = session.project().model();
     model = maximalModel();
     const auto plan = BuildWritePlan(model);
@@ -199,15 +254,17 @@ int run() {
     std::printf("commands            %zu (%zu bytes, responder took %zu)\n", planCommands(plan).size(), bytes,
                 received.load());
     std::printf("outcome             %s\n", observer.lastMessage.c_str());
-    std::printf("sleeps of the plan  %lld ms\n", pacingMs);
+    std::printf("pacing of the plan  %lld ms\n", pacingMs);
     // Each acknowledgement wait sleeps 10 ms before its first look, however fast the reply.
-    std::printf("sleeps took        %.1f ms\n", clock.actualSleptMs());
-    std::printf("ack waits           %zu, polled for %lld ms\n", waits, clock.sleptMs() - pacingMs);
-    std::printf("all sleeps          %lld ms\n", clock.sleptMs());
+    std::printf("ack waits           %zu (at least %zu ms of polling)\n", waits, waits * 10);
+    std::printf("sleeps took         %.1f ms, wake-ups late by %.1f us on average, %lld us at most\n",
+                clock.sleptMs(), clock.meanLateUs(), static_cast<long long>(clock.maxLateUs()));
     std::printf("measured write      %.1f ms\n", measuredMs);
-    std::printf("ratio               %.4f (measured / all sleeps), %.4f (measured / plan sleeps)\n",
-                measuredMs / static_cast<double>(clock.sleptMs()),
-                measuredMs / static_cast<double>(pacingMs));
+    std::printf("ratio               %.4f (measured / pacing)\n", measuredMs / static_cast<double>(pacingMs));
+    {
+        std::lock_guard lock(sendsMutex);
+        printGaps(plan, sends);
+    }
     session.shutdown();
     return device.lastWriteResult() == WriteResult::Succeeded ? 0 : 1;
 }

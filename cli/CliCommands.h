@@ -9,7 +9,8 @@ namespace velk::cli {
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;        // usage or file error
 constexpr int kExitUnreachable = 2;  // the panel could not be reached
-constexpr int kExitTimeout = 3;      // the write timed out
+constexpr int kExitTimeout = 3;      // the write timed out or the panel dropped the connection
+constexpr int kExitLeftOut = 4;      // written, but commands too long for the link were left out
 
 using Args = std::vector<std::string>;
 

@@ -202,7 +202,13 @@ int runWrite(const Args& args) {
         kWriteLimitMs);
     WriteResult result = device.lastWriteResult();
     disconnectPanel(runtime);
-    return result == WriteResult::Succeeded ? kExitOk : kExitTimeout;
+    for (const std::string& name : device.leftOutOfLastWrite()) {
+        std::fprintf(stderr, "velkctl: left out, its command is longer than the panel takes: %s\n", name.c_str());
+    }
+    if (result != WriteResult::Succeeded) {
+        return kExitTimeout;
+    }
+    return device.leftOutOfLastWrite().empty() ? kExitOk : kExitLeftOut;
 }
 
 int runRead(const Args& args) {

@@ -43,6 +43,11 @@ int writeStep(const ConfigModel& model);
 
 std::vector<WriteStep> BuildWritePlan(const ConfigModel& model);
 
+// What a write leaves out because a command is longer than the link carries: the lists ("E3") and
+// events ("按键1 按下") whose commands are not sent, in write order, each once. The write goes on
+// with the rest.
+std::vector<std::string> leftOutOfWrite(const ConfigModel& model);
+
 // The read requests: every getenum, getvar (1..10) and getser (targets 1..6), 50 ms apart.
 std::vector<WriteStep> BuildReadPlan();
 

@@ -33,6 +33,9 @@ int eventOf(int slot);
 std::string enumName(int index);
 std::string variableName(int index);
 std::string netTargetName(int index);
+// The event as the form's selectors name it (UTF-8): "按键3 弹起", "IO1 变高"; the inputs the form
+// does not offer are named "输入11 按下" and so on.
+std::string eventName(int slot);
 
 // The mask bits one action sets: serial and network both set 8 and 16, key actions set none.
 int functionMaskBits(int function);

@@ -12,6 +12,17 @@ namespace {
 
 const char kWriteSucceeded[] = "写入成功！";
 const char kWriteTimedOut[] = "写入超时，请尝试重新写入！";
+const char kWriteLinkLost[] = "与面板的连接已断开，写入未完成，请重新连接后再写入！";
+const char kReadLinkLost[] = "与面板的连接已断开，读取未完成！";
+const char kLeftOut[] = "以下内容的指令超过面板可接收的长度，未写入：";
+
+std::string joinedNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : "、") + name;
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -73,6 +84,7 @@ bool DeviceSession::write() {
     if (!startSequence(SequenceKind::Write, BuildWritePlan(m_project.model()))) {
         return false;
     }
+    m_leftOut = leftOutOfWrite(m_project.model());
     m_writeResult = WriteResult::Running;
     m_observer.writeStarted();
     return true;
@@ -82,6 +94,7 @@ bool DeviceSession::read() {
     if (m_linkState != LinkState::Connected) {
         return false;
     }
+    m_readLostLink = false;
     return startSequence(SequenceKind::Read, BuildReadPlan());
 }
 
@@ -91,9 +104,13 @@ bool DeviceSession::startSequence(SequenceKind kind, std::vector<WriteStep> plan
     }
     m_writeAck.store(ACK_NONE);
     PanelLink* link = m_link.get();
-    if (!m_sequence.start(
-            std::move(plan), [link](const std::string& command) { link->Send(command); }, m_writeAck,
-            m_poster, m_clock)) {
+    const int64_t generation = m_stateGeneration;
+    SequenceLink sequenceLink;
+    sequenceLink.send = [link](const std::string& command) {
+        return link->sendAndWait(command, WriteSequence::kSendWaitMs);
+    };
+    sequenceLink.alive = [link, generation] { return link->alive(generation); };
+    if (!m_sequence.start(std::move(plan), std::move(sequenceLink), m_writeAck, m_poster, m_clock)) {
         return false;
     }
     m_sequenceKind = kind;
@@ -166,19 +183,46 @@ void DeviceSession::handle(const ViewMessage& message) {
                 m_observer.message(MessageTitle::Notice, kWriteTimedOut);
             }
             break;
-        case WM_WRITE_DONE: {
+        case WM_WRITE_DONE:
             m_sequence.join();
-            const bool wasWriting = writing();
-            m_sequenceKind = SequenceKind::None;
-            if (wasWriting && message.wParam == kSequenceCompleted) {
-                m_writeResult = WriteResult::Succeeded;
-                m_observer.writeEnded();
-                m_observer.message(MessageTitle::Notice, kWriteSucceeded);
-            }
+            sequenceEnded(static_cast<SequenceOutcome>(message.wParam));
             break;
-        }
         default:
             break;
+    }
+}
+
+void DeviceSession::sequenceEnded(SequenceOutcome outcome) {
+    const SequenceKind kind = m_sequenceKind;
+    m_sequenceKind = SequenceKind::None;
+    if (kind == SequenceKind::Read) {
+        if (outcome == kSequenceLinkLost) {
+            m_readLostLink = true;
+            m_observer.message(MessageTitle::Notice, kReadLinkLost);
+        }
+        return;
+    }
+    if (kind != SequenceKind::Write) {
+        return;
+    }
+    switch (outcome) {
+        case kSequenceCompleted:
+            m_writeResult = WriteResult::Succeeded;
+            m_observer.writeEnded();
+            m_observer.message(MessageTitle::Notice, kWriteSucceeded);
+            break;
+        case kSequenceLinkLost:
+            m_writeResult = WriteResult::LinkLost;
+            m_observer.writeEnded();
+            m_observer.message(MessageTitle::Notice, kWriteLinkLost);
+            break;
+        case kSequenceTimedOut:  // told when WM_WRITE_TIMEOUT came
+        case kSequenceStopped:
+            break;
+    }
+    // Whatever the outcome, what was never sent is said after it.
+    if (outcome != kSequenceStopped && !m_leftOut.empty()) {
+        m_observer.message(MessageTitle::Notice, kLeftOut + joinedNames(m_leftOut));
     }
 }
 
@@ -191,6 +235,8 @@ void DeviceSession::setLinkState(LinkState state) {
 }
 
 void DeviceSession::shutdown() {
+    // Closing first wakes a writer waiting for a send, so the join below does not wait it out.
+    m_link->close();
     m_sequence.join(true);
     m_sequenceKind = SequenceKind::None;
     m_link->stop();

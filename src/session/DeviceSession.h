@@ -21,7 +21,7 @@ namespace velk {
 uint16_t panelPortOf(const std::string& portText);
 
 // How the last write ended, for callers that wait on it (velkctl, tests).
-enum class WriteResult { None, Running, Succeeded, TimedOut };
+enum class WriteResult { None, Running, Succeeded, TimedOut, LinkLost };
 
 // The form's device side without widgets: the panel link, writing, reading, the panel's network
 // settings and infrared learning. User-interface thread only, apart from the threads it owns.
@@ -59,6 +59,14 @@ public:
     bool writing() const { return m_sequenceKind == SequenceKind::Write; }
     bool reading() const { return m_sequenceKind == SequenceKind::Read; }
     WriteResult lastWriteResult() const { return m_writeResult; }
+    // The lists and events the last write left out because a command was too long for the link.
+    const std::vector<std::string>& leftOutOfLastWrite() const { return m_leftOut; }
+    // Whether the last read ended because the connection was lost.
+    bool lastReadLostLink() const { return m_readLostLink; }
+
+    // Sees every command as the link hands it to the socket (see PanelLink::setSendTap); set it
+    // before connecting. For tests and measurements.
+    void setSendTap(PanelLink::SendTap tap) { m_link->setSendTap(std::move(tap)); }
 
     // Closes the link and joins every thread this session started.
     void shutdown();
@@ -68,6 +76,7 @@ private:
     class Responses;
 
     void setLinkState(LinkState state);
+    void sequenceEnded(SequenceOutcome outcome);
     bool startSequence(SequenceKind kind, std::vector<WriteStep> plan);
     void send(const std::string& command);
 
@@ -85,6 +94,8 @@ private:
     SequenceThread m_sequence;
     SequenceKind m_sequenceKind = SequenceKind::None;
     WriteResult m_writeResult = WriteResult::None;
+    std::vector<std::string> m_leftOut;
+    bool m_readLostLink = false;
 };
 
 }  // namespace velk

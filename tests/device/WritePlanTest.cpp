@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "device/Commands.h"
 #include "device/WritePlan.h"
 
@@ -109,11 +111,60 @@ TEST(WritePlan, SleepsStayWhenTheirCommandIsEmpty) {
     EXPECT_EQ(planPacingMs(plan), 30 + 30 + 10 + 100 + 10);
 }
 
-TEST(WritePlan, OverlongCommandsAreNotSent) {
+TEST(WritePlan, OverlongCommandsAreNotSentButNamed) {
     ConfigModel model = defaultModel();
     model.enums[0].data = {std::string(kMaxCommandLength, 'x')};
+    model.enums[2].data = {"ok"};
+    KeyAction network;
+    network.function = kFunctionNetwork;
+    network.network.texts = {std::string(kMaxCommandLength, 'y')};
+    KeyAction relay;
+    relay.function = kFunctionRelay;
+    relay.relayChannels = 1;
+    model.actions[7] = {network, relay};
+    model.actions[25] = {relay};
+    model.eventSettings[25].addEnable = 1;
+    model.eventSettings[25].addString = std::string(kMaxCommandLength, 'z');
+    model.actions[40] = {relay};
     auto commands = planCommands(BuildWritePlan(model));
-    EXPECT_EQ(commands.size(), 3u);
+    for (const auto& command : commands) {
+        EXPECT_LE(command.size(), kMaxCommandLength);
+    }
+    // The rest of each event still goes: its header, the relay and (slot 7) its append setting.
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "QM-PANEL-setenum-3-ascii-ok"), commands.end());
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "bindrelay-1-on->"), 3);
+    EXPECT_EQ(leftOutOfWrite(model), (std::vector<std::string>{"E1", "按键3 弹起", "IO1 变高"}));
+    EXPECT_TRUE(leftOutOfWrite(defaultModel()).empty());
+}
+
+// Rows a foreign file holds under indexes the lists do not have stay in the model but never reach
+// the panel, nor count in the progress.
+TEST(WritePlan, OnlyTheListIndexesAreWritten) {
+    ConfigModel model = defaultModel();
+    const int baseStep = writeStep(model);
+    EnumVariable foreignEnum;
+    foreignEnum.data = {"X"};
+    for (int index : {0, 11, -3}) {
+        foreignEnum.index = index;
+        model.setEnum(index - 1, foreignEnum);
+    }
+    for (int index : {0, 17}) {
+        model.setVariable(index - 1, Variable{index, 1, 2, 3, 1});
+    }
+    for (int index : {0, 8, 100}) {
+        model.setNetTarget(index - 1, NetTarget{0x01020304, 80, index});
+    }
+    EnumVariable misplaced;  // a record whose own index disagrees with its place
+    misplaced.index = 12;
+    misplaced.data = {"Y"};
+    model.setEnum(3, misplaced);
+    for (const auto& command : planCommands(BuildWritePlan(model))) {
+        EXPECT_EQ(command.find("setenum"), std::string::npos) << command;
+        EXPECT_EQ(command.find("setvar"), std::string::npos) << command;
+        EXPECT_EQ(command.find("setser"), std::string::npos) << command;
+    }
+    EXPECT_EQ(writeStep(model), baseStep);
+    EXPECT_EQ(model.enums.size(), 13u);  // kept, only not written
 }
 
 }  // namespace

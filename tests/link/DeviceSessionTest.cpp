@@ -16,6 +16,8 @@ namespace {
 
 const char kSucceeded[] = "写入成功！";
 const char kTimedOut[] = "写入超时，请尝试重新写入！";
+const char kWriteLost[] = "与面板的连接已断开，写入未完成，请重新连接后再写入！";
+const char kReadLost[] = "与面板的连接已断开，读取未完成！";
 
 std::string networkReply() {
     std::string block =
@@ -159,6 +161,42 @@ TEST_F(DeviceSessionTest, ExitReplyOutOfTurnIsNoSuccess) {
     ASSERT_TRUE(panel.sendRaw(kExitReply));
     ASSERT_TRUE(pumpUntil([&] { return device().writeAck() == ACK_EXITED; }));
     EXPECT_TRUE(recorder.messageTexts().empty());
+}
+
+TEST_F(DeviceSessionTest, PanelClosingDuringAWriteSaysTheConnectionWasLost) {
+    panel.hold(kHeaderTrigger);
+    ASSERT_TRUE(connect());
+    fillModel();
+    ASSERT_TRUE(device().write());
+    ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
+    panel.closeClient();
+    ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 5000));
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::LinkLost);
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kWriteLost});
+    EXPECT_EQ(recorder.writeEndedCount, 1);
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+}
+
+TEST_F(DeviceSessionTest, PanelClosingDuringAReadSaysTheConnectionWasLost) {
+    panel.answer("QM-PANEL-getenum-2", "");  // just to see the read under way
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(device().read());
+    ASSERT_TRUE(panel.waitForText(0, "QM-PANEL-getenum-2"));
+    panel.closeClient();
+    ASSERT_TRUE(pumpUntil([&] { return !device().reading(); }, 5000));
+    EXPECT_TRUE(device().lastReadLostLink());
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kReadLost});
+}
+
+TEST_F(DeviceSessionTest, LeftOutCommandsAreNamedAfterTheOutcome) {
+    ASSERT_TRUE(connect());
+    fillModel();
+    session->project().model().enums[5].data = {std::string(70000, 'x')};
+    ASSERT_TRUE(writeToEnd());
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::Succeeded);
+    EXPECT_EQ(device().leftOutOfLastWrite(), std::vector<std::string>{"E6"});
+    EXPECT_EQ(recorder.messageTexts(),
+              (std::vector<std::string>{kSucceeded, "以下内容的指令超过面板可接收的长度，未写入：E6"}));
 }
 
 TEST_F(DeviceSessionTest, SecondWriteWaitsForTheFirst) {

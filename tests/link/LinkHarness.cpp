@@ -66,13 +66,17 @@ bool LinkHarness::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 bool LinkHarness::connectTo(uint16_t port) {
-    int64_t generation = link.open(kLoopbackAddress, port);
+    generation = link.open(kLoopbackAddress, port);
     return pumpUntil([&] { return !connected.empty() && connected.back() == generation; });
 }
 
 bool LinkHarness::startSequence(std::vector<WriteStep> plan, PacingClock& clock) {
-    return sequence.start(
-        std::move(plan), [this](const std::string& command) { link.Send(command); }, writeAck, queue, clock);
+    SequenceLink sequenceLink;
+    sequenceLink.send = [this](const std::string& command) {
+        return link.sendAndWait(command, WriteSequence::kSendWaitMs);
+    };
+    sequenceLink.alive = [this, connection = generation] { return link.alive(connection); };
+    return sequence.start(std::move(plan), std::move(sequenceLink), writeAck, queue, clock);
 }
 
 bool LinkHarness::runSequence(std::vector<WriteStep> plan, PacingClock& clock, int timeoutMs) {

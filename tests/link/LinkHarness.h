@@ -37,6 +37,7 @@ public:
     std::optional<int> outcome;  // of the last sequence
     std::vector<WriteAck> acks;
     std::optional<PanelNetworkReply> panelNetwork;
+    int64_t generation = 0;  // of the last connectTo
 
     void handle(const ViewMessage& message);
     // Handles messages until done() holds; false if timeoutMs pass first.

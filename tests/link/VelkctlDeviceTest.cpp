@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "FakePanel.h"
+#include "support/SqliteCli.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -17,6 +21,7 @@ namespace {
 struct ProcessResult {
     int status = -1;
     std::string out;
+    std::string err;
 };
 
 ProcessResult velkctl(const TempDir& dir, std::vector<std::string> args) {
@@ -27,9 +32,11 @@ ProcessResult velkctl(const TempDir& dir, std::vector<std::string> args) {
     }
     argv.push_back(nullptr);
     std::string outPath = dir.file("stdout.txt");
+    std::string errPath = dir.file("stderr.txt");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     ProcessResult run;
     if (posix_spawn(&pid, VELKCTL_PATH, &actions, nullptr, argv.data(), environ) == 0) {
@@ -39,6 +46,7 @@ ProcessResult velkctl(const TempDir& dir, std::vector<std::string> args) {
     }
     posix_spawn_file_actions_destroy(&actions);
     run.out = readFileBytes(outPath);
+    run.err = readFileBytes(errPath);
     return run;
 }
 
@@ -67,6 +75,37 @@ TEST_F(VelkctlDevice, WriteTimeOutExitsWithThree) {
     EXPECT_EQ(velkctl(dir, {"write", project, "--panel", panelOption()}).status, 3);
     ASSERT_TRUE(panel.waitClosed(0));
     EXPECT_EQ(panel.received(0), "QM-PANEL-intoEditQM-PANEL-clrkey-FF");
+}
+
+TEST_F(VelkctlDevice, CommandsTooLongAreNamedAndExitWithFour) {
+    int status = -1;
+    runSqlite3(project,
+               "UPDATE enum_table SET data1 = printf('%.*c', 70000, 'x') WHERE enumindex = 2;\n"
+               "UPDATE enum_table SET data1 = 'ok' WHERE enumindex = 3;\n",
+               &status);
+    ASSERT_EQ(status, 0);
+    ProcessResult run = velkctl(dir, {"write", project, "--panel", panelOption()});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_NE(run.err.find("left out, its command is longer than the panel takes: E2\n"), std::string::npos)
+        << run.err;
+    ASSERT_TRUE(panel.waitClosed(0));
+    EXPECT_NE(panel.received(0).find("QM-PANEL-setenum-3-ascii-ok"), std::string::npos);
+    EXPECT_EQ(panel.received(0).find("setenum-2"), std::string::npos);
+}
+
+TEST_F(VelkctlDevice, PanelDroppingTheWriteExitsWithThreeAtOnce) {
+    panel.hold(kClearTrigger);
+    std::thread dropper([&] {
+        if (panel.waitForText(0, kClearTrigger)) {
+            panel.closeClient();
+        }
+    });
+    auto started = std::chrono::steady_clock::now();
+    ProcessResult run = velkctl(dir, {"write", project, "--panel", panelOption()});
+    dropper.join();
+    EXPECT_EQ(run.status, 3);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_NE(run.err.find("连接已断开"), std::string::npos) << run.err;
 }
 
 TEST_F(VelkctlDevice, UnreachablePanelExitsWithTwo) {

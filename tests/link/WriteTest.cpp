@@ -154,20 +154,44 @@ TEST(WriteSequence, LateSecondHeaderTimesOutAfterTheFirstSlot) {
     EXPECT_EQ(finalStream(ui, panel), commandsUntilWait(plan, ACK_ADDED, 2));
 }
 
-TEST(WriteSequence, LinkDroppedDuringTheWriteEndsInATimeOut) {
+// The panel closing the connection ends the write at once, not after the 10 s header wait.
+TEST(WriteSequence, LinkDroppedDuringAWaitEndsTheWriteAtOnce) {
     FakePanel panel;
     panel.answer(kClearTrigger, kClearReply);
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
-    FastClock clock(10);
+    SystemClock clock;
     auto plan = BuildWritePlan(busyModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), kHeaderTrigger); }));
+    auto dropped = std::chrono::steady_clock::now();
     panel.closeClient();
     ASSERT_TRUE(ui.pumpUntil([&] { return ui.outcome.has_value(); }));
-    EXPECT_EQ(*ui.outcome, kSequenceTimedOut);
-    EXPECT_EQ(ui.timeouts, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - dropped, std::chrono::seconds(3));
+    EXPECT_EQ(*ui.outcome, kSequenceLinkLost);
+    EXPECT_EQ(ui.timeouts, 0);
     EXPECT_FALSE(ui.closed.empty());
+}
+
+// Dropped while the writer is between waits, sending: no further command is taken for sending.
+TEST(WriteSequence, LinkDroppedWhileSendingEndsTheWrite) {
+    FakePanel panel;
+    panel.answerWrites();
+    panel.hold(kExitTrigger);
+    LinkHarness ui;
+    ASSERT_TRUE(ui.connectTo(panel.port()));
+    FastClock clock(2);
+    ConfigModel model = busyModel();
+    for (int slot = 2; slot < 28; ++slot) {
+        model.actions[static_cast<size_t>(slot)] = model.actions[1];
+    }
+    auto plan = BuildWritePlan(model);
+    ASSERT_TRUE(ui.startSequence(plan, clock));
+    ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), "QM-PANEL-keyedit-2->"); }));
+    panel.closeClient();
+    ASSERT_TRUE(ui.pumpUntil([&] { return ui.outcome.has_value(); }));
+    EXPECT_EQ(*ui.outcome, kSequenceLinkLost);
+    EXPECT_EQ(ui.timeouts, 0);
 }
 
 TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
@@ -178,8 +202,8 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
     auto plan = BuildWritePlan(oneSlotModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(panel.waitForText(0, kClearTrigger));
-    EXPECT_FALSE(ui.sequence.start(
-        plan, [](const std::string&) {}, ui.writeAck, ui.queue, clock));
+    EXPECT_FALSE(ui.sequence.start(plan, {[](const std::string&) { return SendResult::Sent; }}, ui.writeAck,
+                                   ui.queue, clock));
     auto before = std::chrono::steady_clock::now();
     ui.sequence.join(true);
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));

@@ -29,14 +29,18 @@ namespace {
 // Pacing sleeps shortened a hundredfold; the seconds clock runs on the shortened time.
 class QuickClock : public PacingClock {
 public:
-    void sleepMs(int milliseconds) override {
-        std::this_thread::sleep_for(std::chrono::microseconds(milliseconds * 10));
-        m_virtualMs += milliseconds;
+    int64_t nowUs() override { return m_virtualUs.load(); }
+    void sleepUntilUs(int64_t deadlineUs) override {
+        const int64_t now = m_virtualUs.load();
+        if (deadlineUs > now) {
+            std::this_thread::sleep_for(std::chrono::microseconds((deadlineUs - now) / 100));
+            m_virtualUs.store(deadlineUs);
+        }
     }
-    int64_t nowSeconds() override { return m_virtualMs.load() / 1000; }
+    int64_t nowSeconds() override { return m_virtualUs.load() / 1000000; }
 
 private:
-    std::atomic<int64_t> m_virtualMs{0};
+    std::atomic<int64_t> m_virtualUs{0};
 };
 
 void choose(CEditDialog& dialog, const QString& label) {
