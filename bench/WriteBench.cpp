@@ -7,9 +7,9 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <vector>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
@@ -103,7 +103,8 @@ public:
 
     double sleptMs() const { return static_cast<double>(m_sleptUs.load()) / 1000.0; }
     double meanLateUs() const {
-        return m_sleeps.load() ? static_cast<double>(m_lateUs.load()) / static_cast<double>(m_sleeps.load()) : 0;
+        return m_sleeps.load() ? static_cast<double>(m_lateUs.load()) / static_cast<double>(m_sleeps.load())
+                               : 0;
     }
     int64_t maxLateUs() const { return m_maxLateUs.load(); }
 

@@ -203,7 +203,8 @@ int runWrite(const Args& args) {
     WriteResult result = device.lastWriteResult();
     disconnectPanel(runtime);
     for (const std::string& name : device.leftOutOfLastWrite()) {
-        std::fprintf(stderr, "velkctl: left out, its command is longer than the panel takes: %s\n", name.c_str());
+        std::fprintf(stderr, "velkctl: left out, its command is longer than the panel takes: %s\n",
+                     name.c_str());
     }
     if (result != WriteResult::Succeeded) {
         return kExitTimeout;

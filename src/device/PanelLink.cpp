@@ -226,7 +226,8 @@ void PanelLink::join(Connection& connection) {
     connection.socket.close();
 }
 
-void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs, const SendTap& tap) {
+void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs,
+                           const SendTap& tap) {
     const int64_t generation = connection.generation;
     std::string error;
     auto socket = TcpSocket::connectTo(connection.address, connection.port, connectTimeoutMs, error,

@@ -76,7 +76,8 @@ public:
 
 private:
     struct Connection;
-    static void sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs, const SendTap& tap);
+    static void sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs,
+                           const SendTap& tap);
     static void receiveThread(Connection& connection, UiPoster& poster);
     static void shutDown(Connection& connection);
     static void join(Connection& connection);
