@@ -24,14 +24,16 @@ man_text() {
     gzip -dc "$mandir/$1.1.gz"
 }
 
+# Pipes into grep -q are avoided throughout: grep stops reading at the first match, and the
+# writer's broken pipe would fail the pipeline now and then.
 has_option_entry() {
     local page=$1 option=$2
-    man_text "$page" | grep -qE -- "^(\\\\fB-[A-Za-z0-9]\\\\fR, )?\\\\fB${option}\\\\fR( |,|$)"
+    grep -qE -- "^(\\\\fB-[A-Za-z0-9]\\\\fR, )?\\\\fB${option}\\\\fR( |,|$)" <<<"$(man_text "$page")"
 }
 
 has_command_entry() {
     local page=$1 command=$2
-    man_text "$page" | grep -qE -- "^\\\\fB${command}\\\\fR( |$)"
+    grep -qE -- "^\\\\fB${command}\\\\fR( |$)" <<<"$(man_text "$page")"
 }
 
 # help text of a program; no display is needed for --help.
@@ -71,9 +73,10 @@ complete_words() {
 }
 
 offers() {
-    local word=$1
+    local word=$1 offered
     shift
-    complete_words "$@" | grep -qxF -- "$word"
+    offered=$(complete_words "$@") || return 1
+    grep -qxF -- "$word" <<<"$offered"
 }
 
 check_velkctl() {

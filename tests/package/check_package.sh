@@ -78,7 +78,7 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb cannot unpack $deb"
 usr=$root/usr
 
 for program in velk velkctl velk-panel-sim; do
-    file -b "$usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+    grep -q ', stripped' <<<"$(file -b "$usr/bin/$program")" || fail "$program is not stripped"
 done
 
 # The one version number, printed by every program; velk without a display.
@@ -119,10 +119,10 @@ appstreamcli validate --no-net "$usr/share/metainfo/$app_id.metainfo.xml" || fai
 grep -q "<release version=\"$version\"" "$usr/share/metainfo/$app_id.metainfo.xml" ||
     fail "the metainfo's release is not $version"
 for size in 48 128 256; do
-    file -b "$usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png" | grep -q "PNG image data, $size x $size" ||
+    grep -q "PNG image data, $size x $size" <<<"$(file -b "$usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png")" ||
         fail "the ${size}x${size} icon is no $size pixel PNG"
 done
-gzip -dc "$usr/share/doc/velk/changelog.gz" | head -n 1 | grep -qF "velk ($version)" ||
+grep -qF "velk ($version)" <<<"$(gzip -dc "$usr/share/doc/velk/changelog.gz" | head -n 1)" ||
     fail "the changelog's latest entry is not $version"
 
 bash "$here/check_help_coverage.sh" "$usr/bin" "$usr/share/man/man1" \
