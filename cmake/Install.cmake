@@ -20,6 +20,7 @@ set(stage ${PROJECT_BINARY_DIR})
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 
 # The changelog's latest entry names the version and the date of the release.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${packaging}/changelog)
 file(STRINGS ${packaging}/changelog changelog_lines)
 list(GET changelog_lines 0 changelog_head)
 string(REGEX MATCH "^velk \\(([^)]+)\\)" _ "${changelog_head}")

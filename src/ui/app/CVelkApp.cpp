@@ -11,13 +11,13 @@
 
 namespace velk::ui {
 
+namespace {
+
 const char* const kVelkUsage =
     "usage: velk [--panel IP[:PORT]] [PROJECT.db]\n"
     "  --panel IP[:PORT]  put this panel address into the form (port 4800 when left out)\n"
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";
-
-namespace {
 
 std::optional<uint32_t> parseIpv4(const QString& text) {
     QStringList parts = text.split(QLatin1Char('.'));

@@ -16,8 +16,6 @@ struct AppOptions {
     bool version = false;  // --version: print the version and end
 };
 
-extern const char* const kVelkUsage;
-
 AppOptions parseAppOptions(const QStringList& arguments);
 
 // True when Qt can show windows here; otherwise the reason, for stderr.
