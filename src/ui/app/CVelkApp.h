@@ -10,8 +10,10 @@ namespace velk::ui {
 struct AppOptions {
     std::optional<uint32_t> panelIp;  // --panel IP[:PORT]
     int panelPort = 4800;
-    QString projectPath;  // a project file to open at start
-    QString error;        // set when the command line is not understood
+    QString projectPath;   // a project file to open at start
+    QString error;         // set when the command line is not understood
+    bool help = false;     // --help: print the usage and end
+    bool version = false;  // --version: print the version and end
 };
 
 AppOptions parseAppOptions(const QStringList& arguments);

@@ -291,6 +291,19 @@ private slots:
         QVERIFY(!parseAppOptions({"velk", "--verbose"}).error.isEmpty());
         QCOMPARE(parseAppOptions({"velk", "--panel", "10.0.0.9"}).panelPort, 4800);
     }
+
+    void helpAndVersionAnswerWhateverFollows() {
+        AppOptions version = parseAppOptions({"velk", "p.db", "--version", "--panel", "300.1.1.1"});
+        QVERIFY(version.version);
+        QVERIFY(!version.help);
+        QVERIFY(version.error.isEmpty());
+        QVERIFY(parseAppOptions({"velk", "-h"}).help);
+        QVERIFY(parseAppOptions({"velk", "--help", "--verbose"}).help);
+        QVERIFY(!parseAppOptions({"velk", "--versions"}).version);
+        QVERIFY(!parseAppOptions({"velk", "--versions"}).error.isEmpty());
+        AppOptions plain = parseAppOptions({"velk", "p.db"});
+        QVERIFY(!plain.help && !plain.version);
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
