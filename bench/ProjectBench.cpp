@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/StrPrintf.h"
-#include "model/db/Statements.h"
+#include "project/Statements.h"
 #include "session/ProjectSession.h"
 #include "support/Drain.h"
 #include "support/RecorderObserver.h"

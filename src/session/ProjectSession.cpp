@@ -1,7 +1,7 @@
 #include "session/ProjectSession.h"
 
-#include "model/db/ProjectDb.h"
-#include "model/db/RowLoader.h"
+#include "project/ProjectDb.h"
+#include "project/RowLoader.h"
 
 namespace velk {
 

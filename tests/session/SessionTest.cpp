@@ -1,6 +1,6 @@
 #include "model/StrPrintf.h"
-#include "model/db/Statements.h"
-#include "session/ProjectFixture.h"
+#include "project/Statements.h"
+#include "support/ProjectFixture.h"
 #include "support/SqliteCli.h"
 
 namespace velk::test {

@@ -1,8 +1,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "model/db/Statements.h"
-#include "session/ProjectFixture.h"
+#include "project/Statements.h"
+#include "support/ProjectFixture.h"
 #include "support/SqliteCli.h"
 
 namespace velk::test {

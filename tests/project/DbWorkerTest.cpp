@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "model/StrPrintf.h"
-#include "model/db/DbWorker.h"
+#include "project/DbWorker.h"
 #include "support/Drain.h"
 #include "support/SqliteCli.h"
 #include "support/TempDir.h"

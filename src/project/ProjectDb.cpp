@@ -1,6 +1,6 @@
-#include "model/db/ProjectDb.h"
+#include "project/ProjectDb.h"
 
-#include "model/db/Statements.h"
+#include "project/Statements.h"
 
 namespace velk {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/db/ProjectDb.h"
+#include "project/ProjectDb.h"
 #include "session/ProjectSession.h"
 #include "support/Drain.h"
 #include "support/RecorderObserver.h"

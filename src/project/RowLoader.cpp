@@ -1,4 +1,4 @@
-#include "model/db/RowLoader.h"
+#include "project/RowLoader.h"
 
 #include <algorithm>
 #include <limits>

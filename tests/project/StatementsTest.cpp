@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "model/db/Statements.h"
+#include "project/Statements.h"
 
 namespace velk {
 namespace {

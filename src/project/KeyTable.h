@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/Records.h"
-#include "model/db/DbWorker.h"
+#include "project/DbWorker.h"
 
 namespace velk {
 

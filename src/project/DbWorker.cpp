@@ -1,4 +1,4 @@
-#include "model/db/DbWorker.h"
+#include "project/DbWorker.h"
 
 #include <condition_variable>
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "model/ConfigModel.h"
-#include "model/db/DbWorker.h"
-#include "model/db/KeyTable.h"
+#include "project/DbWorker.h"
+#include "project/KeyTable.h"
 
 namespace velk {
 

@@ -1,4 +1,4 @@
-#include "model/db/Statements.h"
+#include "project/Statements.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "model/db/KeyTable.h"
+#include "project/KeyTable.h"
 
-#include "model/db/Statements.h"
+#include "project/Statements.h"
 
 namespace velk {
 
