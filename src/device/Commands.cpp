@@ -1,6 +1,7 @@
 #include "device/Commands.h"
 
 #include "action/ActionText.h"
+#include "action/TextRules.h"
 #include "model/StrPrintf.h"
 
 namespace velk {
@@ -58,43 +59,6 @@ std::string MakeBindIo(const KeyAction& action) {
 std::string MakeBindRelay(const KeyAction& action) {
     static const char* const words[3] = {"-on", "-off", "-turn"};
     return bindOutputs("bindrelay-", action.relayChannels, action.relayOperation, words);
-}
-
-std::string DecodeDollarEscapes(std::string_view segment) {
-    auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return 0;
-    };
-    std::string out;
-    out.reserve(segment.size());
-    size_t i = 0;
-    while (i < segment.size()) {
-        char c = segment[i];
-        if (c != '$') {
-            out += c;
-            ++i;
-            continue;
-        }
-        size_t left = segment.size() - i - 1;
-        if (left >= 2) {
-            out += static_cast<char>(nibble(segment[i + 1]) * 16 + nibble(segment[i + 2]));
-            i += 3;
-        } else if (left == 1) {
-            out += static_cast<char>(nibble(segment[i + 1]));
-            i += 2;
-        } else {
-            i += 1;
-        }
-    }
-    return out;
 }
 
 std::string MakeSetCode(const SendData& data) {

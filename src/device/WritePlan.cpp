@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/Commands.h"
+#include "device/PanelLink.h"
 
 namespace velk {
 namespace {

@@ -115,7 +115,23 @@ TEST(FormatDataText, HostileFieldsStayBounded) {
     std::string text = FormatDataText(data);
     EXPECT_EQ(text.substr(0, 3), "x$(");
     EXPECT_NE(text.find(",E2147483648,2147483648,"), std::string::npos);
-    EXPECT_LT(text.size(), 2 * kMaxCommandLength + 200);
+    EXPECT_LT(text.size(), 2 * kMaxStarRun + 200);
+}
+
+TEST(DecodeDollarEscapes, IncompleteEscapesFromOldFiles) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"$41$42", "AB"},
+        {"$4", "\x04"},
+        {"$", ""},
+        {"x$zz", std::string("x\0", 2)},
+        {"$g1", "\x01"},
+        {"$$41",
+         "\x04"
+         "1"},
+    };
+    for (const auto& [input, bytes] : cases) {
+        EXPECT_EQ(DecodeDollarEscapes(input), bytes) << input;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "device/Commands.h"
+#include "device/PanelLink.h"
 
 namespace velk {
 namespace {
@@ -103,22 +104,6 @@ TEST(Commands, SetCodeBoundedForHostileWidths) {
     EXPECT_LT(text.size(), 4 * kMaxCommandLength);
     SendData missingSegments = dataOf(kAscii, {}, {blankOfDigits(1), blankOfDigits(2)});
     EXPECT_EQ(MakeSetCode(missingSegments), "setcode-ascii-***");
-}
-
-TEST(DecodeDollarEscapes, IncompleteEscapesFromOldFiles) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"$41$42", "AB"},
-        {"$4", "\x04"},
-        {"$", ""},
-        {"x$zz", std::string("x\0", 2)},
-        {"$g1", "\x01"},
-        {"$$41",
-         "\x04"
-         "1"},
-    };
-    for (const auto& [input, bytes] : cases) {
-        EXPECT_EQ(DecodeDollarEscapes(input), bytes) << input;
-    }
 }
 
 TEST(Commands, SetVoidForEachKind) {

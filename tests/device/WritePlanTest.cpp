@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "device/Commands.h"
+#include "device/PanelLink.h"
 #include "device/WritePlan.h"
 
 namespace velk {
