@@ -180,7 +180,7 @@ int run() {
         }
     };
     DeviceSession& device = session.device();
-    device.connectOrDisconnect(kLoopbackAddress, strprintf("%u", listener->port()));
+    device.connectOrDisconnect(kLoopbackAddress, listener->port());
     pump([&] { return device.linkState() != LinkState::Connecting; });
     if (device.linkState() != LinkState::Connected) {
         std::fprintf(stderr, "write_bench: no connection: %s\n", device.lastLinkError().c_str());
@@ -192,7 +192,7 @@ int run() {
     auto measuredMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     device.flushSends();
-    device.connectOrDisconnect(0, "");
+    device.connectOrDisconnect(0, 0);
     pump([&] { return device.linkState() == LinkState::Closed; });
     responder.join();
 

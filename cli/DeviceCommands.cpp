@@ -1,47 +1,21 @@
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "cli/CliCommands.h"
 #include "cli/CliRuntime.h"
-#include "device/Commands.h"
+#include "device/PanelAddress.h"
 #include "device/PanelNetwork.h"
-#include "device/TcpSocket.h"
-#include "model/StrPrintf.h"
 
 namespace velk::cli {
 
 namespace {
 
-constexpr uint32_t kDefaultPanelIp = 0xC0A801A5;  // 192.168.1.165
-constexpr uint16_t kDefaultPanelPort = 4800;
 // A write ends by itself (every wait has a time-out), but a maximal project paces for minutes.
 constexpr int kWriteLimitMs = 2 * 60 * 60 * 1000;
 // Replies to the last read requests arrive within this after the requests are out.
 constexpr int kReadGraceMs = 1500;
 constexpr int kReplyWaitMs = 5000;
-
-struct PanelAddress {
-    uint32_t ip = kDefaultPanelIp;
-    uint16_t port = kDefaultPanelPort;
-};
-
-bool parsePanel(const std::string& text, PanelAddress& panel) {
-    std::string address = text;
-    size_t colon = text.find(':');
-    if (colon != std::string::npos) {
-        address = text.substr(0, colon);
-        std::string port = text.substr(colon + 1);
-        char* end = nullptr;
-        long value = std::strtol(port.c_str(), &end, 10);
-        if (port.empty() || *end != '\0' || value < 1 || value > 65535) {
-            return false;
-        }
-        panel.port = static_cast<uint16_t>(value);
-    }
-    return parseDottedAddress(address, panel.ip);
-}
 
 // Options of the form --name VALUE; positional arguments in order. False on anything unknown.
 struct Options {
@@ -77,10 +51,12 @@ bool parseOptions(const Args& args, const std::vector<std::string>& known, Optio
 
 bool panelOf(const Options& options, PanelAddress& panel) {
     if (const std::string* text = options.get("panel")) {
-        if (!parsePanel(*text, panel)) {
+        std::optional<PanelAddress> parsed = parsePanelAddress(*text);
+        if (!parsed) {
             std::fprintf(stderr, "velkctl: --panel wants IP[:PORT], not '%s'\n", text->c_str());
             return false;
         }
+        panel = *parsed;
     }
     return true;
 }
@@ -88,11 +64,10 @@ bool panelOf(const Options& options, PanelAddress& panel) {
 // Connects the session's link; on failure says why and gives the exit status to use.
 bool connectPanel(CliRuntime& runtime, const PanelAddress& panel) {
     DeviceSession& device = runtime.session.device();
-    device.connectOrDisconnect(panel.ip, strprintf("%u", panel.port));
+    device.connectOrDisconnect(panel.ip, panel.port);
     runtime.runUntil([&] { return device.linkState() != LinkState::Connecting; }, 30000);
     if (device.linkState() != LinkState::Connected) {
-        std::fprintf(stderr, "velkctl: cannot reach the panel at %s:%u: %s\n",
-                     dottedAddress(panel.ip).c_str(), panel.port,
+        std::fprintf(stderr, "velkctl: cannot reach the panel at %s: %s\n", panelAddressText(panel).c_str(),
                      device.lastLinkError().empty() ? "no answer" : device.lastLinkError().c_str());
         return false;
     }
@@ -104,35 +79,9 @@ void disconnectPanel(CliRuntime& runtime) {
     DeviceSession& device = runtime.session.device();
     device.flushSends();
     if (device.linkState() == LinkState::Connected) {
-        device.connectOrDisconnect(0, "");
+        device.connectOrDisconnect(0, 0);
         runtime.runUntil([&] { return device.linkState() == LinkState::Closed; }, 5000);
     }
-}
-
-std::string macText(const std::array<uint8_t, 6>& mac) {
-    return strprintf("%02X.%02X.%02X.%02X.%02X.%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-}
-
-// "XX.XX.XX.XX.XX.XX" (also with "-" or ":") into the six texts of the dialog's MAC edits.
-bool splitMac(const std::string& text, std::array<std::string, 6>& parts) {
-    size_t part = 0;
-    std::string current;
-    for (char c : text) {
-        if (c == '.' || c == '-' || c == ':') {
-            if (part >= 5) {
-                return false;
-            }
-            parts[part++] = current;
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (part != 5) {
-        return false;
-    }
-    parts[5] = current;
-    return true;
 }
 
 bool addressOption(const Options& options, const char* name, uint32_t& address) {
@@ -249,10 +198,14 @@ int runLan(const Args& args) {
                      "[--mac XX.XX.XX.XX.XX.XX]\n");
         return kExitUsage;
     }
-    std::array<std::string, 6> macParts;
-    if (const std::string* mac = options.get("mac"); mac && !splitMac(*mac, macParts)) {
-        std::fprintf(stderr, "velkctl: --mac wants six bytes as XX.XX.XX.XX.XX.XX, not '%s'\n", mac->c_str());
-        return kExitUsage;
+    std::optional<std::array<std::string, 6>> macParts;
+    if (const std::string* mac = options.get("mac")) {
+        macParts = splitMacText(*mac);
+        if (!macParts) {
+            std::fprintf(stderr, "velkctl: --mac wants six bytes as XX.XX.XX.XX.XX.XX, not '%s'\n",
+                         mac->c_str());
+            return kExitUsage;
+        }
     }
     uint32_t ip = 0;
     uint32_t mask = 0;
@@ -291,8 +244,8 @@ int runLan(const Args& args) {
         if (options.get("gateway")) {
             form.gateway = gateway;
         }
-        if (options.get("mac")) {
-            form.macTexts = macParts;
+        if (macParts) {
+            form.macTexts = *macParts;
         }
         auto checked = validatePanelNetworkForm(form);
         if (const std::string* error = std::get_if<std::string>(&checked)) {

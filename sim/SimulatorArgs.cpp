@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 
 namespace velk::sim {

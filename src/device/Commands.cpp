@@ -2,6 +2,7 @@
 
 #include "action/ActionText.h"
 #include "action/TextRules.h"
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 
 namespace velk {
@@ -109,11 +110,6 @@ std::string MakeSetVoid(const Placeholder& blank, int number) {
     }
     text += strprintf("var%lld-%d-%d-", blank.varIndex + 1LL, blank.step, blank.interval);
     return text + (blank.varDirection == 0 ? "add" : "sub");
-}
-
-std::string dottedAddress(uint32_t address) {
-    return strprintf("%u.%u.%u.%u", (address >> 24) & 0xffu, (address >> 16) & 0xffu, (address >> 8) & 0xffu,
-                     address & 0xffu);
 }
 
 std::string MakeSetDestNet(const SendData& network) {

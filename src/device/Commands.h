@@ -37,9 +37,6 @@ std::string MakeSetGate(uint32_t gateway);
 std::string MakeSetMac(const std::array<uint8_t, 6>& mac);
 std::string MakeLearnIr(int id);
 
-// "192.168.1.165" for 0xC0A801A5.
-std::string dottedAddress(uint32_t address);
-
 // "TCP" for target indexes up to 4, else "UDP", and the number within that word.
 const char* netTargetWord(int targetIndex);
 int netTargetNumber(int targetIndex);

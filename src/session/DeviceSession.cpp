@@ -1,7 +1,5 @@
 #include "session/DeviceSession.h"
 
-#include <cstdlib>
-
 #include "device/Commands.h"
 #include "device/PanelLink.h"
 #include "device/Responses.h"
@@ -14,11 +12,6 @@ const char kWriteSucceeded[] = "写入成功！";
 const char kWriteTimedOut[] = "写入超时，请尝试重新写入！";
 
 }  // namespace
-
-uint16_t panelPortOf(const std::string& portText) {
-    long long value = std::strtoll(portText.c_str(), nullptr, 10);
-    return static_cast<uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
-}
 
 // Replies applied to the project (model, list rows, file) and to the write acknowledgement.
 class DeviceSession::Responses : public ResponseHandler {
@@ -52,7 +45,7 @@ DeviceSession::~DeviceSession() {
     shutdown();
 }
 
-void DeviceSession::connectOrDisconnect(uint32_t panelIp, const std::string& portText) {
+void DeviceSession::connectOrDisconnect(uint32_t panelIp, uint16_t port) {
     if (m_linkState == LinkState::Connected && !m_closing) {
         // The caption changes when the receive thread has seen the end (WM_LINK_CLOSED).
         m_closing = true;
@@ -61,7 +54,7 @@ void DeviceSession::connectOrDisconnect(uint32_t panelIp, const std::string& por
     }
     m_closing = false;
     m_lastLinkError.clear();
-    m_stateGeneration = m_link->open(panelIp, panelPortOf(portText));
+    m_stateGeneration = m_link->open(panelIp, port);
     setLinkState(LinkState::Connecting);
 }
 

@@ -16,10 +16,6 @@
 
 namespace velk {
 
-// The port edit's text as the C library's decimal conversion reads it, low 16 bits kept: "70000"
-// is 4464, an empty text 0.
-uint16_t panelPortOf(const std::string& portText);
-
 // How the last write ended, for callers that wait on it (velkctl, tests).
 enum class WriteResult { None, Running, Succeeded, TimedOut };
 
@@ -33,8 +29,8 @@ public:
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
 
-    // 连接 / 断开 with the address of the form's IP control and the port edit's text.
-    void connectOrDisconnect(uint32_t panelIp, const std::string& portText);
+    // 连接 / 断开 with the panel's address and port (host order); disconnecting ignores them.
+    void connectOrDisconnect(uint32_t panelIp, uint16_t port);
     LinkState linkState() const { return m_linkState; }
     // Why the last connection attempt failed (empty when it did not).
     const std::string& lastLinkError() const { return m_lastLinkError; }

@@ -19,23 +19,6 @@ const char* const kVelkUsage =
     "  --help             print this help and exit\n"
     "  --version          print the version and exit\n";
 
-std::optional<uint32_t> parseIpv4(const QString& text) {
-    QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4) {
-        return std::nullopt;
-    }
-    uint32_t address = 0;
-    for (const QString& part : parts) {
-        bool ok = false;
-        uint value = part.toUInt(&ok);
-        if (!ok || value > 255 || part.size() > 3) {
-            return std::nullopt;
-        }
-        address = (address << 8) | value;
-    }
-    return address;
-}
-
 // --help and --version answer on the terminal; true when one of them was asked for.
 bool answeredOnTerminal(const AppOptions& options) {
     if (options.help) {
@@ -62,17 +45,13 @@ AppOptions parseAppOptions(const QStringList& arguments) {
         }
         if (argument == QLatin1String("--panel") && i + 1 < arguments.size()) {
             QString value = arguments.at(++i);
-            QString host = value.section(QLatin1Char(':'), 0, 0);
-            QString portText = value.section(QLatin1Char(':'), 1);
-            std::optional<uint32_t> address = parseIpv4(host);
-            bool portOk = true;
-            int port = portText.isEmpty() ? 4800 : portText.toInt(&portOk);
-            if (!address || !portOk || port < 0 || port > 65535) {
+            std::optional<PanelAddress> panel = parsePanelAddress(value.toStdString());
+            if (!panel) {
                 options.error = QStringLiteral("--panel takes IP[:PORT], got \"%1\"").arg(value);
                 return options;
             }
-            options.panelIp = address;
-            options.panelPort = port;
+            options.panelIp = panel->ip;
+            options.panelPort = panel->port;
         } else if (argument.startsWith(QLatin1String("-"))) {
             options.error =
                 QStringLiteral("unknown option \"%1\"; usage: velk [--panel IP[:PORT]] [PROJECT.db]")

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "action/ActionText.h"
-#include "device/Commands.h"
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/Ipv4Edit.h"

@@ -176,7 +176,7 @@ private slots:
             }
             return true;
         };
-        device.connectOrDisconnect(kLoopbackAddress, std::to_string(*port));
+        device.connectOrDisconnect(kLoopbackAddress, *port);
         QVERIFY(pumpUntil([&] { return device.linkState() == LinkState::Connected; }));
         QVERIFY(device.write());
         QVERIFY(pumpUntil([&] { return !device.writing(); }));
@@ -199,7 +199,7 @@ private slots:
         }
         QVERIFY(key1Press >= 1);
         QVERIFY(key2Hold >= 1);
-        device.connectOrDisconnect(0, "");
+        device.connectOrDisconnect(0, 0);
         QVERIFY(pumpUntil([&] { return device.linkState() == LinkState::Closed; }));
         session.shutdown();
         panel.stop();
