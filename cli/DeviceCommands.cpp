@@ -4,6 +4,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliRuntime.h"
+#include "device/IrLearning.h"
 #include "device/PanelAddress.h"
 #include "device/PanelNetwork.h"
 
@@ -270,9 +271,9 @@ int runLearnIr(const Args& args) {
         return kExitUsage;
     }
     // Checked before connecting: a refused id sends nothing.
-    auto command = learnIrCommand(id);
-    if (command.index() == 1) {
-        std::fprintf(stderr, "错误: %s\n", std::get<1>(command).c_str());
+    IrLearnRequest request = learnIrCommand(id);
+    if (!request.accepted()) {
+        std::fprintf(stderr, "错误: %s\n", request.refusal.c_str());
         return kExitUsage;
     }
     CliRuntime runtime;
@@ -280,7 +281,7 @@ int runLearnIr(const Args& args) {
         return kExitUnreachable;
     }
     runtime.session.device().learnIr(id);
-    std::printf("sent\t%s\n", std::get<0>(command).c_str());
+    std::printf("sent\t%s\n", request.command.c_str());
     disconnectPanel(runtime);
     return kExitOk;
 }

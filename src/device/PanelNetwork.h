@@ -39,9 +39,6 @@ std::variant<PanelNetworkSettings, std::string> validatePanelNetworkForm(const P
 std::vector<std::string> panelNetworkChanges(const PanelNetworkReply& panel,
                                              const PanelNetworkSettings& edited);
 
-// The learn command for the id typed in the 红外ID edit, or the message refusing it (UTF-8).
-std::variant<std::string, std::string> learnIrCommand(const std::string& idText);
-
 // The dialog's form prefilled from the panel's reply.
 PanelNetworkForm panelNetworkFormOf(const PanelNetworkReply& reply);
 

@@ -1,6 +1,7 @@
 #include "session/DeviceSession.h"
 
 #include "device/Commands.h"
+#include "device/IrLearning.h"
 #include "device/PanelLink.h"
 #include "device/Responses.h"
 #include "device/WritePlan.h"
@@ -104,12 +105,12 @@ void DeviceSession::applyPanelNetwork(const PanelNetworkReply& panel, const Pane
 }
 
 void DeviceSession::learnIr(const std::string& idText) {
-    auto command = learnIrCommand(idText);
-    if (command.index() == 1) {
-        m_observer.message(MessageTitle::Error, std::get<1>(command));
+    IrLearnRequest request = learnIrCommand(idText);
+    if (!request.accepted()) {
+        m_observer.message(MessageTitle::Error, request.refusal);
         return;
     }
-    send(std::get<0>(command));
+    send(request.command);
 }
 
 void DeviceSession::send(const std::string& command) {
