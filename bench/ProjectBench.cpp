@@ -10,9 +10,9 @@
 
 #include "model/StrPrintf.h"
 #include "project/Statements.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/ProjectSession.h"
-#include "support/Drain.h"
-#include "support/RecorderObserver.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -144,10 +144,10 @@ int main() {
     size_t actionCount = 0;
     for (int run = 0; run < kOpenRuns; ++run) {
         MessageQueue queue;
-        velk::test::RecorderObserver observer;
+        FormMirror observer;
         ProjectSession session(observer, queue);
         auto start = Clock::now();
-        if (!session.openProject(maximal) || !velk::test::flush(queue, session)) {
+        if (!session.openProject(maximal) || !MessagePump(queue, session).flush()) {
             std::fprintf(stderr, "project_bench: open failed\n");
             return 1;
         }
@@ -162,10 +162,11 @@ int main() {
     std::vector<double> fresh;
     for (int run = 0; run < kNewRuns; ++run) {
         MessageQueue queue;
-        velk::test::RecorderObserver observer;
+        FormMirror observer;
         ProjectSession session(observer, queue);
         auto start = Clock::now();
-        if (!session.newProject(dir.file(strprintf("new%d.db", run))) || !velk::test::flush(queue, session)) {
+        if (!session.newProject(dir.file(strprintf("new%d.db", run))) ||
+            !MessagePump(queue, session).flush()) {
             std::fprintf(stderr, "project_bench: new failed\n");
             return 1;
         }
@@ -176,16 +177,16 @@ int main() {
     std::vector<double> edit;
     {
         MessageQueue queue;
-        velk::test::RecorderObserver observer;
+        FormMirror observer;
         ProjectSession session(observer, queue);
-        if (!session.openProject(maximal) || !velk::test::flush(queue, session)) {
+        if (!session.openProject(maximal) || !MessagePump(queue, session).flush()) {
             return 1;
         }
         session.selectEvent(1);
         for (int run = 0; run < kEditRuns; ++run) {
             auto start = Clock::now();
             session.commitVariable(Variable{1 + run % 16, 0, run, 1000, 0});
-            if (!velk::test::flush(queue, session)) {
+            if (!MessagePump(queue, session).flush()) {
                 return 1;
             }
             edit.push_back(millisecondsSince(start));

@@ -11,6 +11,7 @@
 #include "device/WritePlan.h"
 #include "model/StrPrintf.h"
 #include "session/IgnoringObserver.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
 
 namespace velk {
@@ -172,13 +173,9 @@ int run() {
         bytes += step.command.size();
     }
 
-    auto pump = [&](const std::function<bool()>& done) {
-        while (!done()) {
-            if (auto message = queue.take(100)) {
-                session.handle(*message);
-            }
-        }
-    };
+    // A maximal write paces for minutes; every wait in it ends by itself.
+    MessagePump messages(queue, session);
+    auto pump = [&](const std::function<bool()>& done) { messages.runUntil(done, 2 * 60 * 60 * 1000); };
     DeviceSession& device = session.device();
     device.connectOrDisconnect(kLoopbackAddress, listener->port());
     pump([&] { return device.linkState() != LinkState::Connecting; });

@@ -143,8 +143,9 @@ int runWrite(const Args& args) {
     int shown = -1;
     runtime.runUntil(
         [&] {
-            if (runtime.observer.lastProgress != shown && runtime.observer.lastProgress >= 0) {
-                shown = runtime.observer.lastProgress;
+            const std::vector<int>& progress = runtime.observer.progress;
+            if (!progress.empty() && progress.back() != shown && progress.back() >= 0) {
+                shown = progress.back();
                 std::fprintf(stderr, "写入进度 %d/400\n", shown);
             }
             return !device.writing();
@@ -171,7 +172,7 @@ int runRead(const Args& args) {
         return kExitUnreachable;
     }
     runtime.runUntil([&] { return !device.reading(); }, 60000);
-    runtime.runUntil([] { return false; }, kReadGraceMs);
+    runtime.pump.runFor(kReadGraceMs);
     disconnectPanel(runtime);
     if (!runtime.flushDatabase()) {
         std::fprintf(stderr, "velkctl: the project file was not written in time\n");
@@ -183,7 +184,7 @@ int runRead(const Args& args) {
     for (const auto& row : runtime.observer.variableRows) {
         printRow(row);
     }
-    for (const auto& row : runtime.observer.netTargetRows) {
+    for (const auto& row : runtime.observer.netRows) {
         printRow(row);
     }
     return kExitOk;

@@ -36,16 +36,6 @@ std::string slotTitle(int slot) {
     return strprintf("[%d] IO%d %s", slot, input - 8, kIoEvents[event]);
 }
 
-// Messages the session reported (a file that would not open or could not be written).
-bool reportedError(const CliRuntime& runtime) {
-    for (const auto& [title, text] : runtime.observer.messages) {
-        if (title == MessageTitle::Error) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 int runNew(const Args& args) {
@@ -60,7 +50,8 @@ int runNew(const Args& args) {
         std::fprintf(stderr, "velkctl: %s: the project was not written in time\n", args[0].c_str());
         return kExitUsage;
     }
-    return reportedError(runtime) ? kExitUsage : kExitOk;
+    // A file that could not be written is told through a message.
+    return runtime.observer.errorShown() ? kExitUsage : kExitOk;
 }
 
 int runShow(const Args& args) {
@@ -71,7 +62,7 @@ int runShow(const Args& args) {
     if (!runtime.openAndLoad(args[0])) {
         return kExitUsage;
     }
-    const TerminalObserver& form = runtime.observer;
+    const FormMirror& form = runtime.observer;
     std::printf("枚举变量区\n");
     for (const EnumRowTexts& row : form.enumRows) {
         printRow(row);
@@ -81,7 +72,7 @@ int runShow(const Args& args) {
         printRow(row);
     }
     std::printf("网络连接\n");
-    for (const NetTargetRowTexts& row : form.netTargetRows) {
+    for (const NetTargetRowTexts& row : form.netRows) {
         printRow(row);
     }
     const ConfigModel& model = runtime.session.project().model();

@@ -6,9 +6,9 @@
 #include "device/Commands.h"
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
-#include "support/Drain.h"
-#include "support/RecorderObserver.h"
 #include "support/TempDir.h"
 
 namespace velk::test {
@@ -33,23 +33,14 @@ protected:
         path = dir.file("p.db");
         session = std::make_unique<Session>(recorder, queue, clock);
         EXPECT_TRUE(session->project().newProject(path));
-        EXPECT_TRUE(flush(queue, *session));
+        EXPECT_TRUE(MessagePump(queue, *session).flush());
     }
     ~DeviceSessionTest() override { session->shutdown(); }
 
     DeviceSession& device() { return session->device(); }
 
     bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            if (auto message = queue.take(10)) {
-                session->handle(*message);
-            }
-        }
-        return true;
+        return MessagePump(queue, *session).runUntil(done, timeoutMs);
     }
 
     bool connect() {
@@ -88,7 +79,7 @@ protected:
     TempDir dir;
     std::string path;
     MessageQueue queue;
-    RecorderObserver recorder;
+    FormMirror recorder;
     FastClock clock;
     std::unique_ptr<Session> session;
 };
@@ -197,7 +188,7 @@ TEST_F(DeviceSessionTest, ReadReachesModelRowsAndFile) {
     session->shutdown();
     session = std::make_unique<Session>(recorder, queue, clock);
     ASSERT_TRUE(session->project().openProject(path));
-    ASSERT_TRUE(flush(queue, *session));
+    ASSERT_TRUE(MessagePump(queue, *session).flush());
     const ConfigModel& model = session->project().model();
     EXPECT_EQ(model.enumAt(2), (EnumVariable{3, kHex, {"0a 01", "ff"}}));
     EXPECT_EQ(model.variableAt(1), (Variable{2, 0, 5, 10, 0}));

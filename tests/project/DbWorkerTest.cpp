@@ -8,7 +8,7 @@
 
 #include "model/StrPrintf.h"
 #include "project/DbWorker.h"
-#include "support/Drain.h"
+#include "session/MessagePump.h"
 #include "support/SqliteCli.h"
 #include "support/TempDir.h"
 
@@ -24,13 +24,14 @@ Drained drainTo(MessageQueue& queue, DbWorker& worker) {
     Drained drained;
     int64_t token = nextBarrierToken();
     worker.postBarrier(token);
-    bool arrived = drainUntilBarrier(queue, token, [&](const ViewMessage& m) {
+    MessagePump pump(queue, [&](const ViewMessage& m) {
         if (m.id == WM_DB_ERROR) {
             drained.errors.push_back(m);
         } else if (m.id != WM_DB_BARRIER) {
             drained.rows.push_back(m);
         }
     });
+    bool arrived = pump.untilBarrier(token);
     EXPECT_TRUE(arrived);
     return drained;
 }
@@ -138,10 +139,11 @@ TEST(DbWorker, BarrierComesAfterTheRowsOfEarlierSelects) {
     worker.post(selectRequest(c, "select * from t"));
     worker.postBarrier(78);
     std::vector<std::string> seen;
-    ASSERT_TRUE(drainUntilBarrier(queue, 78, [&](const ViewMessage& m) {
+    MessagePump pump(queue, [&](const ViewMessage& m) {
         seen.push_back(m.id == WM_DB_BARRIER ? strprintf("barrier %lld", static_cast<long long>(m.wParam))
                                              : "row");
-    }));
+    });
+    ASSERT_TRUE(pump.untilBarrier(78));
     EXPECT_EQ(seen, (std::vector<std::string>{"row", "barrier 77", "row", "barrier 78"}));
 }
 

@@ -146,7 +146,7 @@ TEST_F(ProjectFile, OpenLoadsRowsOverTheDefaults) {
                "insert into key_table5 (id,function,channel,type,varNum) values(0,'1','1','2','0');"
                "insert into key_table5 (id,function,channel,type,varNum) values(1,'5','4','0','0');");
     startSession();
-    recorder = RecorderObserver();
+    recorder = FormMirror();
     ASSERT_TRUE(session->openProject(path));
     flushAll();
     const ConfigModel& m = session->model();

@@ -321,7 +321,7 @@ TEST_F(SessionCommands, AppliedPanelRecordsReachModelRowAndFile) {
 
 TEST(SessionWithoutProject, CommandsWaitForAProject) {
     MessageQueue queue;
-    RecorderObserver recorder;
+    FormMirror recorder;
     ProjectSession session(recorder, queue);
     session.selectEvent(1);
     ASSERT_TRUE(recorder.settings.has_value());
@@ -333,17 +333,17 @@ TEST(SessionWithoutProject, CommandsWaitForAProject) {
     session.deleteAction(-1);
     EXPECT_TRUE(recorder.messages.empty());
     EXPECT_FALSE(session.projectOpen());
-    EXPECT_TRUE(flush(queue, session));
+    EXPECT_TRUE(MessagePump(queue, session).flush());
 }
 
 TEST(SessionLoad, NewShowsTheDefaultsAndSelectsSlotZero) {
     TempDir dir;
     MessageQueue queue;
-    RecorderObserver recorder;
+    FormMirror recorder;
     ProjectSession session(recorder, queue);
     session.selectEvent(7);
     ASSERT_TRUE(session.newProject(dir.file("d.db")));
-    ASSERT_TRUE(flush(queue, session));
+    ASSERT_TRUE(MessagePump(queue, session).flush());
     EXPECT_EQ(session.currentEvent(), 0);
     EXPECT_EQ(recorder.currentEvent, 0);
     for (int r = 0; r < kEnumCount; ++r) {

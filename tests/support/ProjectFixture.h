@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "project/ProjectDb.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/ProjectSession.h"
-#include "support/Drain.h"
-#include "support/RecorderObserver.h"
 #include "support/TempDir.h"
 
 namespace velk::test {
@@ -37,7 +37,7 @@ protected:
         session.reset();
     }
 
-    void flushAll() { ASSERT_TRUE(flush(queue, *session)); }
+    void flushAll() { ASSERT_TRUE(MessagePump(queue, *session).flush()); }
 
     std::vector<std::string> statements() {
         std::lock_guard lock(m_statementMutex);
@@ -62,7 +62,7 @@ protected:
 
     TempDir dir;
     MessageQueue queue;
-    RecorderObserver recorder;
+    FormMirror recorder;
     std::unique_ptr<ProjectSession> session;
 
 private:

@@ -12,10 +12,10 @@
 #include "action/ActionText.h"
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
 #include "sim/PanelSimulator.h"
-#include "support/Drain.h"
-#include "support/RecorderObserver.h"
 #include "support/TempDir.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/editor/CEditDialog.h"
@@ -56,13 +56,13 @@ private slots:
     void actionsFromTheEditorReachListFileAndPanel() {
         test::TempDir dir;
         const std::string path = dir.file("flow.db");
-        test::RecorderObserver recorder;
+        FormMirror recorder;
         MessageQueue queue;
         QuickClock clock;
         Session session(recorder, queue, clock);
         ProjectSession& project = session.project();
         QVERIFY(project.newProject(path));
-        QVERIFY(test::flush(queue, session));
+        QVERIFY(MessagePump(queue, session).flush());
 
         // Runs the add command with the editor filled by `fill`; the returned action is committed.
         auto add = [&](int slot, const Fill& fill) {
@@ -142,15 +142,15 @@ private slots:
         QCOMPARE(project.model().actions[5].at(0).serial.texts, std::vector<std::string>{"01 02 ab"});
 
         // The project file holds what the model holds.
-        QVERIFY(test::flush(queue, session));
+        QVERIFY(MessagePump(queue, session).flush());
         const ConfigModel written = project.model();
         {
-            test::RecorderObserver reopenedRecorder;
+            FormMirror reopenedRecorder;
             MessageQueue reopenedQueue;
             QuickClock reopenedClock;
             Session reopened(reopenedRecorder, reopenedQueue, reopenedClock);
             QVERIFY(reopened.project().openProject(path));
-            QVERIFY(test::flush(reopenedQueue, reopened));
+            QVERIFY(MessagePump(reopenedQueue, reopened).flush());
             QCOMPARE(reopened.project().model().actions[0], written.actions[0]);
             QCOMPARE(reopened.project().model().actions[5], written.actions[5]);
             reopened.shutdown();
@@ -164,18 +164,8 @@ private slots:
         std::optional<uint16_t> port = panel.start(error);
         QVERIFY2(port.has_value(), error.c_str());
         DeviceSession& device = session.device();
-        auto pumpUntil = [&](const std::function<bool()>& done) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-            while (!done()) {
-                if (std::chrono::steady_clock::now() > deadline) {
-                    return false;
-                }
-                if (auto message = queue.take(10)) {
-                    session.handle(*message);
-                }
-            }
-            return true;
-        };
+        MessagePump pump(queue, session);
+        auto pumpUntil = [&](const std::function<bool()>& done) { return pump.runUntil(done, 30000); };
         device.connectOrDisconnect(kLoopbackAddress, *port);
         QVERIFY(pumpUntil([&] { return device.linkState() == LinkState::Connected; }));
         QVERIFY(device.write());

@@ -1,8 +1,8 @@
-#include "support/RecorderObserver.h"
+#include "session/FormMirror.h"
 
 #include "model/StrPrintf.h"
 
-namespace velk::test {
+namespace velk {
 
 std::string joinTexts(const std::string* begin, const std::string* end) {
     std::string joined;
@@ -31,7 +31,7 @@ const char* linkStateText(LinkState state) {
     return "?";
 }
 
-void RecorderObserver::enumRowChanged(int row, const EnumRowTexts& texts) {
+void FormMirror::enumRowChanged(int row, const EnumRowTexts& texts) {
     events.push_back(strprintf("enumRow %d ", row) + joinTexts(texts));
     if (row < 0 || row >= kEnumCount) {
         ++badRowCalls;
@@ -40,7 +40,7 @@ void RecorderObserver::enumRowChanged(int row, const EnumRowTexts& texts) {
     enumRows[static_cast<size_t>(row)] = texts;
 }
 
-void RecorderObserver::variableRowChanged(int row, const VariableRowTexts& texts) {
+void FormMirror::variableRowChanged(int row, const VariableRowTexts& texts) {
     events.push_back(strprintf("variableRow %d ", row) + joinTexts(texts));
     if (row < 0 || row >= kVariableCount) {
         ++badRowCalls;
@@ -49,7 +49,7 @@ void RecorderObserver::variableRowChanged(int row, const VariableRowTexts& texts
     variableRows[static_cast<size_t>(row)] = texts;
 }
 
-void RecorderObserver::netTargetRowChanged(int row, const NetTargetRowTexts& texts) {
+void FormMirror::netTargetRowChanged(int row, const NetTargetRowTexts& texts) {
     events.push_back(strprintf("netRow %d ", row) + joinTexts(texts));
     if (row < 0 || row >= kNetTargetCount) {
         ++badRowCalls;
@@ -58,17 +58,17 @@ void RecorderObserver::netTargetRowChanged(int row, const NetTargetRowTexts& tex
     netRows[static_cast<size_t>(row)] = texts;
 }
 
-void RecorderObserver::actionListFilled(const std::vector<ActionRowTexts>& rows) {
+void FormMirror::actionListFilled(const std::vector<ActionRowTexts>& rows) {
     events.push_back(strprintf("actionListFilled %zu", rows.size()));
     actionRows = rows;
 }
 
-void RecorderObserver::actionRowAppended(const ActionRowTexts& texts) {
+void FormMirror::actionRowAppended(const ActionRowTexts& texts) {
     events.push_back("actionRowAppended " + joinTexts(texts));
     actionRows.push_back(texts);
 }
 
-void RecorderObserver::actionRowChanged(int row, const ActionRowTexts& texts) {
+void FormMirror::actionRowChanged(int row, const ActionRowTexts& texts) {
     events.push_back(strprintf("actionRowChanged %d ", row) + joinTexts(texts));
     if (row < 0 || static_cast<size_t>(row) >= actionRows.size()) {
         ++badRowCalls;
@@ -77,7 +77,7 @@ void RecorderObserver::actionRowChanged(int row, const ActionRowTexts& texts) {
     actionRows[static_cast<size_t>(row)] = texts;
 }
 
-void RecorderObserver::actionRowRemoved(int row) {
+void FormMirror::actionRowRemoved(int row) {
     events.push_back(strprintf("actionRowRemoved %d", row));
     if (row < 0 || static_cast<size_t>(row) >= actionRows.size()) {
         ++badRowCalls;
@@ -86,60 +86,63 @@ void RecorderObserver::actionRowRemoved(int row) {
     actionRows.erase(actionRows.begin() + row);
 }
 
-void RecorderObserver::eventSettingsShown(const EventSettingsTexts& texts) {
+void FormMirror::eventSettingsShown(const EventSettingsTexts& texts) {
     events.push_back("eventSettings " + texts.timeText + "|" + texts.appendLine1 + "|" + texts.appendLine2 +
                      strprintf("|%d|%d", texts.timeButtonEnabled ? 1 : 0, texts.appendButtonEnabled ? 1 : 0));
     settings = texts;
 }
 
-void RecorderObserver::currentEventChanged(int slot) {
+void FormMirror::currentEventChanged(int slot) {
     events.push_back(strprintf("currentEvent %d", slot));
     currentEvent = slot;
 }
 
-void RecorderObserver::projectOpened(const std::string& utf8Path) {
+void FormMirror::projectOpened(const std::string& utf8Path) {
     events.push_back("projectOpened " + utf8Path);
     openedPath = utf8Path;
     ++projectOpenedCount;
 }
 
-void RecorderObserver::linkStateChanged(LinkState state) {
+void FormMirror::linkStateChanged(LinkState state) {
     events.push_back(std::string("linkState ") + linkStateText(state));
     linkStates.push_back(state);
 }
 
-void RecorderObserver::writeStarted() {
+void FormMirror::writeStarted() {
     events.emplace_back("writeStarted");
     ++writeStartedCount;
 }
 
-void RecorderObserver::writeProgress(int position) {
+void FormMirror::writeProgress(int position) {
     events.push_back(strprintf("writeProgress %d", position));
     progress.push_back(position);
 }
 
-void RecorderObserver::writeEnded() {
+void FormMirror::writeEnded() {
     events.emplace_back("writeEnded");
     ++writeEndedCount;
 }
 
-void RecorderObserver::message(MessageTitle title, const std::string& text) {
+void FormMirror::message(MessageTitle title, const std::string& text) {
     events.push_back(std::string("message ") + titleText(title) + " " + text);
     messages.push_back({title, text});
+    if (onMessage) {
+        onMessage(title, text);
+    }
 }
 
-void RecorderObserver::panelNetworkReceived(const PanelNetworkReply& reply) {
+void FormMirror::panelNetworkReceived(const PanelNetworkReply& reply) {
     events.push_back(strprintf("panelNetwork %u %u %u %d %d", reply.ip, reply.mask, reply.gateway,
                                reply.tcpPort, reply.udpPort));
     panelNetwork = reply;
 }
 
-void RecorderObserver::clearEvents() {
+void FormMirror::clearEvents() {
     events.clear();
     messages.clear();
 }
 
-std::vector<std::string> RecorderObserver::eventsStartingWith(const std::string& prefix) const {
+std::vector<std::string> FormMirror::eventsStartingWith(const std::string& prefix) const {
     std::vector<std::string> found;
     for (const std::string& event : events) {
         if (event.rfind(prefix, 0) == 0) {
@@ -149,7 +152,16 @@ std::vector<std::string> RecorderObserver::eventsStartingWith(const std::string&
     return found;
 }
 
-std::vector<std::string> RecorderObserver::messageTexts() const {
+bool FormMirror::errorShown() const {
+    for (const Message& m : messages) {
+        if (m.title == MessageTitle::Error) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> FormMirror::messageTexts() const {
     std::vector<std::string> texts;
     for (const Message& m : messages) {
         texts.push_back(m.text);
@@ -157,4 +169,4 @@ std::vector<std::string> RecorderObserver::messageTexts() const {
     return texts;
 }
 
-}  // namespace velk::test
+}  // namespace velk

@@ -1,19 +1,20 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "model/ConfigModel.h"
 #include "session/SessionObserver.h"
 
-namespace velk::test {
+namespace velk {
 
-// Records every observer call: as readable event strings in call order, and as the last state the
-// form would show (rows of the lists, the action list, settings texts, messages, link states).
-class RecorderObserver : public SessionObserver {
+// The form without widgets: keeps the last state the form would show (the rows of every list,
+// the action list, the event texts, messages, link states, write progress) and every observer call
+// as a readable line. velkctl reads what it prints from it; the tests check it.
+class FormMirror : public SessionObserver {
 public:
     struct Message {
         MessageTitle title;
@@ -38,12 +39,17 @@ public:
     void message(MessageTitle title, const std::string& text) override;
     void panelNetworkReceived(const PanelNetworkReply& reply) override;
 
-    // Forgets the event strings and messages; the last state stays.
+    // Forgets the event lines and messages; the last state stays.
     void clearEvents();
-    // Event strings that begin with prefix, in order.
+    // Event lines that begin with prefix, in order.
     std::vector<std::string> eventsStartingWith(const std::string& prefix) const;
     // Texts of the recorded messages, in order.
     std::vector<std::string> messageTexts() const;
+    // Whether a message titled "错误" was shown.
+    bool errorShown() const;
+
+    // Told of every message as it is shown (velkctl prints them).
+    std::function<void(MessageTitle, const std::string&)> onMessage;
 
     // Every call as one line: "enumRow 3 E4|Ascii|1|''", "message 错误 请选中一项修改", ...
     std::vector<std::string> events;
@@ -73,7 +79,8 @@ std::string joinTexts(const std::array<std::string, N>& texts) {
     return joinTexts(texts.data(), texts.data() + N);
 }
 
+// "错误" and "提示"
 const char* titleText(MessageTitle title);
 const char* linkStateText(LinkState state);
 
-}  // namespace velk::test
+}  // namespace velk
