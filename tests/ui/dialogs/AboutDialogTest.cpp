@@ -8,12 +8,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "MessageRecorder.h"
 #include "ui/dialogs/CAboutDlg.h"
 #include "ui/dialogs/CHyperLink.h"
 #include "ui/dialogs/Clogo.h"
+#include "ui/support/WidgetTestSupport.h"
 
 using namespace velk::ui;
+using velk::test::MessageRecorder;
 
 namespace {
 

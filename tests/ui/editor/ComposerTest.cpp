@@ -9,6 +9,7 @@
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 

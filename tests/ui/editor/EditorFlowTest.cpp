@@ -23,6 +23,7 @@
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 
@@ -38,11 +39,6 @@ public:
 private:
     std::atomic<int64_t> m_virtualMs{0};
 };
-
-void choose(CEditDialog& dialog, const QString& label) {
-    QComboBox* list = dialog.controls().function;
-    list->setCurrentIndex(list->findText(label));
-}
 
 using Fill = std::function<void(CEditDialog&)>;
 
@@ -69,13 +65,12 @@ private slots:
             project.selectEvent(slot);
             auto request = project.beginAddAction();
             QVERIFY(request.has_value());
-            setModalHandler([&](QDialog& d) {
+            ModalHandlerGuard modal([&](QDialog& d) {
                 fill(static_cast<CEditDialog&>(d));
                 static_cast<CEditDialog&>(d).controls().ok->click();
                 return d.result();
             });
             std::optional<KeyAction> action = CEditDialog::edit(nullptr, project.model(), *request);
-            setModalHandler(nullptr);
             QVERIFY(action.has_value());
             project.commitAddAction(*action);
         };
@@ -115,7 +110,7 @@ private slots:
         project.selectEvent(0);
         auto request = project.beginModifyAction(2);
         QVERIFY(request.has_value());
-        setModalHandler([](QDialog& d) {
+        ModalHandlerGuard relayEditor([](QDialog& d) {
             auto& editor = static_cast<CEditDialog&>(d);
             if (editor.controls().function->currentText() != QStringLiteral("继电器")) {
                 return int(QDialog::Rejected);
@@ -125,7 +120,6 @@ private slots:
             return d.result();
         });
         std::optional<KeyAction> relay = CEditDialog::edit(nullptr, project.model(), *request);
-        setModalHandler(nullptr);
         QVERIFY(relay.has_value());
         project.commitModifyAction(request->row, *relay);
 

@@ -16,6 +16,7 @@ Q_DECLARE_METATYPE(velk::KeyAction)
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 
@@ -26,13 +27,6 @@ ProjectSession::ActionEditRequest request(int mask, std::optional<KeyAction> sou
     r.source = std::move(source);
     r.row = r.source ? 0 : -1;
     return r;
-}
-
-void choose(CEditDialog& dialog, const QString& label) {
-    QComboBox* list = dialog.controls().function;
-    const int position = list->findText(label);
-    QVERIFY2(position >= 0, qPrintable(label));
-    list->setCurrentIndex(position);
 }
 
 Placeholder enumBlank() {
@@ -364,14 +358,13 @@ private slots:
         QCOMPARE(pressOk(dialog).rejected, 1);
         QVERIFY(messages.messages.isEmpty());
         // edit() hands nothing back in this case.
-        setModalHandler([&](QDialog& d) {
+        ModalHandlerGuard modal([&](QDialog& d) {
             auto& editor = static_cast<CEditDialog&>(d);
             choose(editor, function);
             editor.controls().ok->click();
             return d.result();
         });
         QVERIFY(!CEditDialog::edit(nullptr, m_model, request(0)).has_value());
-        setModalHandler(nullptr);
     }
 
     void emptiedPortFieldIsRefusedWhateverTheFunction_data() {
@@ -640,7 +633,7 @@ private slots:
     }
 
     void editRunsModallyThroughTheSeam() {
-        setModalHandler([](QDialog& d) {
+        ModalHandlerGuard relayEditor([](QDialog& d) {
             auto& editor = static_cast<CEditDialog&>(d);
             choose(editor, QStringLiteral("继电器"));
             editor.controls().relayChannels[1]->setChecked(true);
@@ -649,18 +642,16 @@ private slots:
             return d.result();
         });
         std::optional<KeyAction> action = CEditDialog::edit(nullptr, m_model, request(8 | 16));
-        setModalHandler(nullptr);
         QVERIFY(action.has_value());
         QCOMPARE(action->function, int(kFunctionRelay));
         QCOMPARE(action->relayChannels, 2);
         QCOMPARE(action->relayOperation, 2);
 
-        setModalHandler([](QDialog& d) {
+        ModalHandlerGuard cancellingEditor([](QDialog& d) {
             static_cast<CEditDialog&>(d).controls().cancel->click();
             return d.result();
         });
         QVERIFY(!CEditDialog::edit(nullptr, m_model, request(0)).has_value());
-        setModalHandler(nullptr);
     }
 
 private:
