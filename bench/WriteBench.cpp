@@ -164,7 +164,7 @@ int run() {
     Session session(observer, queue, clock);
     ConfigModel& model = session.project().model();
     model = maximalModel();
-    const auto plan = BuildWritePlan(model);
+    const auto plan = buildWritePlan(model);
     long long pacingMs = planPacingMs(plan);
     size_t waits = 0;
     size_t bytes = 0;

@@ -84,7 +84,7 @@ int runShow(const Args& args) {
         }
         std::printf("%s\n", slotTitle(slot).c_str());
         for (const KeyAction& action : actions) {
-            if (std::optional<ActionRowTexts> texts = ActionRowTextsOf(action)) {
+            if (std::optional<ActionRowTexts> texts = actionRowTextsOf(action)) {
                 printRow(*texts);
             }
         }
@@ -103,7 +103,7 @@ int runCommands(const Args& args) {
     if (!runtime.openAndLoad(args[0])) {
         return kExitUsage;
     }
-    for (const std::string& command : planCommands(BuildWritePlan(runtime.session.project().model()))) {
+    for (const std::string& command : planCommands(buildWritePlan(runtime.session.project().model()))) {
         std::string line = escapeCommand(command);
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/PanelAddress.h"
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "sim/CommandFramer.h"
 
 // What a simulated panel holds and how it answers each command.

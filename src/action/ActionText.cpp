@@ -77,7 +77,7 @@ std::string SerialSettingsText(const SerialSendData& serial) {
     return text;
 }
 
-std::optional<ActionRowTexts> ActionRowTextsOf(const KeyAction& a) {
+std::optional<ActionRowTexts> actionRowTextsOf(const KeyAction& a) {
     switch (a.function) {
         case kFunctionInfrared:
             return ActionRowTexts{"红外", ChannelListText(a.irChannels), strprintf("ID:%d", a.irCode), ""};

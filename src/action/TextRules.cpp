@@ -61,7 +61,7 @@ std::optional<std::vector<uint8_t>> ParseHexText(std::string_view text) {
     return bytes;
 }
 
-std::string HexNormalForm(const std::vector<uint8_t>& bytes) {
+std::string hexNormalForm(const std::vector<uint8_t>& bytes) {
     std::string out;
     out.reserve(bytes.size() * 3);
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -73,12 +73,12 @@ std::string HexNormalForm(const std::vector<uint8_t>& bytes) {
     return out;
 }
 
-std::optional<std::string> NormalizeHexText(std::string_view text) {
+std::optional<std::string> normalizeHexText(std::string_view text) {
     auto bytes = ParseHexText(text);
     if (!bytes) {
         return std::nullopt;
     }
-    return HexNormalForm(*bytes);
+    return hexNormalForm(*bytes);
 }
 
 bool CheckDollarEscapes(std::string_view text) {
@@ -150,7 +150,7 @@ int32_t inputCount(int32_t countIndex) {
     return (countIndex >= 0 && countIndex <= 4) ? countIndex + 1 : 1;
 }
 
-std::string PlaceholderText(const Placeholder& blank) {
+std::string placeholderText(const Placeholder& blank) {
     std::string stars = starRun(blank.digits);
     if (blank.kind == kKindInput) {
         std::string text = "$(" + stars + ",Input," + inputModeName(blank.modeIndex) + ",";
@@ -172,7 +172,7 @@ std::string FormatDataText(const SendData& data) {
     std::string text;
     for (size_t k = 0; k < data.placeholders.size(); ++k) {
         text += data.segmentAt(k);
-        text += PlaceholderText(data.placeholders[k]);
+        text += placeholderText(data.placeholders[k]);
     }
     text += data.segmentAt(data.placeholders.size());
     return text;

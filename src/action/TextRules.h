@@ -19,10 +19,10 @@ constexpr size_t kMaxStarRun = 65530;
 std::optional<std::vector<uint8_t>> ParseHexText(std::string_view text);
 
 // Bytes as two lower-case hex digits joined by single spaces ("01 02 ab ff").
-std::string HexNormalForm(const std::vector<uint8_t>& bytes);
+std::string hexNormalForm(const std::vector<uint8_t>& bytes);
 
-// ParseHexText followed by HexNormalForm.
-std::optional<std::string> NormalizeHexText(std::string_view text);
+// ParseHexText followed by hexNormalForm.
+std::optional<std::string> normalizeHexText(std::string_view text);
 
 // True when every "$" of an Ascii segment is followed by two hexadecimal digits.
 bool CheckDollarEscapes(std::string_view text);
@@ -40,7 +40,7 @@ std::string starRun(int32_t digits, std::string_view mark = "*");
 std::string FormatDataText(const SendData& data);
 
 // The text inside "$(" ... ")" of one blank.
-std::string PlaceholderText(const Placeholder& blank);
+std::string placeholderText(const Placeholder& blank);
 
 // Names the data text and the panel commands share; out-of-range values count as 0.
 const char* inputModeName(int32_t modeIndex);

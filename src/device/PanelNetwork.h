@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 
 namespace velk {
 

@@ -95,7 +95,7 @@ void planAction(PlanBuilder& plan, const KeyAction& action) {
 
 }  // namespace
 
-int writeStep(const ConfigModel& model) {
+int writeProgressIncrement(const ConfigModel& model) {
     int weight = countNonEmpty(model.enums, MakeSetEnum) + countNonEmpty(model.variables, MakeSetVar) +
                  countNonEmpty(model.netTargets, MakeSetSer);
     for (const auto& list : model.actions) {
@@ -106,7 +106,7 @@ int writeStep(const ConfigModel& model) {
     return 330 / std::max(weight, 1);
 }
 
-std::vector<WriteStep> BuildReadPlan() {
+std::vector<WriteStep> buildReadPlan() {
     PlanBuilder plan;
     auto request = [&](std::string command) {
         plan.send(std::move(command));
@@ -124,8 +124,8 @@ std::vector<WriteStep> BuildReadPlan() {
     return plan.steps;
 }
 
-std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
-    const int step = writeStep(model);
+std::vector<WriteStep> buildWritePlan(const ConfigModel& model) {
+    const int increment = writeProgressIncrement(model);
     PlanBuilder plan;
     plan.resetAck();
     plan.send(MakeIntoEdit());
@@ -138,7 +138,7 @@ std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
         std::string command = MakeSetEnum(variable);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step);
+            plan.progress(WriteStep::AddProgress, increment);
             plan.sleep(100);
         }
     }
@@ -146,7 +146,7 @@ std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
         std::string command = MakeSetVar(variable);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.progress(WriteStep::AddProgress, increment / 7.0);
             plan.sleep(10);
         }
     }
@@ -154,7 +154,7 @@ std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
         std::string command = MakeSetSer(target);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.progress(WriteStep::AddProgress, increment / 7.0);
             plan.sleep(10);
         }
     }
@@ -168,7 +168,7 @@ std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
         plan.send(MakeKeyEdit(inputOf(slot)) + MakeAddAct(eventOf(slot)));
         plan.wait(ACK_ADDED, kAddedWaitSeconds, -1, false, 0);
         plan.sleep(30);
-        plan.progress(WriteStep::AddProgress, 5.0 * step);
+        plan.progress(WriteStep::AddProgress, 5.0 * increment);
         for (const auto& action : list) {
             planAction(plan, action);
         }

@@ -251,7 +251,7 @@ void PostSql(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, 
     worker.post(std::move(request));
 }
 
-void PostSelect(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
+void postSelect(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
                 ViewMessageId rowMessage, int64_t rowParam, int64_t generation) {
     SqlRequest request;
     request.connection = connection;

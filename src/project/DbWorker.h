@@ -90,7 +90,7 @@ private:
 void PostSql(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
              ExpectedFailure expected, int64_t generation);
 // Queues a query whose result rows are posted as rowMessage with wParam rowParam.
-void PostSelect(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
+void postSelect(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
                 ViewMessageId rowMessage, int64_t rowParam, int64_t generation);
 
 }  // namespace velk

@@ -15,7 +15,7 @@ void KeyTable::create(DbWorker& worker) const {
 }
 
 void KeyTable::select(DbWorker& worker) const {
-    PostSelect(worker, m_connection, sql::selectAll(m_name), WM_ROW_ACTION, m_slot, m_generation);
+    postSelect(worker, m_connection, sql::selectAll(m_name), WM_ROW_ACTION, m_slot, m_generation);
 }
 
 void KeyTable::clear(DbWorker& worker) const {

@@ -26,8 +26,8 @@ void ProjectDb::post(std::string sql, ExpectedFailure expected) {
     }
 }
 
-void ProjectDb::postSelect(const std::string& table, ViewMessageId message) {
-    PostSelect(m_worker, m_connection, sql::selectAll(table), message, kRowTableParam, m_generation);
+void ProjectDb::postTableSelect(const std::string& table, ViewMessageId message) {
+    postSelect(m_worker, m_connection, sql::selectAll(table), message, kRowTableParam, m_generation);
 }
 
 const KeyTable* ProjectDb::keyTable(int slot) const {
@@ -50,17 +50,17 @@ void ProjectDb::postNewDeletes() {
 
 void ProjectDb::postCreatesAndSelects() {
     post(sql::kCreateVariable, ExpectedFailure::TableExists);
-    postSelect("variable", WM_ROW_VARIABLE);
+    postTableSelect("variable", WM_ROW_VARIABLE);
     post(sql::kCreateNetTable, ExpectedFailure::TableExists);
-    postSelect("net_table", WM_ROW_NET);
+    postTableSelect("net_table", WM_ROW_NET);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         keyTable(slot)->create(m_worker);
         keyTable(slot)->select(m_worker);
     }
     post(sql::kCreateEnumTable, ExpectedFailure::TableExists);
-    postSelect("enum_table", WM_ROW_ENUM);
+    postTableSelect("enum_table", WM_ROW_ENUM);
     post(sql::kCreateKeyOherData, ExpectedFailure::TableExists);
-    postSelect("keyOherData", WM_ROW_KEYOTHER);
+    postTableSelect("keyOherData", WM_ROW_KEYOTHER);
 }
 
 void ProjectDb::postDefaultInserts() {

@@ -50,7 +50,7 @@ public:
 
 private:
     void post(std::string sql, ExpectedFailure expected = ExpectedFailure::None);
-    void postSelect(const std::string& table, ViewMessageId message);
+    void postTableSelect(const std::string& table, ViewMessageId message);
     const KeyTable* keyTable(int slot) const;
 
     DbWorker m_worker;

@@ -136,7 +136,7 @@ EnumVariable enumFromRow(const Row& row) {
         const std::string& value = column(row, 3 + static_cast<size_t>(k));
         if (e.type == kAscii) {
             e.data.push_back(value);
-        } else if (std::optional<std::string> normal = NormalizeHexText(value)) {
+        } else if (std::optional<std::string> normal = normalizeHexText(value)) {
             e.data.push_back(*normal);
         }
     }

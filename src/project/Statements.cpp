@@ -8,10 +8,6 @@ namespace velk::sql {
 
 namespace {
 
-const char* c(const std::string& text) {
-    return text.c_str();
-}
-
 // Addresses are stored as the signed 32-bit number of their bit pattern.
 int32_t signedAddress(uint32_t ip) {
     return static_cast<int32_t>(ip);
@@ -47,15 +43,15 @@ std::string insertValueGroups(const SendData& data) {
         switch (p.kind) {
             case kKindEnum:
                 text += strprintf(",'1','%d','%d','%d','%d','%d','%d','%s'", p.enumIndex, p.groupIndex,
-                                  p.loopIndex, p.saveIndex, p.digits, p.enumDirection, c(segment));
+                                  p.loopIndex, p.saveIndex, p.digits, p.enumDirection, segment.c_str());
                 break;
             case kKindVar:
                 text += strprintf(",'2','%d','%d','%d','%d','%d','0','%s'", p.varIndex, p.step, p.interval,
-                                  p.varDirection, p.digits, c(segment));
+                                  p.varDirection, p.digits, segment.c_str());
                 break;
             default:
                 text += strprintf(",'0','0','%d','%d','%d','%d','0','%s'", p.modeIndex, p.countIndex,
-                                  p.overflowIndex, p.digits, c(segment));
+                                  p.overflowIndex, p.digits, segment.c_str());
                 break;
         }
     }
@@ -74,7 +70,7 @@ std::string updateGroups(const SendData& data) {
                     "d',"
                     "param6_%d='%d',data%d='%s'",
                     n, n, p.enumIndex, n, p.groupIndex, n, p.loopIndex, n, p.saveIndex, n, p.digits, n,
-                    p.enumDirection, n + 1, c(segment));
+                    p.enumDirection, n + 1, segment.c_str());
                 break;
             case kKindVar:
                 text += strprintf(
@@ -82,7 +78,7 @@ std::string updateGroups(const SendData& data) {
                     "d',"
                     "data%d='%s'",
                     n, n, p.varIndex, n, p.step, n, p.interval, n, p.varDirection, n, p.digits, n + 1,
-                    c(segment));
+                    segment.c_str());
                 break;
             default:
                 text += strprintf(
@@ -90,7 +86,7 @@ std::string updateGroups(const SendData& data) {
                     "d',"
                     "data%d='%s'",
                     n, n, n, p.modeIndex, n, p.countIndex, n, p.overflowIndex, n, p.digits, n + 1,
-                    c(segment));
+                    segment.c_str());
                 break;
         }
     }
@@ -189,7 +185,7 @@ std::string insertEnum(const EnumVariable& variable) {
         "values ('%d','%d','%d'",
         variable.index, variable.type, size);
     for (int k = 0; k < size; ++k) {
-        text += strprintf(",'%s'", c(quoted(variable.data[static_cast<size_t>(k)])));
+        text += strprintf(",'%s'", quoted(variable.data[static_cast<size_t>(k)]).c_str());
     }
     for (int k = size; k < kEnumValueColumns; ++k) {
         text += ",''";
@@ -201,7 +197,7 @@ std::string updateEnum(const EnumVariable& variable) {
     int size = enumValueCount(variable);
     std::string text = strprintf("UPDATE enum_table set type='%d',size='%d'", variable.type, size);
     for (int k = 1; k <= size; ++k) {
-        text += strprintf(",data%d='%s'", k, c(quoted(variable.data[static_cast<size_t>(k - 1)])));
+        text += strprintf(",data%d='%s'", k, quoted(variable.data[static_cast<size_t>(k - 1)]).c_str());
     }
     for (int k = size + 1; k <= kEnumValueColumns; ++k) {
         text += strprintf(",data%d=''", k);
@@ -233,7 +229,7 @@ std::string insertEventSettings(int slot, const EventSettings& s) {
     return strprintf(
         "insert into keyOherData (oindex,timeEnable,time,addEnable,addTimeOut,addIsSend,addString) values "
         "('%d','%d','%d','%d','%d','%d','%s')",
-        slot, s.timeEnable, s.time, s.addEnable, s.addTimeOut, s.addIsSend, c(quoted(s.addString)));
+        slot, s.timeEnable, s.time, s.addEnable, s.addTimeOut, s.addIsSend, quoted(s.addString).c_str());
 }
 
 std::string updateEventSettings(int slot, const EventSettings& s) {
@@ -241,7 +237,7 @@ std::string updateEventSettings(int slot, const EventSettings& s) {
         "UPDATE keyOherData set timeEnable = '%d',time = '%d',addEnable = '%d', addTimeOut = '%d', addIsSend "
         "= "
         "'%d', addString = '%s' where oindex = '%d'",
-        s.timeEnable, s.time, s.addEnable, s.addTimeOut, s.addIsSend, c(quoted(s.addString)), slot);
+        s.timeEnable, s.time, s.addEnable, s.addTimeOut, s.addIsSend, quoted(s.addString).c_str(), slot);
 }
 
 std::string insertAction(int slot, const KeyAction& a) {
@@ -265,14 +261,14 @@ std::string insertAction(int slot, const KeyAction& a) {
                    insertColumnGroups(s) + ") " +
                    strprintf("values('%d','2','%d','%d','%d','%d','%d','%d','%d','%s'", a.id, s.channel,
                              s.type, s.varNum, s.baudrate, s.dataWidth, s.adjust, s.stop,
-                             c(quoted(s.segmentAt(0)))) +
+                             quoted(s.segmentAt(0)).c_str()) +
                    insertValueGroups(s) + ") ";
         }
         case kFunctionNetwork: {
             const SendData& n = a.network;
             return prefix + "(id,function,channel,ip,port,type,varNum,data1" + insertColumnGroups(n) + ") " +
                    strprintf("values('%d','3','%d','%d','%d','%d','%d','%s'", a.id, n.channel,
-                             signedAddress(n.ip), n.port, n.type, n.varNum, c(quoted(n.segmentAt(0)))) +
+                             signedAddress(n.ip), n.port, n.type, n.varNum, quoted(n.segmentAt(0)).c_str()) +
                    insertValueGroups(n) + ") ";
         }
         default:
@@ -303,7 +299,7 @@ std::string updateAction(int slot, const KeyAction& a) {
                               "function='2',channel='%d',type='%d',varNum='%d',baudrate='%d',dataWidth='%d',"
                               "adjust='%d',stop='%d',data1='%s'",
                               s.channel, s.type, s.varNum, s.baudrate, s.dataWidth, s.adjust, s.stop,
-                              c(quoted(s.segmentAt(0)))) +
+                              quoted(s.segmentAt(0)).c_str()) +
                           updateGroups(s);
             break;
         }
@@ -312,7 +308,7 @@ std::string updateAction(int slot, const KeyAction& a) {
             assignments =
                 strprintf("function='3',channel='%d',ip='%d',port='%d',type='%d',varNum='%d',data1='%s'",
                           n.channel, signedAddress(n.ip), n.port, n.type, n.varNum,
-                          c(quoted(n.segmentAt(0)))) +
+                          quoted(n.segmentAt(0)).c_str()) +
                 updateGroups(n);
             break;
         }
@@ -323,7 +319,7 @@ std::string updateAction(int slot, const KeyAction& a) {
 }
 
 std::string deleteAction(int slot, int id) {
-    return strprintf("delete from %s where id='%d'", c(keyTableName(slot)), id);
+    return strprintf("delete from %s where id='%d'", keyTableName(slot).c_str(), id);
 }
 
 }  // namespace velk::sql

@@ -3,7 +3,7 @@
 #include "device/Commands.h"
 #include "device/IrLearning.h"
 #include "device/PanelLink.h"
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 #include "device/WritePlan.h"
 
 namespace velk {
@@ -15,9 +15,9 @@ const char kWriteTimedOut[] = "写入超时，请尝试重新写入！";
 }  // namespace
 
 // Replies applied to the project (model, list rows, file) and to the write acknowledgement.
-class DeviceSession::Responses : public ResponseHandler {
+class DeviceSession::ProjectReplyApplier : public ReplyApplier {
 public:
-    explicit Responses(DeviceSession& session) : m_session(session) {}
+    explicit ProjectReplyApplier(DeviceSession& session) : m_session(session) {}
 
     void applyEnum(const EnumVariable& variable) override { m_session.m_project.applyEnum(variable); }
     void applyVariable(const Variable& variable) override { m_session.m_project.applyVariable(variable); }
@@ -40,7 +40,7 @@ DeviceSession::DeviceSession(ProjectSession& project, SessionObserver& observer,
       m_poster(poster),
       m_clock(clock),
       m_link(std::make_unique<PanelLink>(poster, connectTimeoutMs)),
-      m_responses(std::make_unique<Responses>(*this)) {}
+      m_replyApplier(std::make_unique<ProjectReplyApplier>(*this)) {}
 
 DeviceSession::~DeviceSession() {
     shutdown();
@@ -64,7 +64,7 @@ bool DeviceSession::write() {
         return false;
     }
     // The plan is built now from the model as it is: the writer never reads the live model.
-    if (!startSequence(SequenceKind::Write, BuildWritePlan(m_project.model()))) {
+    if (!startSequence(SequenceKind::Write, buildWritePlan(m_project.model()))) {
         return false;
     }
     m_writeResult = WriteResult::Running;
@@ -76,7 +76,7 @@ bool DeviceSession::read() {
     if (m_linkState != LinkState::Connected) {
         return false;
     }
-    return startSequence(SequenceKind::Read, BuildReadPlan());
+    return startSequence(SequenceKind::Read, buildReadPlan());
 }
 
 bool DeviceSession::startSequence(SequenceKind kind, std::vector<WriteStep> plan) {
@@ -145,7 +145,7 @@ void DeviceSession::handle(const ViewMessage& message) {
         case WM_LINK_DATA:
             // Blocks of a connection already closed belong to nobody.
             if (message.wParam != 0 && message.wParam == m_link->generation()) {
-                ParseResponse(message.text, *m_responses);
+                ParseResponse(message.text, *m_replyApplier);
             }
             break;
         case WM_WRITE_PROGRESS:

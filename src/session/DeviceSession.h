@@ -8,7 +8,7 @@
 #include "device/PacingClock.h"
 #include "device/PanelLink.h"
 #include "device/PanelNetwork.h"
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "device/WriteSequence.h"
 #include "model/UiPoster.h"
 #include "session/ProjectSession.h"
@@ -61,7 +61,7 @@ public:
 
 private:
     enum class SequenceKind { None, Write, Read };
-    class Responses;
+    class ProjectReplyApplier;
 
     void setLinkState(LinkState state);
     bool startSequence(SequenceKind kind, std::vector<WriteStep> plan);
@@ -72,7 +72,7 @@ private:
     UiPoster& m_poster;
     PacingClock& m_clock;
     std::unique_ptr<PanelLink> m_link;
-    std::unique_ptr<Responses> m_responses;
+    std::unique_ptr<ProjectReplyApplier> m_replyApplier;
     LinkState m_linkState = LinkState::Closed;
     int64_t m_stateGeneration = 0;  // the connection the link state describes
     bool m_closing = false;         // 断开 clicked, WM_LINK_CLOSED not yet seen

@@ -10,7 +10,7 @@ TEST(ParseHexText, NormalisesPieces) {
         {"1 2 AB 3f0", "01 02 ab ff"}, {"  0A   1 ", "0a 01"}, {"ff", "ff"}, {"123456", "ff"}, {"0", "00"},
     };
     for (auto [input, normal] : cases) {
-        EXPECT_EQ(NormalizeHexText(input), std::optional<std::string>(normal)) << input;
+        EXPECT_EQ(normalizeHexText(input), std::optional<std::string>(normal)) << input;
     }
 }
 
@@ -63,7 +63,7 @@ TEST(FormatDataText, EachKindAndItsFallbacks) {
     count.countIndex = 2;
     count.overflowIndex = 1;
     count.digits = 1;
-    EXPECT_EQ(PlaceholderText(count), "$(*,Input,count,3,cut)");
+    EXPECT_EQ(placeholderText(count), "$(*,Input,count,3,cut)");
 
     Placeholder var;
     var.kind = kKindVar;
@@ -72,32 +72,32 @@ TEST(FormatDataText, EachKindAndItsFallbacks) {
     var.interval = 5;
     var.varDirection = 1;
     var.digits = 3;
-    EXPECT_EQ(PlaceholderText(var), "$(***,V2,1,5,sub)");
+    EXPECT_EQ(placeholderText(var), "$(***,V2,1,5,sub)");
 
-    EXPECT_EQ(PlaceholderText(enumBlank(0, 0, 0)), "$(,E1,1,add,loop,save)");
+    EXPECT_EQ(placeholderText(enumBlank(0, 0, 0)), "$(,E1,1,add,loop,save)");
 
     Placeholder odd;
     odd.kind = kKindInput;
     odd.modeIndex = 7;
     odd.overflowIndex = -3;
     odd.digits = -5;
-    EXPECT_EQ(PlaceholderText(odd), "$(,Input,full,discard)");
+    EXPECT_EQ(placeholderText(odd), "$(,Input,full,discard)");
 
     Placeholder firstCount = count;
     firstCount.countIndex = 0;
-    EXPECT_EQ(PlaceholderText(firstCount), "$(*,Input,count,1,cut)");
+    EXPECT_EQ(placeholderText(firstCount), "$(*,Input,count,1,cut)");
     firstCount.countIndex = 9;
-    EXPECT_EQ(PlaceholderText(firstCount), "$(*,Input,count,1,cut)");
+    EXPECT_EQ(placeholderText(firstCount), "$(*,Input,count,1,cut)");
 
     Placeholder unknownKind = var;
     unknownKind.kind = 7;
-    EXPECT_EQ(PlaceholderText(unknownKind), "$(***,V2,1,5,sub)");
+    EXPECT_EQ(placeholderText(unknownKind), "$(***,V2,1,5,sub)");
 
     Placeholder flags = enumBlank(9, 19, 1);
     flags.enumDirection = 1;
     flags.loopIndex = 1;
     flags.saveIndex = 1;
-    EXPECT_EQ(PlaceholderText(flags), "$(*,E10,20,sub,unloop,unsave)");
+    EXPECT_EQ(placeholderText(flags), "$(*,E10,20,sub,unloop,unsave)");
 }
 
 TEST(FormatDataText, WithoutBlanksIsTheSingleSegment) {

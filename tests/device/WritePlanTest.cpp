@@ -15,10 +15,10 @@ ConfigModel defaultModel() {
 
 TEST(WritePlan, EmptyConfigurationStillEntersClearsAndExits) {
     ConfigModel model = defaultModel();
-    EXPECT_EQ(writeStep(model), 330);
-    EXPECT_EQ(planCommands(BuildWritePlan(model)),
+    EXPECT_EQ(writeProgressIncrement(model), 330);
+    EXPECT_EQ(planCommands(buildWritePlan(model)),
               (std::vector<std::string>{"QM-PANEL-intoEdit", "QM-PANEL-clrkey-FF", "QM-PANEL-exitedit"}));
-    EXPECT_EQ(planPacingMs(BuildWritePlan(model)), 30 + 10);
+    EXPECT_EQ(planPacingMs(buildWritePlan(model)), 30 + 10);
 }
 
 TEST(WritePlan, SmallProjectSendsTheExpectedList) {
@@ -53,7 +53,7 @@ TEST(WritePlan, SmallProjectSendsTheExpectedList) {
     key.function = kFunctionKey;
     model.actions[6] = {key};
 
-    EXPECT_EQ(planCommands(BuildWritePlan(model)), (std::vector<std::string>{
+    EXPECT_EQ(planCommands(buildWritePlan(model)), (std::vector<std::string>{
                                                        "QM-PANEL-intoEdit",
                                                        "QM-PANEL-clrkey-FF",
                                                        "QM-PANEL-setenum-2-ascii-ON#OFF",
@@ -70,7 +70,7 @@ TEST(WritePlan, SmallProjectSendsTheExpectedList) {
                                                        "QM-PANEL-exitedit",
                                                    }));
     // 3 definitions plus two slots of weight 5.
-    EXPECT_EQ(writeStep(model), 330 / 13);
+    EXPECT_EQ(writeProgressIncrement(model), 330 / 13);
 }
 
 TEST(WritePlan, OneSlotGivesTheProgressOfTheExample) {
@@ -79,11 +79,11 @@ TEST(WritePlan, OneSlotGivesTheProgressOfTheExample) {
     ir.irChannels = 1;
     ir.irCode = 1;
     model.actions[0] = {ir};
-    EXPECT_EQ(writeStep(model), 66);
+    EXPECT_EQ(writeProgressIncrement(model), 66);
 
     double progress = 0;
     std::vector<int> posted;
-    for (const auto& step : BuildWritePlan(model)) {
+    for (const auto& step : buildWritePlan(model)) {
         if (step.kind == WriteStep::WaitAck && step.tickAt >= 0) {
             posted.push_back(static_cast<int>(step.tickAdds ? progress + step.tickValue : step.tickValue));
         } else if (step.kind == WriteStep::SetProgress) {
@@ -103,7 +103,7 @@ TEST(WritePlan, SleepsStayWhenTheirCommandIsEmpty) {
     io.function = kFunctionIo;
     io.ioOperation = 3;  // nothing to send
     model.actions[1] = {io};
-    auto plan = BuildWritePlan(model);
+    auto plan = buildWritePlan(model);
     auto commands = planCommands(plan);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "QM-PANEL-keyedit-1->addact-onkeyup->"), 1);
     EXPECT_EQ(commands.size(), 4u);
@@ -113,7 +113,7 @@ TEST(WritePlan, SleepsStayWhenTheirCommandIsEmpty) {
 TEST(WritePlan, OverlongCommandsAreNotSent) {
     ConfigModel model = defaultModel();
     model.enums[0].data = {std::string(kMaxCommandLength, 'x')};
-    auto commands = planCommands(BuildWritePlan(model));
+    auto commands = planCommands(buildWritePlan(model));
     EXPECT_EQ(commands.size(), 3u);
 }
 

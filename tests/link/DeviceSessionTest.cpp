@@ -90,7 +90,7 @@ TEST_F(DeviceSessionTest, ConnectWriteAndDisconnect) {
     fillModel();
     const std::string expected = [&] {
         std::string joined;
-        for (const auto& command : planCommands(BuildWritePlan(session->project().model()))) {
+        for (const auto& command : planCommands(buildWritePlan(session->project().model()))) {
             joined += command;
         }
         return joined;
@@ -157,7 +157,7 @@ TEST_F(DeviceSessionTest, ReplyDuringAWriteUpdatesTheModelNotTheWrite) {
     panel.hold(kHeaderTrigger);
     ASSERT_TRUE(connect());
     fillModel();
-    auto plan = BuildWritePlan(session->project().model());
+    auto plan = buildWritePlan(session->project().model());
     ASSERT_TRUE(device().write());
     ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
     ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnenum-1-ascii-changed"));

@@ -64,7 +64,7 @@ TEST(WriteSequence, SuccessfulWriteSendsExactlyThePlan) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(4);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.runSequence(plan, clock));
     EXPECT_EQ(*ui.outcome, kSequenceCompleted);
     EXPECT_EQ(ui.timeouts, 0);
@@ -82,7 +82,7 @@ TEST(WriteSequence, ProgressFollowsTheOneSlotExample) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
-    auto plan = BuildWritePlan(oneSlotModel());
+    auto plan = buildWritePlan(oneSlotModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     auto seen = [&](int value) {
         return [&ui, value] {
@@ -117,7 +117,7 @@ TEST_P(WriteTimeout, EndsTheWriteAndSendsNothingMore) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.runSequence(plan, clock));
     EXPECT_EQ(*ui.outcome, kSequenceTimedOut);
     EXPECT_EQ(ui.timeouts, 1);
@@ -144,7 +144,7 @@ TEST(WriteSequence, LateSecondHeaderTimesOutAfterTheFirstSlot) {
     ASSERT_TRUE(ui.connectTo(panel.port()));
     // Only the first header is answered, by hand, once it arrived.
     FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(
         ui.pumpUntil([&] { return contains(panel.received(0), "QM-PANEL-keyedit-1->addact-onkeyup->"); }));
@@ -160,7 +160,7 @@ TEST(WriteSequence, LinkDroppedDuringTheWriteEndsInATimeOut) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), kHeaderTrigger); }));
     panel.closeClient();
@@ -175,7 +175,7 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     SystemClock clock;  // the real 15 s wait: stopping must not sit it out
-    auto plan = BuildWritePlan(oneSlotModel());
+    auto plan = buildWritePlan(oneSlotModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(panel.waitForText(0, kClearTrigger));
     EXPECT_FALSE(ui.sequence.start(
@@ -189,7 +189,7 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
 }
 
 TEST(WriteSequence, ReadRequestsAreTheTwentySixGetCommands) {
-    auto plan = BuildReadPlan();
+    auto plan = buildReadPlan();
     auto commands = planCommands(plan);
     ASSERT_EQ(commands.size(), 26u);
     EXPECT_EQ(commands.front(), "QM-PANEL-getenum-1");

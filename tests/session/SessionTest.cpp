@@ -101,7 +101,7 @@ TEST_F(SessionCommands, AddModifyDeleteKeepIdsRowsAndStatements) {
     EXPECT_EQ(list[1].id, 2);
     EXPECT_EQ(list[2].id, 1);
     EXPECT_EQ(recorder.actionRows.size(), 3u);
-    EXPECT_EQ(recorder.actionRows[2], *ActionRowTextsOf(list[2]));
+    EXPECT_EQ(recorder.actionRows[2], *actionRowTextsOf(list[2]));
 
     auto request = session->beginModifyAction(0);
     ASSERT_TRUE(request.has_value());
@@ -114,7 +114,7 @@ TEST_F(SessionCommands, AddModifyDeleteKeepIdsRowsAndStatements) {
     session->commitModifyAction(request->row, changed);
     EXPECT_EQ(list[0].id, 0);
     EXPECT_EQ(list[0].function, kFunctionNetwork);
-    EXPECT_EQ(recorder.actionRows[0], *ActionRowTextsOf(list[0]));
+    EXPECT_EQ(recorder.actionRows[0], *actionRowTextsOf(list[0]));
 
     KeyAction added0 = action(kFunctionInfrared);
     added0.id = 0;

@@ -288,7 +288,7 @@ bool CNetComData::CollectData(int n, int type, SendData& out) {
             }
         }
         if (failure.isEmpty() && type == kHex) {
-            std::optional<std::string> normal = NormalizeHexText(*bytes);
+            std::optional<std::string> normal = normalizeHexText(*bytes);
             if (normal) {
                 texts.push_back(std::move(*normal));
                 continue;

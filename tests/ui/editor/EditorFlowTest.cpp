@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(slot0.size(), size_t(4));
         QCOMPARE(recorder.actionRows.size(), size_t(4));
         for (size_t i = 0; i < slot0.size(); ++i) {
-            QCOMPARE(recorder.actionRows[i], *ActionRowTextsOf(slot0[i]));
+            QCOMPARE(recorder.actionRows[i], *actionRowTextsOf(slot0[i]));
         }
         QCOMPARE(recorder.actionRows[0], (ActionRowTexts{"红外", "1,4", "ID:12", ""}));
         QCOMPARE(recorder.actionRows[2], (ActionRowTexts{"继电器", "1", "关闭", ""}));
@@ -170,7 +170,7 @@ private slots:
             sent += command;
         }
         std::string planned;
-        for (const std::string& command : planCommands(BuildWritePlan(written))) {
+        for (const std::string& command : planCommands(buildWritePlan(written))) {
             planned += command;
         }
         QCOMPARE(sent, planned);

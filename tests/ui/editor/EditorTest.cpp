@@ -593,7 +593,7 @@ private slots:
         KeyAction result = dialog.action();
         result.id = source.id;  // the caller keeps the id
         QCOMPARE(result, source);
-        QCOMPARE(ActionRowTextsOf(result), ActionRowTextsOf(source));
+        QCOMPARE(actionRowTextsOf(result), actionRowTextsOf(source));
     }
 
     void tabChainReachesTheComposerBeforeTheButtons() {

@@ -3,17 +3,17 @@
 #include <optional>
 #include <string_view>
 
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "model/ConfigModel.h"
 #include "model/Records.h"
 
 namespace velk {
 
-// Where ParseResponse puts what a received block says. The session applies records to the model,
-// its list rows and the project file; tests and the fuzzer apply them to a bare model.
-class ResponseHandler {
+// Applies what a received block says, as ParseResponse hands it over. The session applies records
+// to the model, its list rows and the project file; tests and the fuzzer apply them to a bare model.
+class ReplyApplier {
 public:
-    virtual ~ResponseHandler() = default;
+    virtual ~ReplyApplier() = default;
     virtual void applyEnum(const EnumVariable& variable) = 0;
     virtual void applyVariable(const Variable& variable) = 0;
     virtual void applyNetTarget(const NetTarget& target) = 0;
@@ -25,7 +25,7 @@ public:
 // Handles one received block: the first reply rule that matches decides, a block matching none is
 // dropped. Records whose number has no place in the lists (enumerated variables 1..10, variables
 // 1..16, targets 1..7) are dropped too.
-void ParseResponse(std::string_view block, ResponseHandler& handler);
+void ParseResponse(std::string_view block, ReplyApplier& handler);
 
 // The record a read reply stands for, or nothing when its number is out of range.
 std::optional<EnumVariable> enumFromReply(const EnumReply& reply);
@@ -38,9 +38,9 @@ namespace velk {
 
 // Applies replies straight to a model, keeping the last acknowledgement and network reply; for
 // tools and tests that have no project open.
-class ModelResponses : public ResponseHandler {
+class ModelReplyApplier : public ReplyApplier {
 public:
-    explicit ModelResponses(ConfigModel& model) : m_model(model) {}
+    explicit ModelReplyApplier(ConfigModel& model) : m_model(model) {}
 
     void applyEnum(const EnumVariable& variable) override { m_model.setEnum(variable.index - 1, variable); }
     void applyVariable(const Variable& variable) override {

@@ -1,4 +1,4 @@
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,7 +24,7 @@ std::optional<EnumVariable> enumFromReply(const EnumReply& reply) {
         if (variable.type == kAscii) {
             variable.data.push_back(value);
         } else if (auto bytes = ParseHexText(value); bytes && !bytes->empty()) {
-            variable.data.push_back(HexNormalForm(*bytes));
+            variable.data.push_back(hexNormalForm(*bytes));
         }
     }
     return variable;
@@ -59,8 +59,8 @@ std::optional<NetTarget> netTargetFromReply(const NetTargetReply& reply) {
     return target;
 }
 
-void ParseResponse(std::string_view block, ResponseHandler& handler) {
-    Reply reply = ReadReply(block);
+void ParseResponse(std::string_view block, ReplyApplier& handler) {
+    Reply reply = readReply(block);
     if (const auto* enumReply = std::get_if<EnumReply>(&reply)) {
         if (auto variable = enumFromReply(*enumReply)) {
             handler.applyEnum(*variable);

@@ -62,6 +62,6 @@ using Reply =
 // Reads one received block. The block counts up to its first NUL byte, as the panel speaks text.
 // A reply whose fields do not all read (a missing number, a number outside int, an octet above
 // 255) is dropped rather than applied half-read.
-Reply ReadReply(std::string_view block);
+Reply readReply(std::string_view block);
 
 }  // namespace velk

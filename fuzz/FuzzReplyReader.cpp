@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view block(reinterpret_cast<const char*>(data), size);
-    velk::Reply reply = velk::ReadReply(block);
+    velk::Reply reply = velk::readReply(block);
     if (auto* enumReply = std::get_if<velk::EnumReply>(&reply)) {
         // Touch every value so a bad length shows up under AddressSanitizer.
         size_t total = 0;

@@ -2,14 +2,14 @@
 
 #include "FakePanel.h"
 #include "LinkHarness.h"
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 
 namespace velk::test {
 namespace {
 
 struct Applied {
     ConfigModel model;
-    ModelResponses responses{model};
+    ModelReplyApplier responses{model};
     Applied() { model.reset(); }
 };
 
@@ -150,7 +150,7 @@ TEST(ReadOverTheLink, RepliesReachTheModel) {
     ui.model.reset();
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(5);
-    ASSERT_TRUE(ui.runSequence(BuildReadPlan(), clock));
+    ASSERT_TRUE(ui.runSequence(buildReadPlan(), clock));
     EXPECT_EQ(*ui.outcome, kSequenceCompleted);
     ASSERT_TRUE(ui.pumpUntil([&] { return ui.model.netTargetAt(4).port == 502; }));
     ui.link.close();

@@ -1,4 +1,4 @@
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -204,7 +204,7 @@ bool contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
-Reply ReadReply(std::string_view block) {
+Reply readReply(std::string_view block) {
     block = block.substr(0, block.find('\0'));
     if (startsWith(block, "QM-PANEL-rtnenum-")) {
         return readEnum(block);
