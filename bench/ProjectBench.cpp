@@ -56,12 +56,12 @@ KeyAction dataAction(int slot, int id) {
     KeyAction data;
     data.id = id;
     if (slot % 2 == 0) {
-        data.function = kFunctionNetwork;
+        data.function = FunctionCode::Network;
         data.network = dataWithSixBlanks(slot);
         data.network.ip = 0xC0A80101;
         data.network.port = 4800;
     } else {
-        data.function = kFunctionSerial;
+        data.function = FunctionCode::Serial;
         static_cast<SendData&>(data.serial) = dataWithSixBlanks(slot);
     }
     return data;
@@ -75,7 +75,7 @@ std::vector<std::string> maximalProjectScript() {
         script.push_back(sql::createKeyTable(slot));
         int id = 0;
         if (slot % 3 != 2) {
-            for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay}) {
+            for (FunctionCode function : {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}) {
                 KeyAction a;
                 a.function = function;
                 a.irChannels = a.ioChannels = a.relayChannels = 15;
@@ -85,7 +85,7 @@ std::vector<std::string> maximalProjectScript() {
         }
         script.push_back(sql::insertAction(slot, dataAction(slot, id++)));
         KeyAction key;
-        key.function = kFunctionKey;
+        key.function = FunctionCode::Key;
         key.keyChannel = 3;
         key.id = id++;
         script.push_back(sql::insertAction(slot, key));

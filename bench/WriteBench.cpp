@@ -48,15 +48,15 @@ ConfigModel maximalModel() {
         ir.irChannels = 15;
         ir.irCode = slot;
         KeyAction io;
-        io.function = kFunctionIo;
+        io.function = FunctionCode::Io;
         io.ioChannels = 15;
         io.ioOperation = 2;
         KeyAction relay;
-        relay.function = kFunctionRelay;
+        relay.function = FunctionCode::Relay;
         relay.relayChannels = 15;
         relay.relayOperation = 1;
         KeyAction network;
-        network.function = kFunctionNetwork;
+        network.function = FunctionCode::Network;
         network.network.channel = 2;
         network.network.type = kAscii;
         for (int b = 0; b < 30; ++b) {
@@ -69,7 +69,7 @@ ConfigModel maximalModel() {
         network.network.texts.push_back("end");
         network.network.varNum = static_cast<int32_t>(network.network.placeholders.size());
         KeyAction key;
-        key.function = kFunctionKey;
+        key.function = FunctionCode::Key;
         model.actions[static_cast<size_t>(slot)] = {ir, io, relay, network, key, key};
         EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];
         settings.timeEnable = 1;

@@ -70,25 +70,25 @@ void planDataAction(PlanBuilder& plan, const SendData& data, const std::string& 
 
 void planAction(PlanBuilder& plan, const KeyAction& action) {
     switch (action.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             plan.send(MakeBindIr(action));
             plan.sleep(10);
             break;
-        case kFunctionIo:
+        case FunctionCode::Io:
             plan.send(MakeBindIo(action));
             plan.sleep(10);
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             plan.send(MakeBindRelay(action));
             plan.sleep(10);
             break;
-        case kFunctionNetwork:
+        case FunctionCode::Network:
             planDataAction(plan, action.network, MakeSetDestNet(action.network));
             break;
-        case kFunctionSerial:
+        case FunctionCode::Serial:
             planDataAction(plan, action.serial, MakeSetDestSerial(action.serial));
             break;
-        default:
+        case FunctionCode::Key:
             break;  // key actions send nothing
     }
 }

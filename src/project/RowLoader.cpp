@@ -156,42 +156,44 @@ EventSettingsRow eventSettingsFromRow(const Row& row) {
 }
 
 std::optional<KeyAction> actionFromRow(const Row& row) {
+    std::optional<FunctionCode> function = functionCodeOf(intColumn(row, 1));
+    if (!function) {
+        return std::nullopt;
+    }
     KeyAction a;
     a.id = intColumn(row, 0);
-    a.function = intColumn(row, 1);
+    a.function = *function;
     int32_t channel = intColumn(row, 2);
     int32_t type = intColumn(row, 5);
     switch (a.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             a.irChannels = channel;
             a.irCode = type;
             break;
-        case kFunctionIo:
+        case FunctionCode::Io:
             a.ioChannels = channel;
             a.ioOperation = type;
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             a.relayChannels = channel;
             a.relayOperation = type;
             break;
-        case kFunctionKey:
+        case FunctionCode::Key:
             a.keyChannel = channel;
             break;
-        case kFunctionSerial:
+        case FunctionCode::Serial:
             readSendData(row, a.serial);
             a.serial.baudrate = intColumn(row, 7);
             a.serial.dataWidth = intColumn(row, 8);
             a.serial.adjust = intColumn(row, 9);
             a.serial.stop = intColumn(row, 10);
             break;
-        case kFunctionNetwork:
+        case FunctionCode::Network:
             readSendData(row, a.network);
             a.network.ip = addressColumn(row, 3);
             a.network.port =
                 static_cast<int32_t>(static_cast<uint64_t>(readInteger64(column(row, 4))) & 0xffffu);
             break;
-        default:
-            return std::nullopt;
     }
     return a;
 }

@@ -243,19 +243,19 @@ std::string updateEventSettings(int slot, const EventSettings& s) {
 std::string insertAction(int slot, const KeyAction& a) {
     std::string prefix = "insert into " + keyTableName(slot) + " ";
     switch (a.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             return prefix + strprintf("(id,function,channel,type,varNum) values('%d','0','%d','%d','0')",
                                       a.id, a.irChannels, a.irCode);
-        case kFunctionIo:
+        case FunctionCode::Io:
             return prefix + strprintf("(id,function,channel,type,varNum) values('%d','1','%d','%d','0')",
                                       a.id, a.ioChannels, a.ioOperation);
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             return prefix + strprintf("(id,function,channel,type,varNum) values('%d','4','%d','%d','0')",
                                       a.id, a.relayChannels, a.relayOperation);
-        case kFunctionKey:
+        case FunctionCode::Key:
             return prefix + strprintf("(id,function,channel,type,varNum) values('%d','5','%d','0','0')", a.id,
                                       a.keyChannel);
-        case kFunctionSerial: {
+        case FunctionCode::Serial: {
             const SerialSendData& s = a.serial;
             return prefix + "(id,function,channel,type,varNum,baudrate,dataWidth,adjust,stop,data1" +
                    insertColumnGroups(s) + ") " +
@@ -264,36 +264,35 @@ std::string insertAction(int slot, const KeyAction& a) {
                              quoted(s.segmentAt(0)).c_str()) +
                    insertValueGroups(s) + ") ";
         }
-        case kFunctionNetwork: {
+        case FunctionCode::Network: {
             const SendData& n = a.network;
             return prefix + "(id,function,channel,ip,port,type,varNum,data1" + insertColumnGroups(n) + ") " +
                    strprintf("values('%d','3','%d','%d','%d','%d','%d','%s'", a.id, n.channel,
                              signedAddress(n.ip), n.port, n.type, n.varNum, quoted(n.segmentAt(0)).c_str()) +
                    insertValueGroups(n) + ") ";
         }
-        default:
-            return {};
     }
+    return {};  // a code no function has
 }
 
 std::string updateAction(int slot, const KeyAction& a) {
     std::string assignments;
     switch (a.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             assignments = strprintf("function='0',channel='%d',type='%d',varNum='0'", a.irChannels, a.irCode);
             break;
-        case kFunctionIo:
+        case FunctionCode::Io:
             assignments =
                 strprintf("function='1',channel='%d',type='%d',varNum='0'", a.ioChannels, a.ioOperation);
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             assignments = strprintf("function='4',channel='%d',type='%d',varNum='0'", a.relayChannels,
                                     a.relayOperation);
             break;
-        case kFunctionKey:
+        case FunctionCode::Key:
             assignments = strprintf("function='5',channel='%d',type='0',varNum='0'", a.keyChannel);
             break;
-        case kFunctionSerial: {
+        case FunctionCode::Serial: {
             const SerialSendData& s = a.serial;
             assignments = strprintf(
                               "function='2',channel='%d',type='%d',varNum='%d',baudrate='%d',dataWidth='%d',"
@@ -303,7 +302,7 @@ std::string updateAction(int slot, const KeyAction& a) {
                           updateGroups(s);
             break;
         }
-        case kFunctionNetwork: {
+        case FunctionCode::Network: {
             const SendData& n = a.network;
             assignments =
                 strprintf("function='3',channel='%d',ip='%d',port='%d',type='%d',varNum='%d',data1='%s'",
@@ -312,8 +311,9 @@ std::string updateAction(int slot, const KeyAction& a) {
                 updateGroups(n);
             break;
         }
-        default:
-            return {};
+    }
+    if (assignments.empty()) {
+        return {};  // a code no function has
     }
     return "UPDATE " + keyTableName(slot) + " set " + assignments + strprintf(" where id=%d", a.id);
 }

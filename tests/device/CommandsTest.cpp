@@ -17,7 +17,7 @@ KeyAction irAction(int channels, int code) {
 
 KeyAction ioAction(int channels, int operation) {
     KeyAction a;
-    a.function = kFunctionIo;
+    a.function = FunctionCode::Io;
     a.ioChannels = channels;
     a.ioOperation = operation;
     return a;
@@ -25,7 +25,7 @@ KeyAction ioAction(int channels, int operation) {
 
 KeyAction relayAction(int channels, int operation) {
     KeyAction a;
-    a.function = kFunctionRelay;
+    a.function = FunctionCode::Relay;
     a.relayChannels = channels;
     a.relayOperation = operation;
     return a;
@@ -60,9 +60,9 @@ TEST(Commands, BindOutputs) {
         {relayAction(1, -1), ""},
     };
     for (const auto& [action, expected] : cases) {
-        std::string built = action.function == kFunctionInfrared ? MakeBindIr(action)
-                            : action.function == kFunctionIo     ? MakeBindIo(action)
-                                                                 : MakeBindRelay(action);
+        std::string built = action.function == FunctionCode::Infrared ? MakeBindIr(action)
+                            : action.function == FunctionCode::Io     ? MakeBindIo(action)
+                                                                      : MakeBindRelay(action);
         EXPECT_EQ(built, expected);
     }
 }

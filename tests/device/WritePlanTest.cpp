@@ -31,7 +31,7 @@ TEST(WritePlan, SmallProjectSendsTheExpectedList) {
     ir.irChannels = 3;
     ir.irCode = 12;
     KeyAction net;
-    net.function = kFunctionNetwork;
+    net.function = FunctionCode::Network;
     net.network.channel = 6;
     net.network.type = kHex;
     net.network.varNum = 1;
@@ -50,7 +50,7 @@ TEST(WritePlan, SmallProjectSendsTheExpectedList) {
     model.eventSettings[6].timeEnable = 1;  // press events never send a time
     model.eventSettings[6].time = 100;
     KeyAction key;
-    key.function = kFunctionKey;
+    key.function = FunctionCode::Key;
     model.actions[6] = {key};
 
     EXPECT_EQ(planCommands(buildWritePlan(model)), (std::vector<std::string>{
@@ -100,7 +100,7 @@ TEST(WritePlan, OneSlotGivesTheProgressOfTheExample) {
 TEST(WritePlan, SleepsStayWhenTheirCommandIsEmpty) {
     ConfigModel model = defaultModel();
     KeyAction io;
-    io.function = kFunctionIo;
+    io.function = FunctionCode::Io;
     io.ioOperation = 3;  // nothing to send
     model.actions[1] = {io};
     auto plan = buildWritePlan(model);

@@ -68,7 +68,7 @@ protected:
         model.enums[0].data = {"ON", "OFF"};
         model.variables[3] = Variable{4, 1, 2, 3, 0};
         KeyAction io;
-        io.function = kFunctionIo;
+        io.function = FunctionCode::Io;
         io.ioChannels = 3;
         model.actions[4] = {io};
         model.eventSettings[4].timeEnable = 1;

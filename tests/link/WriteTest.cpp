@@ -26,11 +26,11 @@ ConfigModel busyModel() {
     model.variables[2] = Variable{3, 0, 5, 10, 1};
     model.netTargets[4] = NetTarget{0x7F000001, 6000, 5};
     KeyAction relay;
-    relay.function = kFunctionRelay;
+    relay.function = FunctionCode::Relay;
     relay.relayChannels = 5;
     relay.relayOperation = 2;
     KeyAction serial;
-    serial.function = kFunctionSerial;
+    serial.function = FunctionCode::Serial;
     serial.serial.type = kAscii;
     serial.serial.varNum = 1;
     serial.serial.texts = {"AB", "$0d$0a"};
@@ -42,7 +42,7 @@ ConfigModel busyModel() {
     model.eventSettings[1].addEnable = 1;
     model.eventSettings[1].addString = "\xc4\xe3";
     KeyAction key;
-    key.function = kFunctionKey;
+    key.function = FunctionCode::Key;
     model.actions[29] = {key};
     return model;
 }

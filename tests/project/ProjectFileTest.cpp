@@ -263,7 +263,7 @@ TEST_F(ProjectFile, HostileFileOpensByTheLoadingRules) {
         EXPECT_NE(m.eventSettings[static_cast<size_t>(slot)].addString, "minus");
     }
     ASSERT_EQ(m.actions[0].size(), 2u);  // function 9 ignored
-    EXPECT_EQ(m.actions[0][0].function, kFunctionInfrared);
+    EXPECT_EQ(m.actions[0][0].function, FunctionCode::Infrared);
     EXPECT_EQ(m.actions[0][1].network.varNum, 10);
     EXPECT_EQ(m.actions[0][1].network.texts.size(), 11u);
     ASSERT_EQ(m.actions[2].size(), 1u);
@@ -391,14 +391,14 @@ TEST_F(ProjectFile, RowsOfAnEarlierProjectDoNotLeakIntoTheNextOne) {
 TEST_F(ProjectFile, ActionsComeBackInAscendingIdOrder) {
     std::string path = newProject("ids.db");
     session->selectEvent(4);
-    for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay}) {
+    for (FunctionCode function : {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}) {
         KeyAction a;
         a.function = function;
         session->commitAddAction(a);
     }
     session->deleteAction(0);  // id 0 goes; ids 1, 2 stay
     KeyAction key;
-    key.function = kFunctionKey;
+    key.function = FunctionCode::Key;
     session->commitAddAction(key);  // takes id 0, shown last
     ASSERT_EQ(session->model().actions[4].size(), 3u);
     EXPECT_EQ(session->model().actions[4][2].id, 0);
@@ -410,7 +410,7 @@ TEST_F(ProjectFile, ActionsComeBackInAscendingIdOrder) {
     const auto& actions = session->model().actions[4];
     ASSERT_EQ(actions.size(), 3u);
     EXPECT_EQ(actions[0].id, 0);
-    EXPECT_EQ(actions[0].function, kFunctionKey);
+    EXPECT_EQ(actions[0].function, FunctionCode::Key);
     EXPECT_EQ(actions[1].id, 1);
     EXPECT_EQ(actions[2].id, 2);
 }

@@ -40,7 +40,7 @@ Placeholder varBlank(int index, int step, int interval, int direction, int digit
 
 KeyAction serialAction() {
     KeyAction a;
-    a.function = kFunctionSerial;
+    a.function = FunctionCode::Serial;
     a.id = 7;
     a.serial.channel = 1;
     a.serial.type = kAscii;
@@ -56,7 +56,7 @@ KeyAction serialAction() {
 
 KeyAction networkAction() {
     KeyAction a;
-    a.function = kFunctionNetwork;
+    a.function = FunctionCode::Network;
     a.id = 3;
     a.network.channel = 2;
     a.network.ip = 0xC0A801A5;
@@ -68,7 +68,7 @@ KeyAction networkAction() {
     return a;
 }
 
-KeyAction simpleAction(int function, int channels, int second) {
+KeyAction simpleAction(FunctionCode function, int channels, int second) {
     KeyAction a;
     a.function = function;
     a.id = 4;
@@ -125,21 +125,21 @@ TEST(Statements, SmallTablesAreByteExact) {
 
 TEST(Statements, KeyTableStatementsAreByteExactForEveryFunction) {
     const std::vector<Expected> cases = {
-        {sql::insertAction(0, simpleAction(kFunctionInfrared, 5, 12)),
+        {sql::insertAction(0, simpleAction(FunctionCode::Infrared, 5, 12)),
          "insert into key_table0 (id,function,channel,type,varNum) values('4','0','5','12','0')"},
-        {sql::insertAction(1, simpleAction(kFunctionIo, 3, 2)),
+        {sql::insertAction(1, simpleAction(FunctionCode::Io, 3, 2)),
          "insert into key_table1 (id,function,channel,type,varNum) values('4','1','3','2','0')"},
-        {sql::insertAction(2, simpleAction(kFunctionRelay, 15, 1)),
+        {sql::insertAction(2, simpleAction(FunctionCode::Relay, 15, 1)),
          "insert into key_table2 (id,function,channel,type,varNum) values('4','4','15','1','0')"},
-        {sql::insertAction(3, simpleAction(kFunctionKey, 6, 9)),
+        {sql::insertAction(3, simpleAction(FunctionCode::Key, 6, 9)),
          "insert into key_table3 (id,function,channel,type,varNum) values('4','5','6','0','0')"},
-        {sql::updateAction(0, simpleAction(kFunctionInfrared, 5, 12)),
+        {sql::updateAction(0, simpleAction(FunctionCode::Infrared, 5, 12)),
          "UPDATE key_table0 set function='0',channel='5',type='12',varNum='0' where id=4"},
-        {sql::updateAction(1, simpleAction(kFunctionIo, 3, 2)),
+        {sql::updateAction(1, simpleAction(FunctionCode::Io, 3, 2)),
          "UPDATE key_table1 set function='1',channel='3',type='2',varNum='0' where id=4"},
-        {sql::updateAction(2, simpleAction(kFunctionRelay, 15, 1)),
+        {sql::updateAction(2, simpleAction(FunctionCode::Relay, 15, 1)),
          "UPDATE key_table2 set function='4',channel='15',type='1',varNum='0' where id=4"},
-        {sql::updateAction(3, simpleAction(kFunctionKey, 6, 9)),
+        {sql::updateAction(3, simpleAction(FunctionCode::Key, 6, 9)),
          "UPDATE key_table3 set function='5',channel='6',type='0',varNum='0' where id=4"},
         {sql::insertAction(8, serialAction()),
          "insert into key_table8 (id,function,channel,type,varNum,baudrate,dataWidth,adjust,stop,data1"
@@ -170,7 +170,7 @@ TEST(Statements, KeyTableStatementsAreByteExactForEveryFunction) {
     for (const Expected& c : cases) {
         EXPECT_EQ(c.got, c.want);
     }
-    KeyAction unknown = simpleAction(9, 1, 1);
+    KeyAction unknown = simpleAction(static_cast<FunctionCode>(9), 1, 1);
     EXPECT_EQ(sql::insertAction(0, unknown), "");
     EXPECT_EQ(sql::updateAction(0, unknown), "");
 }

@@ -14,7 +14,7 @@ protected:
         clearStatements();
     }
 
-    KeyAction action(int function) {
+    KeyAction action(FunctionCode function) {
         KeyAction a;
         a.function = function;
         a.irChannels = 1;
@@ -46,7 +46,7 @@ TEST_F(SessionCommands, ActionMessagesTakeTheEmptyListBeforeTheSelection) {
     EXPECT_FALSE(session->beginModifyAction(0));
     session->deleteAction(-1);
     session->deleteAction(0);
-    session->commitAddAction(action(kFunctionInfrared));
+    session->commitAddAction(action(FunctionCode::Infrared));
     recorder.clearEvents();
     EXPECT_FALSE(session->beginModifyAction(-1));
     session->deleteAction(-1);
@@ -67,7 +67,8 @@ TEST_F(SessionCommands, EmptyActionListMessages) {
 
 TEST_F(SessionCommands, AFullSlotRefusesAdding) {
     session->selectEvent(1);
-    for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionNetwork}) {
+    for (FunctionCode function :
+         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Network}) {
         auto request = session->beginAddAction();
         ASSERT_TRUE(request.has_value());
         EXPECT_EQ(request->slot, 1);
@@ -83,18 +84,18 @@ TEST_F(SessionCommands, AFullSlotRefusesAdding) {
     auto request = session->beginAddAction();
     ASSERT_TRUE(request.has_value());
     EXPECT_EQ(request->disabledFunctions, kBitInfrared | kBitIo | kBitRelay);
-    session->commitAddAction(action(kFunctionNetwork));
+    session->commitAddAction(action(FunctionCode::Network));
     EXPECT_FALSE(session->beginAddAction());
     EXPECT_EQ(recorder.messageTexts(), (std::vector<std::string>{"添加功能已满！"}));
 }
 
 TEST_F(SessionCommands, AddModifyDeleteKeepIdsRowsAndStatements) {
     session->selectEvent(4);
-    for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay}) {
+    for (FunctionCode function : {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}) {
         session->commitAddAction(action(function));
     }
     session->deleteAction(1);
-    session->commitAddAction(action(kFunctionKey));
+    session->commitAddAction(action(FunctionCode::Key));
     const auto& list = session->model().actions[4];
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].id, 0);
@@ -108,21 +109,21 @@ TEST_F(SessionCommands, AddModifyDeleteKeepIdsRowsAndStatements) {
     EXPECT_EQ(request->row, 0);
     EXPECT_EQ(request->disabledFunctions, kBitRelay);  // its own kind stays offered; key sets nothing
     ASSERT_TRUE(request->source.has_value());
-    KeyAction changed = action(kFunctionNetwork);
+    KeyAction changed = action(FunctionCode::Network);
     changed.id = 99;  // the id is the modified action's, whatever the editor returns
     changed.network.texts = {"x"};
     session->commitModifyAction(request->row, changed);
     EXPECT_EQ(list[0].id, 0);
-    EXPECT_EQ(list[0].function, kFunctionNetwork);
+    EXPECT_EQ(list[0].function, FunctionCode::Network);
     EXPECT_EQ(recorder.actionRows[0], *actionRowTextsOf(list[0]));
 
-    KeyAction added0 = action(kFunctionInfrared);
+    KeyAction added0 = action(FunctionCode::Infrared);
     added0.id = 0;
-    KeyAction added1 = action(kFunctionIo);
+    KeyAction added1 = action(FunctionCode::Io);
     added1.id = 1;
-    KeyAction added2 = action(kFunctionRelay);
+    KeyAction added2 = action(FunctionCode::Relay);
     added2.id = 2;
-    KeyAction key = action(kFunctionKey);
+    KeyAction key = action(FunctionCode::Key);
     key.id = 1;
     KeyAction network = changed;
     network.id = 0;
@@ -251,12 +252,12 @@ TEST_F(SessionCommands, QuotedTextsRoundTripUnchanged) {
     e.data = {nasty, "'", "''"};
     session->commitEnum(e);
     session->selectEvent(1);
-    KeyAction network = action(kFunctionNetwork);
+    KeyAction network = action(FunctionCode::Network);
     network.network.varNum = 1;
     network.network.texts = {nasty, "'end'"};
     network.network.placeholders = {Placeholder{}};
     session->commitAddAction(network);
-    KeyAction serial = action(kFunctionSerial);
+    KeyAction serial = action(FunctionCode::Serial);
     serial.serial.texts = {"x"};
     session->commitAddAction(serial);  // refused by nothing here: the editor guards the mask
     session->commitModifyAction(1, [&] {

@@ -33,7 +33,7 @@ void settleProject(ProjectSession& project, MessageQueue& queue) {
 
 KeyAction networkAction(const char* text, int channel) {
     KeyAction action;
-    action.function = kFunctionNetwork;
+    action.function = FunctionCode::Network;
     action.network.channel = channel;
     action.network.type = kAscii;
     action.network.texts = {gbk(text)};
@@ -58,12 +58,12 @@ QString makeSampleProject(const QString& folder) {
 
     project.selectEvent(0);
     KeyAction infrared;
-    infrared.function = kFunctionInfrared;
+    infrared.function = FunctionCode::Infrared;
     infrared.irChannels = 5;
     infrared.irCode = 12;
     project.commitAddAction(infrared);
     KeyAction relay;
-    relay.function = kFunctionRelay;
+    relay.function = FunctionCode::Relay;
     relay.relayOperation = 1;
     relay.relayChannels = 3;
     project.commitAddAction(relay);
