@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/Subcommand.h"
+
 namespace velk {
 
 CliRuntime::CliRuntime() : session(observer, queue, clock), pump(queue, session) {
@@ -29,6 +31,37 @@ bool CliRuntime::openAndLoad(const std::string& path) {
         return false;
     }
     return true;
+}
+
+bool CliRuntime::connectPanel(const PanelAddress& panel) {
+    DeviceSession& device = session.device();
+    device.connectOrDisconnect(panel.ip, panel.port);
+    runUntil([&] { return device.linkState() != LinkState::Connecting; }, 30000);
+    if (device.linkState() != LinkState::Connected) {
+        std::fprintf(stderr, "velkctl: cannot reach the panel at %s: %s\n", panelAddressText(panel).c_str(),
+                     device.lastLinkError().empty() ? "no answer" : device.lastLinkError().c_str());
+        return false;
+    }
+    return true;
+}
+
+void CliRuntime::disconnectPanel() {
+    DeviceSession& device = session.device();
+    device.flushSends();
+    if (device.linkState() == LinkState::Connected) {
+        device.connectOrDisconnect(0, 0);
+        runUntil([&] { return device.linkState() == LinkState::Closed; }, 5000);
+    }
+}
+
+int CliRuntime::loadAndConnect(const std::string& file, const PanelAddress& panel) {
+    if (!openAndLoad(file)) {
+        return cli::kExitUsage;
+    }
+    if (!connectPanel(panel)) {
+        return cli::kExitUnreachable;
+    }
+    return cli::kExitOk;
 }
 
 }  // namespace velk

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/PacingClock.h"
+#include "device/PanelAddress.h"
 #include "model/UiPoster.h"
 #include "session/FormMirror.h"
 #include "session/MessagePump.h"
@@ -36,6 +37,14 @@ public:
 
     // Waits until every statement queued so far has run.
     bool flushDatabase(int timeoutMs = 30000) { return pump.flush(timeoutMs); }
+
+    // Connects the session's link; on failure says why on stderr.
+    bool connectPanel(const PanelAddress& panel);
+    // Hands every queued command to the socket, then closes the link and waits for its end.
+    void disconnectPanel();
+    // Loads the project file and connects to the panel: kExitOk when both worked, else the exit
+    // status to end with.
+    int loadAndConnect(const std::string& file, const PanelAddress& panel);
 };
 
 // Prints the texts of one row as one line of stdout, separated by tabs.

@@ -1,25 +1,17 @@
+#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "action/ActionText.h"
-#include "cli/CliCommands.h"
+#include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
-#include "device/CommandLog.h"
-#include "device/WritePlan.h"
+#include "cli/Subcommand.h"
 #include "model/StrPrintf.h"
 #include "session/RowTexts.h"
 
 namespace velk::cli {
-
 namespace {
-
-bool oneFileArgument(const Args& args, const char* command) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        std::fprintf(stderr, "usage: velkctl %s FILE\n", command);
-        return false;
-    }
-    return true;
-}
 
 // The selector a slot stands for on the form; slots past 29 have none.
 std::string slotTitle(int slot) {
@@ -36,30 +28,9 @@ std::string slotTitle(int slot) {
     return strprintf("[%d] IO%d %s", slot, input - 8, kIoEvents[event]);
 }
 
-}  // namespace
-
-int runNew(const Args& args) {
-    if (!oneFileArgument(args, "new")) {
-        return kExitUsage;
-    }
+int runShow(const std::string& file) {
     CliRuntime runtime;
-    if (!runtime.session.project().newProject(args[0])) {
-        return kExitUsage;
-    }
-    if (!runtime.flushDatabase()) {
-        std::fprintf(stderr, "velkctl: %s: the project was not written in time\n", args[0].c_str());
-        return kExitUsage;
-    }
-    // A file that could not be written is told through a message.
-    return runtime.observer.errorShown() ? kExitUsage : kExitOk;
-}
-
-int runShow(const Args& args) {
-    if (!oneFileArgument(args, "show")) {
-        return kExitUsage;
-    }
-    CliRuntime runtime;
-    if (!runtime.openAndLoad(args[0])) {
+    if (!runtime.openAndLoad(file)) {
         return kExitUsage;
     }
     const FormMirror& form = runtime.observer;
@@ -95,20 +66,14 @@ int runShow(const Args& args) {
     return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
 }
 
-int runCommands(const Args& args) {
-    if (!oneFileArgument(args, "commands")) {
-        return kExitUsage;
-    }
-    CliRuntime runtime;
-    if (!runtime.openAndLoad(args[0])) {
-        return kExitUsage;
-    }
-    for (const std::string& command : planCommands(buildWritePlan(runtime.session.project().model()))) {
-        std::string line = escapeCommand(command);
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-    }
-    return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
+SubcommandRun define(CLI::App& command) {
+    auto file = std::make_shared<std::string>();
+    addProjectFile(command, *file);
+    return [file] { return runShow(*file); };
 }
 
+const SubcommandRegistration kRegistration({"show", "Print the texts the form shows for a project", 20,
+                                            define});
+
+}  // namespace
 }  // namespace velk::cli
