@@ -28,6 +28,11 @@ void addPanelOption(CLI::App& command, PanelAddress& panel) {
             ""));
 }
 
+void addProjectAndPanel(CLI::App& command, ProjectAndPanel& arguments) {
+    addProjectFile(command, arguments.file);
+    addPanelOption(command, arguments.panel);
+}
+
 void addAddressOption(CLI::App& command, const char* name, const char* description,
                       std::optional<uint32_t>& address) {
     command

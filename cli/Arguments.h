@@ -21,6 +21,13 @@ void addProjectFile(CLI::App& command, std::string& file);
 // --panel IP[:PORT]; the default panel when not given.
 void addPanelOption(CLI::App& command, PanelAddress& panel);
 
+// FILE and --panel, for the subcommands that bring a project to the panel.
+struct ProjectAndPanel {
+    std::string file;
+    PanelAddress panel;
+};
+void addProjectAndPanel(CLI::App& command, ProjectAndPanel& arguments);
+
 // --name A.B.C.D
 void addAddressOption(CLI::App& command, const char* name, const char* description,
                       std::optional<uint32_t>& address);

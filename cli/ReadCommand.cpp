@@ -13,12 +13,7 @@ namespace {
 // Replies to the last read requests arrive within this after the requests are out.
 constexpr int kReadGraceMs = 1500;
 
-struct ReadArguments {
-    std::string file;
-    PanelAddress panel;
-};
-
-int runRead(const ReadArguments& arguments) {
+int runRead(const ProjectAndPanel& arguments) {
     CliRuntime runtime;
     if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
         return status;
@@ -48,9 +43,8 @@ int runRead(const ReadArguments& arguments) {
 }
 
 SubcommandRun define(CLI::App& command) {
-    auto arguments = std::make_shared<ReadArguments>();
-    addProjectFile(command, arguments->file);
-    addPanelOption(command, arguments->panel);
+    auto arguments = std::make_shared<ProjectAndPanel>();
+    addProjectAndPanel(command, *arguments);
     return [arguments] { return runRead(*arguments); };
 }
 

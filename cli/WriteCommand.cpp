@@ -13,12 +13,7 @@ namespace {
 // A write ends by itself (every wait has a time-out), but a maximal project paces for minutes.
 constexpr int kWriteLimitMs = 2 * 60 * 60 * 1000;
 
-struct WriteArguments {
-    std::string file;
-    PanelAddress panel;
-};
-
-int runWrite(const WriteArguments& arguments) {
+int runWrite(const ProjectAndPanel& arguments) {
     CliRuntime runtime;
     if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
         return status;
@@ -46,9 +41,8 @@ int runWrite(const WriteArguments& arguments) {
 }
 
 SubcommandRun define(CLI::App& command) {
-    auto arguments = std::make_shared<WriteArguments>();
-    addProjectFile(command, arguments->file);
-    addPanelOption(command, arguments->panel);
+    auto arguments = std::make_shared<ProjectAndPanel>();
+    addProjectAndPanel(command, *arguments);
     return [arguments] { return runWrite(*arguments); };
 }
 

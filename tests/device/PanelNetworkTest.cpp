@@ -7,15 +7,9 @@
 namespace velk {
 namespace {
 
+// 192.168.1.165, gateway 192.168.1.1, mask 255.255.255.0, MAC 00.1A.2B.3C.4D.5E, ports 4800 and 4801.
 PanelNetworkReply panelReply() {
-    PanelNetworkReply reply;
-    reply.ip = 0xC0A801A5u;
-    reply.gateway = 0xC0A80101u;
-    reply.mask = 0xFFFFFF00u;
-    reply.mac = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
-    reply.tcpPort = 4800;
-    reply.udpPort = 4801;
-    return reply;
+    return {0xC0A801A5u, 0xC0A80101u, 0xFFFFFF00u, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, 4800, 4801};
 }
 
 TEST(PanelNetwork, FormPrefilledFromThePanelsReply) {

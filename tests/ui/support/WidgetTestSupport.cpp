@@ -7,27 +7,6 @@
 
 namespace velk::test {
 
-MessageHandlerGuard::MessageHandlerGuard(ui::MessageHandler handler)
-    : m_previous(ui::setMessageHandler(std::move(handler))) {}
-
-MessageHandlerGuard::~MessageHandlerGuard() {
-    ui::setMessageHandler(std::move(m_previous));
-}
-
-ModalHandlerGuard::ModalHandlerGuard(ui::ModalHandler handler)
-    : m_previous(ui::setModalHandler(std::move(handler))) {}
-
-ModalHandlerGuard::~ModalHandlerGuard() {
-    ui::setModalHandler(std::move(m_previous));
-}
-
-FileDialogGuard::FileDialogGuard(ui::FileDialogHandler handler)
-    : m_previous(ui::setFileDialogHandler(std::move(handler))) {}
-
-FileDialogGuard::~FileDialogGuard() {
-    ui::setFileDialogHandler(std::move(m_previous));
-}
-
 MessageRecorder::MessageRecorder() : m_guard([this](const ui::ShownMessage& m) { messages.append(m); }) {}
 
 void failOnMessages() {

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <utility>
 
 #include "ui/common/FileDialogs.h"
 #include "ui/common/UiSeams.h"
@@ -13,38 +14,22 @@ class QDialog;
 // failed check leaves the test early, so no handler outlives the locals it points at.
 namespace velk::test {
 
-class MessageHandlerGuard {
+// Holds one seam (its handler type and setter) for as long as it lives.
+template <typename Handler, Handler (*set)(Handler)>
+class SeamGuard {
 public:
-    explicit MessageHandlerGuard(ui::MessageHandler handler);
-    ~MessageHandlerGuard();
-    MessageHandlerGuard(const MessageHandlerGuard&) = delete;
-    MessageHandlerGuard& operator=(const MessageHandlerGuard&) = delete;
+    explicit SeamGuard(Handler handler) : m_previous(set(std::move(handler))) {}
+    ~SeamGuard() { set(std::move(m_previous)); }
+    SeamGuard(const SeamGuard&) = delete;
+    SeamGuard& operator=(const SeamGuard&) = delete;
 
 private:
-    ui::MessageHandler m_previous;
+    Handler m_previous;
 };
 
-class ModalHandlerGuard {
-public:
-    explicit ModalHandlerGuard(ui::ModalHandler handler);
-    ~ModalHandlerGuard();
-    ModalHandlerGuard(const ModalHandlerGuard&) = delete;
-    ModalHandlerGuard& operator=(const ModalHandlerGuard&) = delete;
-
-private:
-    ui::ModalHandler m_previous;
-};
-
-class FileDialogGuard {
-public:
-    explicit FileDialogGuard(ui::FileDialogHandler handler);
-    ~FileDialogGuard();
-    FileDialogGuard(const FileDialogGuard&) = delete;
-    FileDialogGuard& operator=(const FileDialogGuard&) = delete;
-
-private:
-    ui::FileDialogHandler m_previous;
-};
+using MessageHandlerGuard = SeamGuard<ui::MessageHandler, ui::setMessageHandler>;
+using ModalHandlerGuard = SeamGuard<ui::ModalHandler, ui::setModalHandler>;
+using FileDialogGuard = SeamGuard<ui::FileDialogHandler, ui::setFileDialogHandler>;
 
 // Records every message box instead of showing it, for as long as it lives.
 class MessageRecorder {
