@@ -59,24 +59,24 @@ std::optional<NetTarget> netTargetFromReply(const NetTargetReply& reply) {
     return target;
 }
 
-void ParseResponse(std::string_view block, ReplyApplier& handler) {
+void ParseResponse(std::string_view block, ReplyApplier& applier) {
     Reply reply = readReply(block);
     if (const auto* enumReply = std::get_if<EnumReply>(&reply)) {
         if (auto variable = enumFromReply(*enumReply)) {
-            handler.applyEnum(*variable);
+            applier.applyEnum(*variable);
         }
     } else if (const auto* target = std::get_if<NetTargetReply>(&reply)) {
         if (auto record = netTargetFromReply(*target)) {
-            handler.applyNetTarget(*record);
+            applier.applyNetTarget(*record);
         }
     } else if (const auto* variableReply = std::get_if<VariableReply>(&reply)) {
         if (auto variable = variableFromReply(*variableReply)) {
-            handler.applyVariable(*variable);
+            applier.applyVariable(*variable);
         }
     } else if (const auto* state = std::get_if<StateReply>(&reply)) {
-        handler.acknowledged(state->ack);
+        applier.acknowledged(state->ack);
     } else if (const auto* network = std::get_if<PanelNetworkReply>(&reply)) {
-        handler.panelNetworkReceived(*network);
+        applier.panelNetworkReceived(*network);
     }
 }
 

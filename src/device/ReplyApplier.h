@@ -25,7 +25,7 @@ public:
 // Handles one received block: the first reply rule that matches decides, a block matching none is
 // dropped. Records whose number has no place in the lists (enumerated variables 1..10, variables
 // 1..16, targets 1..7) are dropped too.
-void ParseResponse(std::string_view block, ReplyApplier& handler);
+void ParseResponse(std::string_view block, ReplyApplier& applier);
 
 // The record a read reply stands for, or nothing when its number is out of range.
 std::optional<EnumVariable> enumFromReply(const EnumReply& reply);
