@@ -18,7 +18,7 @@ void expectDropped(std::string_view block) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(readReply(block))) << block.substr(0, 80);
 }
 
-TEST(readReply, EnumValues) {
+TEST(ReplyReader, EnumValues) {
     struct Case {
         const char* block;
         int number;
@@ -43,7 +43,7 @@ TEST(readReply, EnumValues) {
     }
 }
 
-TEST(readReply, EnumCountsHashesOfTheWholeBlockAndStopsAtTen) {
+TEST(ReplyReader, EnumCountsHashesOfTheWholeBlockAndStopsAtTen) {
     auto two = expectReply<EnumReply>("QM-PANEL-rtnenum-1-ascii-a#bQM-PANEL-rtnenum-2-ascii-c#d");
     EXPECT_EQ(two.values, (std::vector<std::string>{"a", "bQM-PANEL-rtnenum-2-ascii-c", "d"}));
 
@@ -57,7 +57,7 @@ TEST(readReply, EnumCountsHashesOfTheWholeBlockAndStopsAtTen) {
         << "values longer than 29 characters stay whole";
 }
 
-TEST(readReply, NetTargetAndVariable) {
+TEST(ReplyReader, NetTargetAndVariable) {
     auto udp = expectReply<NetTargetReply>("QM-PANEL-rtnser-UDP-1-192.168.1.30-6000");
     EXPECT_EQ(udp.word, "UDP");
     EXPECT_EQ(udp.number, 1);
@@ -77,7 +77,7 @@ TEST(readReply, NetTargetAndVariable) {
     EXPECT_EQ(negative.max, 2147483647);
 }
 
-TEST(readReply, IncompleteOrOutOfRangeFieldsAreDropped) {
+TEST(ReplyReader, IncompleteOrOutOfRangeFieldsAreDropped) {
     for (const char* block :
          {"QM-PANEL-rtnvar-2-5-0-10", "QM-PANEL-rtnvar-2-5-0-10-", "QM-PANEL-rtnvar-x-5-0-10-save",
           "QM-PANEL-rtnvar-2-99999999999-0-10-save", "QM-PANEL-rtnvar-2-2147483648-0-1-save",
@@ -88,7 +88,7 @@ TEST(readReply, IncompleteOrOutOfRangeFieldsAreDropped) {
     }
 }
 
-TEST(readReply, StateRepliesAnywhereReadRepliesOnlyAtTheStart) {
+TEST(ReplyReader, StateRepliesAnywhereReadRepliesOnlyAtTheStart) {
     EXPECT_EQ(expectReply<StateReply>("xxQM-PANEL-rtnstate-add ok").ack, ACK_ADDED);
     EXPECT_EQ(expectReply<StateReply>("QM-PANEL-rtnstate-clr ok 16\r\n").ack, ACK_CLEARED);
     EXPECT_EQ(expectReply<StateReply>("noise QM-PANEL-rtnstate-edit exit").ack, ACK_EXITED);
@@ -107,7 +107,7 @@ std::string networkBlock(std::string tail = "") {
     return block + tail;
 }
 
-TEST(readReply, PanelNetworkBlockLongerThan180) {
+TEST(ReplyReader, PanelNetworkBlockLongerThan180) {
     std::string block = networkBlock();
     ASSERT_LE(block.size(), 180u);
     expectDropped(block);
@@ -125,13 +125,13 @@ TEST(readReply, PanelNetworkBlockLongerThan180) {
     expectDropped(badMac);
 }
 
-TEST(readReply, BlocksEndAtTheirFirstNul) {
+TEST(ReplyReader, BlocksEndAtTheirFirstNul) {
     expectDropped(std::string("\0QM-PANEL-rtnstate-add ok", 25));
     auto reply = expectReply<EnumReply>(std::string("QM-PANEL-rtnenum-1-ascii-a\0#b#c", 31));
     EXPECT_EQ(reply.values, std::vector<std::string>{"a"});
 }
 
-TEST(readReply, HostileBlocksStayBounded) {
+TEST(ReplyReader, HostileBlocksStayBounded) {
     std::string storm = "QM-PANEL-rtnenum-1-ascii-" + std::string(10 * 1024 * 1024, '#');
     auto reply = expectReply<EnumReply>(storm);
     EXPECT_EQ(reply.values, std::vector<std::string>(10, ""));
