@@ -15,6 +15,7 @@
 #include "device/WritePlan.h"
 #include "model/StrPrintf.h"
 #include "session/IgnoringObserver.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
 
 namespace velk {
@@ -51,15 +52,15 @@ ConfigModel maximalModel() {
         ir.irChannels = 15;
         ir.irCode = slot;
         KeyAction io;
-        io.function = kFunctionIo;
+        io.function = FunctionCode::Io;
         io.ioChannels = 15;
         io.ioOperation = 2;
         KeyAction relay;
-        relay.function = kFunctionRelay;
+        relay.function = FunctionCode::Relay;
         relay.relayChannels = 15;
         relay.relayOperation = 1;
         KeyAction network;
-        network.function = kFunctionNetwork;
+        network.function = FunctionCode::Network;
         network.network.channel = 2;
         network.network.type = kAscii;
         for (int b = 0; b < 30; ++b) {
@@ -72,7 +73,7 @@ ConfigModel maximalModel() {
         network.network.texts.push_back("end");
         network.network.varNum = static_cast<int32_t>(network.network.placeholders.size());
         KeyAction key;
-        key.function = kFunctionKey;
+        key.function = FunctionCode::Key;
         model.actions[static_cast<size_t>(slot)] = {ir, io, relay, network, key, key};
         EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];
         settings.timeEnable = 1;
@@ -219,7 +220,7 @@ int run() {
     });
     ConfigModel& model = session.project().model();
     model = maximalModel();
-    const auto plan = BuildWritePlan(model);
+    const auto plan = buildWritePlan(model);
     long long pacingMs = planPacingMs(plan);
     size_t waits = 0;
     size_t bytes = 0;
@@ -228,15 +229,11 @@ int run() {
         bytes += step.command.size();
     }
 
-    auto pump = [&](const std::function<bool()>& done) {
-        while (!done()) {
-            if (auto message = queue.take(100)) {
-                session.handle(*message);
-            }
-        }
-    };
+    // A maximal write paces for minutes; every wait in it ends by itself.
+    MessagePump messages(queue, session);
+    auto pump = [&](const std::function<bool()>& done) { messages.runUntil(done, 2 * 60 * 60 * 1000); };
     DeviceSession& device = session.device();
-    device.connectOrDisconnect(kLoopbackAddress, strprintf("%u", listener->port()));
+    device.connectOrDisconnect(kLoopbackAddress, listener->port());
     pump([&] { return device.linkState() != LinkState::Connecting; });
     if (device.linkState() != LinkState::Connected) {
         std::fprintf(stderr, "write_bench: no connection: %s\n", device.lastLinkError().c_str());
@@ -248,7 +245,7 @@ int run() {
     auto measuredMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     device.flushSends();
-    device.connectOrDisconnect(0, "");
+    device.connectOrDisconnect(0, 0);
     pump([&] { return device.linkState() == LinkState::Closed; });
     responder.join();
 

@@ -6,7 +6,6 @@
 #include <deque>
 #include <thread>
 
-#include "action/TextRules.h"
 #include "device/TcpSocket.h"
 
 namespace velk {

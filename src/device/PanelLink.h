@@ -12,6 +12,9 @@
 
 namespace velk {
 
+// Longest command one transmission to the panel carries; a longer one is never sent.
+constexpr size_t kMaxCommandLength = 65530;
+
 // Thread messages of a connection's send thread.
 enum LinkThreadMessage : unsigned { TM_SEND = 100, TM_QUIT = 101 };
 

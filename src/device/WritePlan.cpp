@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/Commands.h"
+#include "device/PanelLink.h"
 
 namespace velk {
 namespace {
@@ -94,32 +95,32 @@ void planDataAction(PlanBuilder& plan, const SendData& data, const std::string& 
 
 void planAction(PlanBuilder& plan, const KeyAction& action) {
     switch (action.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             plan.send(MakeBindIr(action));
             plan.sleep(10);
             break;
-        case kFunctionIo:
+        case FunctionCode::Io:
             plan.send(MakeBindIo(action));
             plan.sleep(10);
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             plan.send(MakeBindRelay(action));
             plan.sleep(10);
             break;
-        case kFunctionNetwork:
+        case FunctionCode::Network:
             planDataAction(plan, action.network, MakeSetDestNet(action.network));
             break;
-        case kFunctionSerial:
+        case FunctionCode::Serial:
             planDataAction(plan, action.serial, MakeSetDestSerial(action.serial));
             break;
-        default:
+        case FunctionCode::Key:
             break;  // key actions send nothing
     }
 }
 
 }  // namespace
 
-int writeStep(const ConfigModel& model) {
+int writeProgressIncrement(const ConfigModel& model) {
     int weight = countNonEmpty(model.enums, kEnumCount, MakeSetEnum) +
                  countNonEmpty(model.variables, kVariableCount, MakeSetVar) +
                  countNonEmpty(model.netTargets, kNetTargetCount, MakeSetSer);
@@ -131,7 +132,7 @@ int writeStep(const ConfigModel& model) {
     return 330 / std::max(weight, 1);
 }
 
-std::vector<WriteStep> BuildReadPlan() {
+std::vector<WriteStep> buildReadPlan() {
     PlanBuilder plan;
     auto request = [&](std::string command) {
         plan.send(std::move(command));
@@ -152,7 +153,7 @@ std::vector<WriteStep> BuildReadPlan() {
 namespace {
 
 PlanBuilder planWrite(const ConfigModel& model) {
-    const int step = writeStep(model);
+    const int increment = writeProgressIncrement(model);
     PlanBuilder plan;
     plan.resetAck();
     plan.send(MakeIntoEdit());
@@ -166,7 +167,7 @@ PlanBuilder planWrite(const ConfigModel& model) {
         std::string command = MakeSetEnum(variable);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step);
+            plan.progress(WriteStep::AddProgress, increment);
             plan.sleep(100);
         }
     }
@@ -175,7 +176,7 @@ PlanBuilder planWrite(const ConfigModel& model) {
         std::string command = MakeSetVar(variable);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.progress(WriteStep::AddProgress, increment / 7.0);
             plan.sleep(10);
         }
     }
@@ -184,7 +185,7 @@ PlanBuilder planWrite(const ConfigModel& model) {
         std::string command = MakeSetSer(target);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.progress(WriteStep::AddProgress, increment / 7.0);
             plan.sleep(10);
         }
     }
@@ -199,7 +200,7 @@ PlanBuilder planWrite(const ConfigModel& model) {
         plan.send(MakeKeyEdit(inputOf(slot)) + MakeAddAct(eventOf(slot)));
         plan.wait(ACK_ADDED, kAddedWaitSeconds, -1, false, 0);
         plan.sleep(30);
-        plan.progress(WriteStep::AddProgress, 5.0 * step);
+        plan.progress(WriteStep::AddProgress, 5.0 * increment);
         for (const auto& action : list) {
             planAction(plan, action);
         }
@@ -221,7 +222,7 @@ PlanBuilder planWrite(const ConfigModel& model) {
 
 }  // namespace
 
-std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
+std::vector<WriteStep> buildWritePlan(const ConfigModel& model) {
     return planWrite(model).steps;
 }
 

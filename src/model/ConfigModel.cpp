@@ -40,20 +40,21 @@ std::string eventName(int slot) {
     return strprintf("输入%d %s", input, kKeyEvents[event]);
 }
 
-int functionMaskBits(int function) {
+int functionMaskBits(FunctionCode function) {
     switch (function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             return kBitInfrared;
-        case kFunctionIo:
+        case FunctionCode::Io:
             return kBitIo;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             return kBitRelay;
-        case kFunctionSerial:
-        case kFunctionNetwork:
+        case FunctionCode::Serial:
+        case FunctionCode::Network:
             return kBitNetwork | kBitSerial;
-        default:
+        case FunctionCode::Key:
             return 0;
     }
+    return 0;  // a code no function has limits nothing
 }
 
 ConfigModel::ConfigModel() = default;
@@ -94,10 +95,10 @@ int ConfigModel::nextActionId(int slot) const {
     }
 }
 
-int ConfigModel::usedFunctionMask(int slot, int exceptedFunction) const {
+int ConfigModel::usedFunctionMask(int slot, std::optional<FunctionCode> exceptedFunction) const {
     int mask = 0;
     for (const auto& action : actions.at(static_cast<size_t>(slot))) {
-        if (exceptedFunction != kNoExceptedFunction && action.function == exceptedFunction) {
+        if (exceptedFunction && action.function == *exceptedFunction) {
             continue;
         }
         mask |= functionMaskBits(action.function);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,6 @@ enum FunctionBit : int {
     kBitSerial = 16,
 };
 
-constexpr int kNoExceptedFunction = -1;
-
 int inputOf(int slot);
 int eventOf(int slot);
 
@@ -38,7 +37,7 @@ std::string netTargetName(int index);
 std::string eventName(int slot);
 
 // The mask bits one action sets: serial and network both set 8 and 16, key actions set none.
-int functionMaskBits(int function);
+int functionMaskBits(FunctionCode function);
 
 class ConfigModel {
 public:
@@ -53,7 +52,8 @@ public:
     void reset();
 
     int nextActionId(int slot) const;
-    int usedFunctionMask(int slot, int exceptedFunction = kNoExceptedFunction) const;
+    // The mask of the slot's actions, leaving out those of exceptedFunction (the action modified).
+    int usedFunctionMask(int slot, std::optional<FunctionCode> exceptedFunction = std::nullopt) const;
     // The mask the add command and the editor use; adding is refused when it is kFullFunctionMask.
     int addMask(int slot) const;
     bool canAdd(int slot) const;

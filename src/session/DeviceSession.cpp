@@ -1,10 +1,9 @@
 #include "session/DeviceSession.h"
 
-#include <cstdlib>
-
 #include "device/Commands.h"
+#include "device/IrLearning.h"
 #include "device/PanelLink.h"
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 #include "device/WritePlan.h"
 
 namespace velk {
@@ -26,15 +25,10 @@ std::string joinedNames(const std::vector<std::string>& names) {
 
 }  // namespace
 
-uint16_t panelPortOf(const std::string& portText) {
-    long long value = std::strtoll(portText.c_str(), nullptr, 10);
-    return static_cast<uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
-}
-
 // Replies applied to the project (model, list rows, file) and to the write acknowledgement.
-class DeviceSession::Responses : public ResponseHandler {
+class DeviceSession::ProjectReplyApplier : public ReplyApplier {
 public:
-    explicit Responses(DeviceSession& session) : m_session(session) {}
+    explicit ProjectReplyApplier(DeviceSession& session) : m_session(session) {}
 
     void applyEnum(const EnumVariable& variable) override { m_session.m_project.applyEnum(variable); }
     void applyVariable(const Variable& variable) override { m_session.m_project.applyVariable(variable); }
@@ -57,13 +51,13 @@ DeviceSession::DeviceSession(ProjectSession& project, SessionObserver& observer,
       m_poster(poster),
       m_clock(clock),
       m_link(std::make_unique<PanelLink>(poster, connectTimeoutMs)),
-      m_responses(std::make_unique<Responses>(*this)) {}
+      m_replyApplier(std::make_unique<ProjectReplyApplier>(*this)) {}
 
 DeviceSession::~DeviceSession() {
     shutdown();
 }
 
-void DeviceSession::connectOrDisconnect(uint32_t panelIp, const std::string& portText) {
+void DeviceSession::connectOrDisconnect(uint32_t panelIp, uint16_t port) {
     if (m_linkState == LinkState::Connected && !m_closing) {
         // The caption changes when the receive thread has seen the end (WM_LINK_CLOSED).
         m_closing = true;
@@ -72,7 +66,7 @@ void DeviceSession::connectOrDisconnect(uint32_t panelIp, const std::string& por
     }
     m_closing = false;
     m_lastLinkError.clear();
-    m_stateGeneration = m_link->open(panelIp, panelPortOf(portText));
+    m_stateGeneration = m_link->open(panelIp, port);
     setLinkState(LinkState::Connecting);
 }
 
@@ -81,7 +75,7 @@ bool DeviceSession::write() {
         return false;
     }
     // The plan is built now from the model as it is: the writer never reads the live model.
-    if (!startSequence(SequenceKind::Write, BuildWritePlan(m_project.model()))) {
+    if (!startSequence(SequenceKind::Write, buildWritePlan(m_project.model()))) {
         return false;
     }
     m_leftOut = leftOutOfWrite(m_project.model());
@@ -95,7 +89,7 @@ bool DeviceSession::read() {
         return false;
     }
     m_readLostLink = false;
-    return startSequence(SequenceKind::Read, BuildReadPlan());
+    return startSequence(SequenceKind::Read, buildReadPlan());
 }
 
 bool DeviceSession::startSequence(SequenceKind kind, std::vector<WriteStep> plan) {
@@ -128,12 +122,12 @@ void DeviceSession::applyPanelNetwork(const PanelNetworkReply& panel, const Pane
 }
 
 void DeviceSession::learnIr(const std::string& idText) {
-    auto command = learnIrCommand(idText);
-    if (command.index() == 1) {
-        m_observer.message(MessageTitle::Error, std::get<1>(command));
+    IrLearnRequest request = learnIrCommand(idText);
+    if (!request.accepted()) {
+        m_observer.message(MessageTitle::Error, request.refusal);
         return;
     }
-    send(std::get<0>(command));
+    send(request.command);
 }
 
 void DeviceSession::send(const std::string& command) {
@@ -168,7 +162,7 @@ void DeviceSession::handle(const ViewMessage& message) {
         case WM_LINK_DATA:
             // Blocks of a connection already closed belong to nobody.
             if (message.wParam != 0 && message.wParam == m_link->generation()) {
-                ParseResponse(message.text, *m_responses);
+                ParseResponse(message.text, *m_replyApplier);
             }
             break;
         case WM_WRITE_PROGRESS:

@@ -8,17 +8,13 @@
 #include "device/PacingClock.h"
 #include "device/PanelLink.h"
 #include "device/PanelNetwork.h"
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "device/WriteSequence.h"
 #include "model/UiPoster.h"
 #include "session/ProjectSession.h"
 #include "session/SessionObserver.h"
 
 namespace velk {
-
-// The port edit's text as the C library's decimal conversion reads it, low 16 bits kept: "70000"
-// is 4464, an empty text 0.
-uint16_t panelPortOf(const std::string& portText);
 
 // How the last write ended, for callers that wait on it (velkctl, tests).
 enum class WriteResult { None, Running, Succeeded, TimedOut, LinkLost };
@@ -33,8 +29,8 @@ public:
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
 
-    // 连接 / 断开 with the address of the form's IP control and the port edit's text.
-    void connectOrDisconnect(uint32_t panelIp, const std::string& portText);
+    // 连接 / 断开 with the panel's address and port (host order); disconnecting ignores them.
+    void connectOrDisconnect(uint32_t panelIp, uint16_t port);
     LinkState linkState() const { return m_linkState; }
     // Why the last connection attempt failed (empty when it did not).
     const std::string& lastLinkError() const { return m_lastLinkError; }
@@ -73,7 +69,7 @@ public:
 
 private:
     enum class SequenceKind { None, Write, Read };
-    class Responses;
+    class ProjectReplyApplier;
 
     void setLinkState(LinkState state);
     void sequenceEnded(SequenceOutcome outcome);
@@ -85,7 +81,7 @@ private:
     UiPoster& m_poster;
     PacingClock& m_clock;
     std::unique_ptr<PanelLink> m_link;
-    std::unique_ptr<Responses> m_responses;
+    std::unique_ptr<ProjectReplyApplier> m_replyApplier;
     LinkState m_linkState = LinkState::Closed;
     int64_t m_stateGeneration = 0;  // the connection the link state describes
     bool m_closing = false;         // 断开 clicked, WM_LINK_CLOSED not yet seen

@@ -1,7 +1,7 @@
 #include "session/ProjectSession.h"
 
-#include "model/db/ProjectDb.h"
-#include "model/db/RowLoader.h"
+#include "project/ProjectDb.h"
+#include "project/RowLoader.h"
 
 namespace velk {
 
@@ -100,7 +100,7 @@ void ProjectSession::fillActionList(int slot) {
     std::vector<ActionRowTexts> rows;
     if (ConfigModel::isValidSlot(slot)) {
         for (const KeyAction& action : m_model.actions[static_cast<size_t>(slot)]) {
-            if (std::optional<ActionRowTexts> texts = ActionRowTextsOf(action)) {
+            if (std::optional<ActionRowTexts> texts = actionRowTextsOf(action)) {
                 rows.push_back(*texts);
             }
         }
@@ -326,7 +326,7 @@ void ProjectSession::commitAddAction(const KeyAction& action) {
     if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
         return;
     }
-    std::optional<ActionRowTexts> texts = ActionRowTextsOf(action);
+    std::optional<ActionRowTexts> texts = actionRowTextsOf(action);
     if (!texts) {
         return;  // a function the list cannot show would put rows and actions out of step
     }
@@ -372,7 +372,7 @@ void ProjectSession::commitModifyAction(int row, const KeyAction& action) {
     if (row < 0 || static_cast<size_t>(row) >= list.size()) {
         return;
     }
-    std::optional<ActionRowTexts> texts = ActionRowTextsOf(action);
+    std::optional<ActionRowTexts> texts = actionRowTextsOf(action);
     if (!texts) {
         return;
     }

@@ -32,10 +32,10 @@ ConfigModel pacedModel() {
     KeyAction ir;
     ir.irChannels = 0;  // sends nothing, but its pause stays
     KeyAction relay;
-    relay.function = kFunctionRelay;
+    relay.function = FunctionCode::Relay;
     relay.relayChannels = 3;
     KeyAction network;
-    network.function = kFunctionNetwork;
+    network.function = FunctionCode::Network;
     network.network.channel = 2;
     network.network.varNum = 2;
     network.network.texts = {"A", "B", "C"};
@@ -112,7 +112,7 @@ TEST(Pacing, EveryGapOnTheSocketIsAtLeastItsPauseUnderLoad) {
         sent.push_back({command, startUs, endUs});
     });
     ASSERT_TRUE(ui.connectTo(panel.port()));
-    const auto plan = BuildWritePlan(pacedModel());
+    const auto plan = buildWritePlan(pacedModel());
     const std::vector<int> pauses = pausesBetweenSends(plan);
     SystemClock clock;
     {
@@ -163,7 +163,7 @@ TEST(Pacing, LateWakeUpsAreNeverTakenOffTheNextPause) {
         sent.push_back({command, startUs, endUs});
     });
     ASSERT_TRUE(ui.connectTo(panel.port()));
-    const auto plan = BuildWritePlan(pacedModel());
+    const auto plan = buildWritePlan(pacedModel());
     const std::vector<int> pauses = pausesBetweenSends(plan);
     LateClock clock(8000);
     ASSERT_TRUE(ui.runSequence(plan, clock, 60000));

@@ -26,11 +26,11 @@ ConfigModel busyModel() {
     model.variables[2] = Variable{3, 0, 5, 10, 1};
     model.netTargets[4] = NetTarget{0x7F000001, 6000, 5};
     KeyAction relay;
-    relay.function = kFunctionRelay;
+    relay.function = FunctionCode::Relay;
     relay.relayChannels = 5;
     relay.relayOperation = 2;
     KeyAction serial;
-    serial.function = kFunctionSerial;
+    serial.function = FunctionCode::Serial;
     serial.serial.type = kAscii;
     serial.serial.varNum = 1;
     serial.serial.texts = {"AB", "$0d$0a"};
@@ -42,7 +42,7 @@ ConfigModel busyModel() {
     model.eventSettings[1].addEnable = 1;
     model.eventSettings[1].addString = "\xc4\xe3";
     KeyAction key;
-    key.function = kFunctionKey;
+    key.function = FunctionCode::Key;
     model.actions[29] = {key};
     return model;
 }
@@ -64,7 +64,7 @@ TEST(WriteSequence, SuccessfulWriteSendsExactlyThePlan) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(4);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.runSequence(plan, clock));
     EXPECT_EQ(*ui.outcome, kSequenceCompleted);
     EXPECT_EQ(ui.timeouts, 0);
@@ -82,7 +82,7 @@ TEST(WriteSequence, ProgressFollowsTheOneSlotExample) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
-    auto plan = BuildWritePlan(oneSlotModel());
+    auto plan = buildWritePlan(oneSlotModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     auto seen = [&](int value) {
         return [&ui, value] {
@@ -117,7 +117,7 @@ TEST_P(WriteTimeout, EndsTheWriteAndSendsNothingMore) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.runSequence(plan, clock));
     EXPECT_EQ(*ui.outcome, kSequenceTimedOut);
     EXPECT_EQ(ui.timeouts, 1);
@@ -144,7 +144,7 @@ TEST(WriteSequence, LateSecondHeaderTimesOutAfterTheFirstSlot) {
     ASSERT_TRUE(ui.connectTo(panel.port()));
     // Only the first header is answered, by hand, once it arrived.
     FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(
         ui.pumpUntil([&] { return contains(panel.received(0), "QM-PANEL-keyedit-1->addact-onkeyup->"); }));
@@ -161,7 +161,7 @@ TEST(WriteSequence, LinkDroppedDuringAWaitEndsTheWriteAtOnce) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     SystemClock clock;
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), kHeaderTrigger); }));
     auto dropped = std::chrono::steady_clock::now();
@@ -185,7 +185,7 @@ TEST(WriteSequence, LinkDroppedWhileSendingEndsTheWrite) {
     for (int slot = 2; slot < 28; ++slot) {
         model.actions[static_cast<size_t>(slot)] = model.actions[1];
     }
-    auto plan = BuildWritePlan(model);
+    auto plan = buildWritePlan(model);
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), "QM-PANEL-keyedit-2->"); }));
     panel.closeClient();
@@ -199,7 +199,7 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     SystemClock clock;  // the real 15 s wait: stopping must not sit it out
-    auto plan = BuildWritePlan(oneSlotModel());
+    auto plan = buildWritePlan(oneSlotModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(panel.waitForText(0, kClearTrigger));
     EXPECT_FALSE(ui.sequence.start(plan, {[](const std::string&) { return SendResult::Sent; }}, ui.writeAck,
@@ -213,7 +213,7 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
 }
 
 TEST(WriteSequence, ReadRequestsAreTheTwentySixGetCommands) {
-    auto plan = BuildReadPlan();
+    auto plan = buildReadPlan();
     auto commands = planCommands(plan);
     ASSERT_EQ(commands.size(), 26u);
     EXPECT_EQ(commands.front(), "QM-PANEL-getenum-1");

@@ -5,7 +5,7 @@
 namespace velk {
 namespace {
 
-KeyAction actionOf(int function, int id = 0) {
+KeyAction actionOf(FunctionCode function, int id = 0) {
     KeyAction a;
     a.function = function;
     a.id = id;
@@ -25,7 +25,7 @@ TEST(ConfigModel, StartsWithSixtyEmptySlotsAndDefaultSettings) {
 
 TEST(ConfigModel, ResetFillsDefaultsAndEmptiesActions) {
     ConfigModel model;
-    model.actions[7].push_back(actionOf(kFunctionIo));
+    model.actions[7].push_back(actionOf(FunctionCode::Io));
     model.eventSettings[3].time = 300;
     model.enums[42] = EnumVariable{};
     model.reset();
@@ -52,7 +52,7 @@ TEST(ConfigModel, NextActionIdTakesTheSmallestFreeId) {
     ConfigModel model;
     EXPECT_EQ(model.nextActionId(0), 0);
     for (int id : {0, 1, 3}) {
-        model.actions[0].push_back(actionOf(kFunctionKey, id));
+        model.actions[0].push_back(actionOf(FunctionCode::Key, id));
     }
     EXPECT_EQ(model.nextActionId(0), 2);
     model.actions[0].erase(model.actions[0].begin());
@@ -63,33 +63,33 @@ TEST(ConfigModel, NextActionIdTakesTheSmallestFreeId) {
 TEST(ConfigModel, MasksFollowTheFunctionsOfTheSlot) {
     struct Case {
         int slot;
-        std::vector<int> functions;
-        int excepted;
+        std::vector<FunctionCode> functions;
+        std::optional<FunctionCode> excepted;
         int used;
         bool canAdd;
     };
     const Case cases[] = {
-        {0, {}, kNoExceptedFunction, 0, true},
-        {2, {kFunctionNetwork}, kNoExceptedFunction, 24, false},  // hold: only data actions
-        {2, {}, kNoExceptedFunction, 0, true},
+        {0, {}, std::nullopt, 0, true},
+        {2, {FunctionCode::Network}, std::nullopt, 24, false},  // hold: only data actions
+        {2, {}, std::nullopt, 0, true},
         {0,
-         {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial},
-         kNoExceptedFunction,
+         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial},
+         std::nullopt,
          31,
          false},
-        {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay}, kNoExceptedFunction, 7, true},
-        {1, {kFunctionKey, kFunctionKey}, kNoExceptedFunction, 0, true},
-        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionNetwork, 1, true},
-        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionInfrared, 24, true},
-        {0, {99, -1}, kNoExceptedFunction, 0, true},
+        {0, {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}, std::nullopt, 7, true},
+        {1, {FunctionCode::Key, FunctionCode::Key}, std::nullopt, 0, true},
+        {0, {FunctionCode::Infrared, FunctionCode::Network}, FunctionCode::Network, 1, true},
+        {0, {FunctionCode::Infrared, FunctionCode::Network}, FunctionCode::Infrared, 24, true},
+        {0, {static_cast<FunctionCode>(99), static_cast<FunctionCode>(-1)}, std::nullopt, 0, true},
     };
     for (const auto& c : cases) {
         ConfigModel model;
-        for (int f : c.functions) {
+        for (FunctionCode f : c.functions) {
             model.actions[c.slot].push_back(actionOf(f));
         }
         EXPECT_EQ(model.usedFunctionMask(c.slot, c.excepted), c.used) << "slot " << c.slot;
-        if (c.excepted == kNoExceptedFunction) {
+        if (!c.excepted) {
             EXPECT_EQ(model.canAdd(c.slot), c.canAdd) << "slot " << c.slot;
         }
     }
@@ -97,13 +97,26 @@ TEST(ConfigModel, MasksFollowTheFunctionsOfTheSlot) {
 
 TEST(ConfigModel, DeletingTheDataActionAllowsAnotherOne) {
     ConfigModel model;
-    for (int f : {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial}) {
+    for (FunctionCode f :
+         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial}) {
         model.actions[0].push_back(actionOf(f));
     }
     EXPECT_FALSE(model.canAdd(0));
     model.actions[0].pop_back();
     EXPECT_TRUE(model.canAdd(0));
     EXPECT_EQ(model.addMask(0), 7);
+}
+
+TEST(FunctionCode, StoredCodesZeroToFiveAndNoOthers) {
+    const FunctionCode all[] = {FunctionCode::Infrared, FunctionCode::Io,    FunctionCode::Serial,
+                                FunctionCode::Network,  FunctionCode::Relay, FunctionCode::Key};
+    for (int32_t code = 0; code <= 5; ++code) {
+        EXPECT_EQ(functionCodeOf(code), all[code]) << code;
+        EXPECT_EQ(functionCodeValue(all[code]), code);
+    }
+    for (int64_t code : {-1LL, 6LL, 99LL, 0x100000000LL, -0x100000000LL}) {
+        EXPECT_FALSE(functionCodeOf(code).has_value()) << code;
+    }
 }
 
 TEST(ConfigModel, NamesAndSlotArithmetic) {

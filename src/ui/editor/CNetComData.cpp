@@ -181,9 +181,9 @@ void CNetComData::LoadCells(int n) {
     } else {
         // The block follows the record's function, not the panel loading it: a network action
         // turned into a serial one keeps its data.
-        if (m_record->function == kFunctionNetwork) {
+        if (m_record->function == FunctionCode::Network) {
             block = &m_record->network;
-        } else if (m_record->function == kFunctionSerial) {
+        } else if (m_record->function == FunctionCode::Serial) {
             block = &m_record->serial;
         } else {
             return;
@@ -288,7 +288,7 @@ bool CNetComData::CollectData(int n, int type, SendData& out) {
             }
         }
         if (failure.isEmpty() && type == kHex) {
-            std::optional<std::string> normal = NormalizeHexText(*bytes);
+            std::optional<std::string> normal = normalizeHexText(*bytes);
             if (normal) {
                 texts.push_back(std::move(*normal));
                 continue;

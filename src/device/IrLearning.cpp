@@ -1,0 +1,16 @@
+#include "device/IrLearning.h"
+
+#include "device/Commands.h"
+#include "device/FormNumbers.h"
+
+namespace velk {
+
+IrLearnRequest learnIrCommand(const std::string& idText) {
+    long long id = leadingDecimal(idText);
+    if (id < 1 || id > 64) {
+        return {{}, "红外ID范围为1到64"};
+    }
+    return {MakeLearnIr(static_cast<int>(id)), {}};
+}
+
+}  // namespace velk
