@@ -38,7 +38,8 @@ int runWrite(const ProjectAndPanel& arguments) {
     WriteResult result = device.lastWriteResult();
     runtime.disconnectPanel();
     for (const std::string& name : device.leftOutOfLastWrite()) {
-        std::fprintf(stderr, "velkctl: left out, its command is longer than the panel takes: %s\n", name.c_str());
+        std::fprintf(stderr, "velkctl: left out, its command is longer than the panel takes: %s\n",
+                     name.c_str());
     }
     if (result != WriteResult::Succeeded) {
         return kExitTimeout;
