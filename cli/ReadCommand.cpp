@@ -5,6 +5,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
+#include "cli/SiteCommand.h"
 #include "cli/Subcommand.h"
 
 namespace velk::cli {
@@ -42,10 +43,29 @@ int runRead(const ProjectAndPanel& arguments) {
     return kExitOk;
 }
 
+struct ReadArguments {
+    std::string file;
+    SiteArguments site;
+};
+
+int runReadCommand(const ReadArguments& arguments) {
+    if (isSiteRun(arguments.site)) {
+        return runSite(SiteTask::Read, arguments.file, arguments.site);
+    }
+    if (arguments.file.empty()) {
+        std::fprintf(stderr, "velkctl: read needs the project FILE (or --site SITE.csv --into DIR)\n");
+        return kExitUsage;
+    }
+    ProjectAndPanel single{arguments.file,
+                           arguments.site.panels.empty() ? PanelAddress{} : arguments.site.panels[0]};
+    return runRead(single);
+}
+
 SubcommandRun define(CLI::App& command) {
-    auto arguments = std::make_shared<ProjectAndPanel>();
-    addProjectAndPanel(command, *arguments);
-    return [arguments] { return runRead(*arguments); };
+    auto arguments = std::make_shared<ReadArguments>();
+    addOptionalProjectFile(command, arguments->file);
+    addSiteOptions(command, arguments->site, SiteTask::Read);
+    return [arguments] { return runReadCommand(*arguments); };
 }
 
 const SubcommandRegistration kRegistration({"read", "Read the panel's variables and targets into the project",

@@ -6,28 +6,27 @@ namespace velk {
 namespace {
 
 // Larger is worse.
-int severity(PanelOutcome outcome) {
-    switch (outcome) {
-        case PanelOutcome::Done:
+int severity(int status) {
+    switch (status) {
+        case 0:
             return 0;
-        case PanelOutcome::LeftOut:
+        case 4:
             return 1;
-        case PanelOutcome::Unreachable:
+        case 2:
             return 2;
-        case PanelOutcome::TimedOut:
-        case PanelOutcome::Dropped:
+        case 3:
             return 3;
-        case PanelOutcome::Failed:
+        case 1:
             return 4;
-        case PanelOutcome::Stopped:
+        default:
             return 5;
     }
-    return 5;
 }
 
 }  // namespace
 
-int exitStatusOf(PanelOutcome outcome) {
+int exitStatusOf(PanelOutcome outcome, SiteTask task) {
+    const bool read = task == SiteTask::Read;
     switch (outcome) {
         case PanelOutcome::Done:
             return 0;
@@ -36,8 +35,9 @@ int exitStatusOf(PanelOutcome outcome) {
         case PanelOutcome::Unreachable:
             return 2;
         case PanelOutcome::TimedOut:
+            return read ? 1 : 3;
         case PanelOutcome::Dropped:
-            return 3;
+            return read ? 2 : 3;
         case PanelOutcome::Failed:
             return 1;
         case PanelOutcome::Stopped:
@@ -46,14 +46,15 @@ int exitStatusOf(PanelOutcome outcome) {
     return 1;
 }
 
-int siteExitStatus(const std::vector<PanelResult>& results) {
-    PanelOutcome worst = PanelOutcome::Done;
+int siteExitStatus(const std::vector<PanelResult>& results, SiteTask task) {
+    int worst = 0;
     for (const PanelResult& result : results) {
-        if (severity(result.outcome) > severity(worst)) {
-            worst = result.outcome;
+        const int status = exitStatusOf(result.outcome, task);
+        if (severity(status) > severity(worst)) {
+            worst = status;
         }
     }
-    return exitStatusOf(worst);
+    return worst;
 }
 
 bool isRetried(PanelOutcome outcome) {

@@ -28,13 +28,15 @@ struct PanelResult {
     double seconds = 0;                // from the first attempt to the end
 };
 
-// The exit status velkctl ends with for a panel that ended so: 0 done, 4 left out, 2 unreachable,
-// 3 timed out or dropped, 1 a file error, 130 interrupted.
-int exitStatusOf(PanelOutcome outcome);
+// The exit status velkctl ends with for a panel that ended so, the same as the single write or
+// read of that panel: 0 done, 4 left out, 2 unreachable, 3 a write that timed out or was dropped,
+// 1 a file error; a read the panel answered nothing to is 1 (nothing read), one whose connection
+// dropped is 2. 130 when interrupted.
+int exitStatusOf(PanelOutcome outcome, SiteTask task);
 
-// The worst single result: interrupted before a file error, before 3, before 2, before 4, before
-// 0. A site with no panel ends with 0.
-int siteExitStatus(const std::vector<PanelResult>& results);
+// The worst single status: 130 before 1, before 3, before 2, before 4, before 0. A site with no
+// panel ends with 0.
+int siteExitStatus(const std::vector<PanelResult>& results, SiteTask task);
 
 // Whether a write or read that ended so is tried again by --retry.
 bool isRetried(PanelOutcome outcome);

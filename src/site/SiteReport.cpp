@@ -25,7 +25,7 @@ std::string siteReportJson(SiteTask task, const std::vector<PanelLabel>& labels,
         Json panel = {
             {"name", labels[i].name},       {"panel", labels[i].panel},
             {"project", labels[i].project}, {"result", outcomeWord(result.outcome, task)},
-            {"reason", result.reason},      {"exit_status", exitStatusOf(result.outcome)},
+            {"reason", result.reason},      {"exit_status", exitStatusOf(result.outcome, task)},
             {"attempts", result.attempts},  {"seconds", milliseconds(result.seconds)},
         };
         if (task == SiteTask::Write) {
@@ -39,7 +39,7 @@ std::string siteReportJson(SiteTask task, const std::vector<PanelLabel>& labels,
     }
     Json report = {
         {"task", task == SiteTask::Write ? "write" : "read"},
-        {"exit_status", siteExitStatus(results)},
+        {"exit_status", siteExitStatus(results, task)},
         {"seconds", milliseconds(seconds)},
         {"panels", std::move(panels)},
     };
