@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
 #include "model/Version.h"
 
@@ -32,7 +33,10 @@ int main(int argc, char** argv) {
     }
     for (const auto& [command, run] : subcommands) {
         if (command->parsed()) {
-            return run();
+            const int status = run();
+            // A run that printed an error (a database that could not be written, say) never
+            // reports success.
+            return status == kExitOk && velk::errorWasShown() ? kExitUsage : status;
         }
     }
     std::cerr << "velkctl: a subcommand is needed\n" << app.help();
