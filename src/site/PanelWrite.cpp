@@ -6,6 +6,7 @@
 
 #include "device/Commands.h"
 #include "device/ReplyApplier.h"
+#include "device/ReplyAssembler.h"
 #include "device/WriteSequence.h"
 #include "model/StrPrintf.h"
 
@@ -48,7 +49,8 @@ public:
                 break;
             }
             case WM_LINK_DATA:
-                ParseResponse(message.text, m_applier);
+                // Only the connection's one receive thread posts data.
+                m_replies.take(message.text, m_applier);
                 break;
             case WM_WRITE_PROGRESS:
                 m_board.setProgress(m_panel, static_cast<int>(message.wParam));
@@ -69,6 +71,7 @@ public:
 
 private:
     AcknowledgementApplier m_applier;
+    ReplyAssembler m_replies;  // a reply split over two receives is still read
     ProgressBoard& m_board;
     const size_t m_panel;
     std::mutex m_mutex;
