@@ -55,33 +55,14 @@ int runRead(const ProjectAndPanel& arguments) {
     return kExitOk;
 }
 
-struct ReadArguments {
-    std::string file;
-    SiteArguments site;
-};
-
-int runReadCommand(const ReadArguments& arguments) {
-    if (isSiteRun(arguments.site)) {
-        return runSite(SiteTask::Read, arguments.file, arguments.site);
-    }
-    if (arguments.file.empty()) {
-        std::fprintf(stderr, "velkctl: read needs the project FILE (or --site SITE.csv --into DIR)\n");
-        return kExitUsage;
-    }
-    ProjectAndPanel single{arguments.file,
-                           arguments.site.panels.empty() ? PanelAddress{} : arguments.site.panels[0]};
-    return runRead(single);
-}
-
 SubcommandRun define(CLI::App& command) {
-    auto arguments = std::make_shared<ReadArguments>();
-    addOptionalProjectFile(command, arguments->file);
-    addSiteOptions(command, arguments->site, SiteTask::Read);
-    return [arguments] { return runReadCommand(*arguments); };
+    auto arguments = std::make_shared<SiteCommandLine>();
+    addSiteCommandLine(command, *arguments, SiteTask::Read);
+    return [arguments] { return runSingleOrSite(SiteTask::Read, *arguments, runRead); };
 }
 
-const SubcommandRegistration kRegistration({"read", "Read the panel's variables and targets into the project",
-                                            50, define});
+const SubcommandRegistration kRegistration(
+    {"read", "Read the panel's variables and targets into the project, or a site's into copies", 50, define});
 
 }  // namespace
 }  // namespace velk::cli

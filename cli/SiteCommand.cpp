@@ -13,7 +13,9 @@
 #include <map>
 
 #include "cli/Arguments.h"
+#include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
 #include "project/ProjectReader.h"
 #include "site/PanelRead.h"
 #include "site/PanelWrite.h"
@@ -43,9 +45,13 @@ std::optional<std::vector<std::shared_ptr<const ConfigModel>>> loadProjects(
     for (const SitePanel& panel : panels) {
         std::shared_ptr<const ConfigModel>& model = loaded[projectKey(panel.project)];
         if (!model) {
+            if (!projectFileExists(panel.project)) {
+                return std::nullopt;
+            }
             ProjectLoad load = loadProjectReadOnly(panel.project);
             if (!load.model) {
-                std::fprintf(stderr, "velkctl: %s: %s\n", panel.project.c_str(), load.error.c_str());
+                std::fprintf(stderr, "velkctl: %s: %s\n", terminalText(panel.project).c_str(),
+                             terminalMessage(load.error).c_str());
                 return std::nullopt;
             }
             model = std::make_shared<const ConfigModel>(std::move(*load.model));
@@ -60,7 +66,7 @@ std::optional<std::vector<SitePanel>> sitePanels(const std::string& project, con
         arguments.site.empty() ? panelsOfAddresses(arguments.panels, project)
                                : loadSiteFile(arguments.site, project);
     if (const auto* message = std::get_if<std::string>(&panels)) {
-        std::fprintf(stderr, "velkctl: %s\n", message->c_str());
+        std::fprintf(stderr, "velkctl: %s\n", terminalMessage(*message).c_str());
         return std::nullopt;
     }
     return std::get<std::vector<SitePanel>>(panels);
@@ -129,6 +135,26 @@ void addSiteOptions(CLI::App& command, SiteArguments& arguments, SiteTask task) 
 bool isSiteRun(const SiteArguments& arguments) {
     return !arguments.site.empty() || arguments.panels.size() > 1 || arguments.retryGiven ||
            !arguments.report.empty() || !arguments.into.empty();
+}
+
+void addSiteCommandLine(CLI::App& command, SiteCommandLine& arguments, SiteTask task) {
+    addOptionalProjectFile(command, arguments.file);
+    addSiteOptions(command, arguments.site, task);
+}
+
+int runSingleOrSite(SiteTask task, const SiteCommandLine& arguments,
+                    const std::function<int(const ProjectAndPanel&)>& single) {
+    if (isSiteRun(arguments.site)) {
+        return runSite(task, arguments.file, arguments.site);
+    }
+    if (arguments.file.empty()) {
+        std::fprintf(stderr, "velkctl: %s needs the project FILE (or --site SITE.csv%s)\n",
+                     task == SiteTask::Write ? "write" : "read",
+                     task == SiteTask::Write ? "" : " --into DIR");
+        return kExitUsage;
+    }
+    const std::vector<PanelAddress>& panels = arguments.site.panels;
+    return single({arguments.file, panels.empty() ? PanelAddress{} : panels.front()});
 }
 
 int runSite(SiteTask task, const std::string& project, const SiteArguments& arguments) {

@@ -48,32 +48,15 @@ int runWrite(const ProjectAndPanel& arguments) {
     return device.leftOutOfLastWrite().empty() ? kExitOk : kExitLeftOut;
 }
 
-struct WriteArguments {
-    std::string file;
-    SiteArguments site;
-};
-
-int runWriteCommand(const WriteArguments& arguments) {
-    if (isSiteRun(arguments.site)) {
-        return runSite(SiteTask::Write, arguments.file, arguments.site);
-    }
-    if (arguments.file.empty()) {
-        std::fprintf(stderr, "velkctl: write needs the project FILE (or --site SITE.csv)\n");
-        return kExitUsage;
-    }
-    ProjectAndPanel single{arguments.file,
-                           arguments.site.panels.empty() ? PanelAddress{} : arguments.site.panels[0]};
-    return runWrite(single);
-}
-
 SubcommandRun define(CLI::App& command) {
-    auto arguments = std::make_shared<WriteArguments>();
-    addOptionalProjectFile(command, arguments->file);
-    addSiteOptions(command, arguments->site, SiteTask::Write);
-    return [arguments] { return runWriteCommand(*arguments); };
+    auto arguments = std::make_shared<SiteCommandLine>();
+    addSiteCommandLine(command, *arguments, SiteTask::Write);
+    return [arguments] { return runSingleOrSite(SiteTask::Write, *arguments, runWrite); };
 }
 
-const SubcommandRegistration kRegistration({"write", "Write the project into the panel", 40, define});
+const SubcommandRegistration kRegistration({"write",
+                                            "Write the project into the panel, or into many panels at once",
+                                            40, define});
 
 }  // namespace
 }  // namespace velk::cli
