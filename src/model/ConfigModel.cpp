@@ -23,22 +23,6 @@ std::string netTargetName(int index) {
     return index <= 4 ? strprintf("TCP%d", index) : strprintf("UDP%d", index - 4);
 }
 
-int functionMaskBits(int function) {
-    switch (function) {
-        case kFunctionInfrared:
-            return kBitInfrared;
-        case kFunctionIo:
-            return kBitIo;
-        case kFunctionRelay:
-            return kBitRelay;
-        case kFunctionSerial:
-        case kFunctionNetwork:
-            return kBitNetwork | kBitSerial;
-        default:
-            return 0;
-    }
-}
-
 ConfigModel::ConfigModel() = default;
 
 void ConfigModel::reset() {
@@ -75,29 +59,6 @@ int ConfigModel::nextActionId(int slot) const {
             return candidate;
         }
     }
-}
-
-int ConfigModel::usedFunctionMask(int slot, int exceptedFunction) const {
-    int mask = 0;
-    for (const auto& action : actions.at(static_cast<size_t>(slot))) {
-        if (exceptedFunction != kNoExceptedFunction && action.function == exceptedFunction) {
-            continue;
-        }
-        mask |= functionMaskBits(action.function);
-    }
-    return mask;
-}
-
-int ConfigModel::addMask(int slot) const {
-    int mask = usedFunctionMask(slot);
-    if (eventOf(slot) == 2) {
-        mask |= kBitInfrared | kBitIo | kBitRelay;
-    }
-    return mask;
-}
-
-bool ConfigModel::canAdd(int slot) const {
-    return addMask(slot) != kFullFunctionMask;
 }
 
 EnumVariable ConfigModel::enumAt(int key) const {

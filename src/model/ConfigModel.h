@@ -34,9 +34,6 @@ std::string enumName(int index);
 std::string variableName(int index);
 std::string netTargetName(int index);
 
-// The mask bits one action sets: serial and network both set 8 and 16, key actions set none.
-int functionMaskBits(int function);
-
 class ConfigModel {
 public:
     ConfigModel();
@@ -50,10 +47,6 @@ public:
     void reset();
 
     int nextActionId(int slot) const;
-    int usedFunctionMask(int slot, int exceptedFunction = kNoExceptedFunction) const;
-    // The mask the add command and the editor use; adding is refused when it is kFullFunctionMask.
-    int addMask(int slot) const;
-    bool canAdd(int slot) const;
 
     // Accessors by key; a missing map key yields a default record, replacing inserts.
     EnumVariable enumAt(int key) const;

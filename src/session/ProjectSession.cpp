@@ -2,6 +2,7 @@
 
 #include "model/db/ProjectDb.h"
 #include "model/db/RowLoader.h"
+#include "rules/FunctionRules.h"
 
 namespace velk {
 
@@ -311,13 +312,13 @@ std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginAddAction(
     if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
         return std::nullopt;
     }
-    if (!m_model.canAdd(slot)) {
+    if (!rules::canAdd(m_model, slot)) {
         m_observer.message(MessageTitle::Error, kSlotFull);
         return std::nullopt;
     }
     ActionEditRequest request;
     request.slot = slot;
-    request.disabledFunctions = m_model.addMask(slot);
+    request.disabledFunctions = rules::addMask(m_model, slot);
     return request;
 }
 
@@ -357,7 +358,7 @@ std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginModifyActi
     const KeyAction& source = list[static_cast<size_t>(selectedRow)];
     ActionEditRequest request;
     request.slot = slot;
-    request.disabledFunctions = m_model.usedFunctionMask(slot, source.function);
+    request.disabledFunctions = rules::usedFunctionMask(m_model, slot, source.function);
     request.source = source;
     request.row = selectedRow;
     return request;

@@ -60,52 +60,6 @@ TEST(ConfigModel, NextActionIdTakesTheSmallestFreeId) {
     EXPECT_EQ(model.nextActionId(1), 0) << "ids are per slot";
 }
 
-TEST(ConfigModel, MasksFollowTheFunctionsOfTheSlot) {
-    struct Case {
-        int slot;
-        std::vector<int> functions;
-        int excepted;
-        int used;
-        bool canAdd;
-    };
-    const Case cases[] = {
-        {0, {}, kNoExceptedFunction, 0, true},
-        {2, {kFunctionNetwork}, kNoExceptedFunction, 24, false},  // hold: only data actions
-        {2, {}, kNoExceptedFunction, 0, true},
-        {0,
-         {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial},
-         kNoExceptedFunction,
-         31,
-         false},
-        {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay}, kNoExceptedFunction, 7, true},
-        {1, {kFunctionKey, kFunctionKey}, kNoExceptedFunction, 0, true},
-        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionNetwork, 1, true},
-        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionInfrared, 24, true},
-        {0, {99, -1}, kNoExceptedFunction, 0, true},
-    };
-    for (const auto& c : cases) {
-        ConfigModel model;
-        for (int f : c.functions) {
-            model.actions[c.slot].push_back(actionOf(f));
-        }
-        EXPECT_EQ(model.usedFunctionMask(c.slot, c.excepted), c.used) << "slot " << c.slot;
-        if (c.excepted == kNoExceptedFunction) {
-            EXPECT_EQ(model.canAdd(c.slot), c.canAdd) << "slot " << c.slot;
-        }
-    }
-}
-
-TEST(ConfigModel, DeletingTheDataActionAllowsAnotherOne) {
-    ConfigModel model;
-    for (int f : {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial}) {
-        model.actions[0].push_back(actionOf(f));
-    }
-    EXPECT_FALSE(model.canAdd(0));
-    model.actions[0].pop_back();
-    EXPECT_TRUE(model.canAdd(0));
-    EXPECT_EQ(model.addMask(0), 7);
-}
-
 TEST(ConfigModel, NamesAndSlotArithmetic) {
     EXPECT_EQ(enumName(10), "E10");
     EXPECT_EQ(variableName(3), "V3");

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "rules/FunctionRules.h"
+
+namespace velk::rules {
+namespace {
+
+KeyAction actionOf(int function) {
+    KeyAction a;
+    a.function = function;
+    return a;
+}
+
+TEST(FunctionRules, MasksFollowTheFunctionsOfTheSlot) {
+    struct Case {
+        int slot;
+        std::vector<int> functions;
+        int excepted;
+        int used;
+        bool canAdd;
+    };
+    const Case cases[] = {
+        {0, {}, kNoExceptedFunction, 0, true},
+        {2, {kFunctionNetwork}, kNoExceptedFunction, 24, false},  // hold: only data actions
+        {2, {}, kNoExceptedFunction, 0, true},
+        {0,
+         {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial},
+         kNoExceptedFunction,
+         31,
+         false},
+        {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay}, kNoExceptedFunction, 7, true},
+        {1, {kFunctionKey, kFunctionKey}, kNoExceptedFunction, 0, true},
+        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionNetwork, 1, true},
+        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionInfrared, 24, true},
+        {0, {99, -1}, kNoExceptedFunction, 0, true},
+    };
+    for (const auto& c : cases) {
+        ConfigModel model;
+        for (int f : c.functions) {
+            model.actions[c.slot].push_back(actionOf(f));
+        }
+        EXPECT_EQ(usedFunctionMask(model, c.slot, c.excepted), c.used) << "slot " << c.slot;
+        if (c.excepted == kNoExceptedFunction) {
+            EXPECT_EQ(canAdd(model, c.slot), c.canAdd) << "slot " << c.slot;
+        }
+    }
+}
+
+TEST(FunctionRules, DeletingTheDataActionAllowsAnotherOne) {
+    ConfigModel model;
+    for (int f : {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial}) {
+        model.actions[0].push_back(actionOf(f));
+    }
+    EXPECT_FALSE(canAdd(model, 0));
+    model.actions[0].pop_back();
+    EXPECT_TRUE(canAdd(model, 0));
+    EXPECT_EQ(addMask(model, 0), 7);
+}
+
+TEST(FunctionRules, HoldEventsAreEveryThirdSlot) {
+    EXPECT_FALSE(isHoldEvent(0));
+    EXPECT_FALSE(isHoldEvent(1));
+    EXPECT_TRUE(isHoldEvent(2));
+    EXPECT_TRUE(isHoldEvent(26));  // IO1 held low
+    EXPECT_TRUE(isHoldEvent(59));
+    ConfigModel model;
+    EXPECT_EQ(addMask(model, 26), kHoldEventRefused);
+    EXPECT_EQ(addMask(model, 27), 0);
+}
+
+}  // namespace
+}  // namespace velk::rules
