@@ -20,5 +20,9 @@ int runWrite(const Args& args);
 int runRead(const Args& args);
 int runLan(const Args& args);
 int runLearnIr(const Args& args);
+int runExport(const Args& args);
+int runImport(const Args& args);
+int runCheck(const Args& args);
+int runDiff(const Args& args);
 
 }  // namespace velk::cli

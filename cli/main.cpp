@@ -21,6 +21,10 @@ const Subcommand kSubcommands[] = {
     {"lan", "lan [--panel IP[:PORT]] [--ip A] [--mask M] [--gateway G] [--mac XX.XX.XX.XX.XX.XX]",
      velk::cli::runLan},
     {"learn-ir", "learn-ir ID [--panel IP[:PORT]]", velk::cli::runLearnIr},
+    {"export", "export PROJECT.db [-o FILE]", velk::cli::runExport},
+    {"import", "import FILE PROJECT.db [--force]", velk::cli::runImport},
+    {"check", "check FILE", velk::cli::runCheck},
+    {"diff", "diff A B", velk::cli::runDiff},
 };
 
 void printUsage(FILE* out) {
