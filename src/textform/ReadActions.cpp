@@ -91,12 +91,12 @@ std::optional<Placeholder> readBlank(ReadContext& context, const toml::table& ta
             }
         }
     }
-    if (const toml::node* digits = keys.take("digits")) {
-        if (std::optional<int32_t> value = context.int32(*digits, "digits")) {
-            p.digits = *value;
-            context.warnOutside(*digits, "digits", *value, 1, 10);
-        }
+    const toml::node* digits = keys.take("digits");
+    if (digits != nullptr) {
+        p.digits = context.int32(*digits, "digits").value_or(1);
     }
+    context.warnOutside(digits != nullptr ? *digits : static_cast<const toml::node&>(table), "digits",
+                        p.digits, 1, 10);
     if (ok) {
         switch (p.kind) {
             case kKindInput:
@@ -229,7 +229,11 @@ void readChannelsInto(ReadContext& context, TableKeys& keys, const toml::table& 
                       int channels, const char* function, int32_t& field) {
     const toml::node* node = keys.take(key);
     if (node != nullptr) {
-        field = context.channels(*node, key).value_or(0);
+        std::optional<int32_t> bits = context.channels(*node, key);
+        if (!bits) {
+            return;
+        }
+        field = *bits;
     }
     warnChannels(context, node, table, field, channels, function);
 }
@@ -343,13 +347,12 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
             continue;
         }
         if (action->hasId) {
-            auto [first, added] =
-                ids.emplace(action->action.id, static_cast<int>(table->source().begin.line));
+            const toml::node* id = table->get("id");
+            auto [first, added] = ids.emplace(action->action.id, static_cast<int>(id->source().begin.line));
             if (!added) {
-                context.error(table->get("id")->source(),
-                              strprintf("id %d is given twice in this event (first on "
-                                        "line %d)",
-                                        action->action.id, first->second));
+                context.error(id->source(), strprintf("id %d is given twice in this event (first on "
+                                                      "line %d)",
+                                                      action->action.id, first->second));
                 continue;
             }
         }
