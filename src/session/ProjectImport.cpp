@@ -26,12 +26,12 @@ std::string mapDifference(const Map& a, const Map& b, const char* what) {
     for (const auto& [key, record] : a) {
         auto other = b.find(key);
         if (other == b.end() || !(other->second == record)) {
-            return strprintf("%s %d", what, key + 1);
+            return strprintf("%s%d", what, key + 1);
         }
     }
     for (const auto& [key, record] : b) {
         if (a.find(key) == a.end()) {
-            return strprintf("%s %d", what, key + 1);
+            return strprintf("%s%d", what, key + 1);
         }
     }
     return {};
@@ -91,7 +91,7 @@ void postProject(ProjectDb& db, const std::shared_ptr<DbConnection>& connection,
 std::string firstProjectDifference(const ConfigModel& a, const ConfigModel& b) {
     for (std::string difference :
          {mapDifference(a.enums, b.enums, "enum E"), mapDifference(a.variables, b.variables, "variable V"),
-          mapDifference(a.netTargets, b.netTargets, "network target")}) {
+          mapDifference(a.netTargets, b.netTargets, "network target index ")}) {
         if (!difference.empty()) {
             return difference;
         }
