@@ -12,8 +12,12 @@
 
 namespace velk::text {
 
-std::optional<int32_t> RowNames::take(const toml::node& name,
+std::optional<int32_t> RowNames::take(const toml::node* node,
                                       std::optional<int32_t> (*parse)(std::string_view)) {
+    if (node == nullptr) {
+        return std::nullopt;
+    }
+    const toml::node& name = *node;
     std::optional<std::string> text = m_context.string(name, "name");
     if (!text) {
         return std::nullopt;
@@ -105,7 +109,7 @@ void readEnums(ReadContext& context, const toml::node& node, ConfigModel& model)
     for (const toml::table* table : tablesOf(context, node, "enum")) {
         TableKeys keys(context, *table, "[[enum]]");
         const toml::node* name = keys.require("name");
-        std::optional<int32_t> index = name != nullptr ? names.take(*name, enumRowIndex) : std::nullopt;
+        std::optional<int32_t> index = names.take(name, enumRowIndex);
         EnumVariable variable;
         if (const toml::node* type = keys.take("type")) {
             if (std::optional<int32_t> value = context.choice(*type, "type", dataTypeChoice())) {
@@ -132,7 +136,7 @@ void readVariables(ReadContext& context, const toml::node& node, ConfigModel& mo
     for (const toml::table* table : tablesOf(context, node, "variable")) {
         TableKeys keys(context, *table, "[[variable]]");
         const toml::node* name = keys.require("name");
-        std::optional<int32_t> index = name != nullptr ? names.take(*name, variableRowIndex) : std::nullopt;
+        std::optional<int32_t> index = names.take(name, variableRowIndex);
         Variable variable;
         for (auto [key, field] : {std::pair{"init", &variable.init}, std::pair{"min", &variable.min},
                                   std::pair{"max", &variable.max}}) {
@@ -160,7 +164,7 @@ void readTargets(ReadContext& context, const toml::node& node, ConfigModel& mode
     for (const toml::table* table : tablesOf(context, node, "target")) {
         TableKeys keys(context, *table, "[[target]]");
         const toml::node* name = keys.require("name");
-        std::optional<int32_t> index = name != nullptr ? names.take(*name, targetRowIndex) : std::nullopt;
+        std::optional<int32_t> index = names.take(name, targetRowIndex);
         NetTarget target;
         if (const toml::node* ip = keys.take("ip")) {
             target.ip = context.ip(*ip, "ip").value_or(0);
@@ -218,41 +222,52 @@ void readSettings(ReadContext& context, TableKeys& keys, int slot, EventSettings
 
 }  // namespace
 
+namespace {
+
+// The slot an event's name stands for, or -1 after an error.
+int slotOfName(ReadContext& context, const toml::node* name, std::map<int, int>& seen) {
+    std::optional<std::string> text = name != nullptr ? context.string(*name, "name") : std::nullopt;
+    if (!text) {
+        return -1;
+    }
+    const int slot = eventSlot(*text).value_or(-1);
+    if (slot < 0) {
+        context.error(name->source(),
+                      "name \"" + *text + "\" is not an event, such as \"按键3 弹起\" or \"IO1 变高\"");
+        return -1;
+    }
+    auto [first, added] = seen.emplace(slot, static_cast<int>(name->source().begin.line));
+    if (!added) {
+        context.error(name->source(),
+                      strprintf("%s is given twice (first on line %d)", text->c_str(), first->second));
+        return -1;
+    }
+    if (slot >= kSelectableSlots) {
+        context.warning(name->source(),
+                        "the form offers no selector for " + *text + "; it is kept as the file holds it");
+    }
+    return slot;
+}
+
+}  // namespace
+
 void readEvents(ReadContext& context, const toml::node& node, ConfigModel& model) {
     std::map<int, int> seen;  // slot -> line of its first table
     for (const toml::table* table : tablesOf(context, node, "event")) {
         TableKeys keys(context, *table, "[[event]]");
-        const toml::node* name = keys.require("name");
-        std::optional<int> slot;
-        if (name != nullptr) {
-            if (std::optional<std::string> text = context.string(*name, "name")) {
-                slot = eventSlot(*text);
-                if (!slot) {
-                    context.error(name->source(), "name \"" + *text +
-                                                      "\" is not an event, such as \"按键3 弹起\" or "
-                                                      "\"IO1 变高\"");
-                } else if (auto [first, added] =
-                               seen.emplace(*slot, static_cast<int>(name->source().begin.line));
-                           !added) {
-                    context.error(name->source(), strprintf("%s is given twice (first on line %d)",
-                                                            text->c_str(), first->second));
-                    slot.reset();
-                } else if (*slot >= kSelectableSlots) {
-                    context.warning(name->source(), "the form offers no selector for " + *text +
-                                                        "; it is kept as the file holds it");
-                }
-            }
-        }
+        const int slot = slotOfName(context, keys.require("name"), seen);
+        // An event of unknown name is still read for its problems, as a release event.
+        const int rulesSlot = slot >= 0 ? slot : 1;
         EventSettings settings;
-        readSettings(context, keys, slot.value_or(1), settings);
+        readSettings(context, keys, rulesSlot, settings);
         std::vector<KeyAction> actions;
         if (const toml::node* list = keys.take("action")) {
-            readActions(context, slot.value_or(1), *list, actions);
+            readActions(context, rulesSlot, *list, actions);
         }
         keys.finish();
-        if (slot) {
-            model.eventSettings[static_cast<size_t>(*slot)] = settings;
-            model.actions[static_cast<size_t>(*slot)] = std::move(actions);
+        if (slot >= 0) {
+            model.eventSettings[static_cast<size_t>(slot)] = settings;
+            model.actions[static_cast<size_t>(slot)] = std::move(actions);
         }
     }
 }

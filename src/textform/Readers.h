@@ -22,7 +22,8 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
 class RowNames {
 public:
     RowNames(ReadContext& context, const char* section) : m_context(context), m_section(section) {}
-    std::optional<int32_t> take(const toml::node& name, std::optional<int32_t> (*parse)(std::string_view));
+    // Nothing for a missing name (the table reports that).
+    std::optional<int32_t> take(const toml::node* name, std::optional<int32_t> (*parse)(std::string_view));
 
 private:
     ReadContext& m_context;

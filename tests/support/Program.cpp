@@ -17,8 +17,8 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     const std::string outPath = dir.file("stdout");
     const std::string errPath = dir.file("stderr");
     writeFileBytes(inPath, input);
-    std::vector<std::string> words = args;
-    words.insert(words.begin(), program);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());

@@ -79,6 +79,15 @@ TEST(HostileText, WrongTypesAnywhereAreRefused) {
     }
 }
 
+// Characters the parser's whitespace table does not cover, where it looks for whitespace.
+TEST(HostileText, OddCharactersBetweenTokensAreRefused) {
+    expectRefused("[[enum]]\nname = \"E1\"\nvalues = [\"a\"\u3001\"b\"]\n");
+    expectRefused("[[variable]]\nname = \"V1\"\nmax = 1\u3002\n");
+    expectRefused("\xcc\xaa");
+    expectRefused("s = \"\"\"\\\n\u00a7\"\"\"\n");
+    expectRefused("[[variable]]\nname = \"V1\"\nmax =\u00a7 1\n");
+}
+
 TEST(HostileText, DuplicateKeysAreRefused) {
     expectRefused("[[enum]]\nname = \"E1\"\nname = \"E2\"\n");
     expectRefused(

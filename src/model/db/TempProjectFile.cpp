@@ -43,7 +43,11 @@ TempProjectFile::TempProjectFile(const std::string& targetPath) : m_target(targe
     if (folder.empty()) {
         folder = ".";
     }
-    std::string pattern = (folder / ("." + target.filename().string() + ".import-XXXXXX")).string();
+    // Appended piece by piece: GCC 12 warns falsely about "." + string at -O3.
+    std::string hidden(".");
+    hidden += target.filename().string();
+    hidden += ".import-XXXXXX";
+    std::string pattern = (folder / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
@@ -67,7 +71,7 @@ std::shared_ptr<DbConnection> TempProjectFile::connect(std::string& reason) {
     if (connection) {
         // Pragmas change how statements reach the disk, never what the file holds.
         char* message = nullptr;
-        if (sqlite3_exec(connection->handle(), "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;", nullptr,
+        if (sqlite3_exec(connection->handle(), "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY; PRAGMA locking_mode=EXCLUSIVE;", nullptr,
                          nullptr, &message) != SQLITE_OK) {
             reason = message != nullptr ? message : "cannot set up the file";
             sqlite3_free(message);
