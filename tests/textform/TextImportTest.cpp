@@ -85,5 +85,21 @@ TEST(TextImport, EditedTextsThatPassCheckImport) {
     EXPECT_GE(imported, 20);
 }
 
+// The example of the format's documentation is what it says: clean, and written back as it stands.
+TEST(TextImport, TheDocumentedExampleImportsAndExportsAsItStands) {
+    const std::string doc = test::readFileBytes(VELK_PROJECT_TEXT_DOC);
+    const size_t start = doc.find("```toml\n");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = doc.find("```", start + 8);
+    const std::string example = doc.substr(start + 8, end - start - 8);
+    TextRead read = readText(example);
+    EXPECT_FALSE(read.hasProblems());
+    test::TempDir dir;
+    expectImports(example, dir.file("example.db"));
+    ProjectLoad load = loadProjectReadOnly(dir.file("example.db"));
+    ASSERT_TRUE(load.model);
+    EXPECT_EQ(exportText(*load.model), example);
+}
+
 }  // namespace
 }  // namespace velk::text
