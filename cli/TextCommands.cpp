@@ -3,9 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -61,38 +58,49 @@ bool usage(const Parsed& parsed, size_t positionals, const char* text) {
     return false;
 }
 
-// The whole text of a file, or of standard input for "-"; nothing after a message.
-std::optional<std::string> readTextFile(const std::string& path) {
+std::string displayName(const std::string& path) {
+    return path == kStandardStream ? "<stdin>" : path;
+}
+
+// Everything left in a stream, or nothing when it cannot be read or grows beyond a project text.
+std::optional<std::string> readAll(FILE* in) {
     std::string text;
-    if (path == kStandardStream) {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return text;
+    char buffer[65536];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        text.append(buffer, n);
+        if (text.size() > text::kMaxDocumentSize) {
+            return std::nullopt;
+        }
     }
-    std::error_code code;
-    if (std::filesystem::is_directory(path, code)) {
-        std::fprintf(stderr, "velkctl: %s: is a directory\n", path.c_str());
+    if (std::ferror(in) != 0) {
         return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "velkctl: %s: %s\n", path.c_str(), std::strerror(errno));
-        return std::nullopt;
-    }
-    // A text far beyond any project is refused before it is read whole.
-    in.seekg(0, std::ios::end);
-    const auto size = static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0));
-    if (size > text::kMaxDocumentSize) {
-        std::fprintf(stderr, "velkctl: %s: %zu bytes, more than a project text holds (%zu)\n", path.c_str(),
-                     size, text::kMaxDocumentSize);
-        return std::nullopt;
-    }
-    in.seekg(0);
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return text;
 }
 
-std::string displayName(const std::string& path) {
-    return path == kStandardStream ? "<stdin>" : path;
+// The whole text of a file, or of standard input for "-"; nothing after a message.
+std::optional<std::string> readTextFile(const std::string& path) {
+    std::error_code code;
+    if (path != kStandardStream && std::filesystem::is_directory(path, code)) {
+        std::fprintf(stderr, "velkctl: %s: is a directory\n", path.c_str());
+        return std::nullopt;
+    }
+    FILE* in = path == kStandardStream ? stdin : std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        std::fprintf(stderr, "velkctl: %s: %s\n", path.c_str(), std::strerror(errno));
+        return std::nullopt;
+    }
+    std::optional<std::string> text = readAll(in);
+    if (in != stdin) {
+        std::fclose(in);
+    }
+    if (!text) {
+        // A text far beyond any project is refused before it is read whole.
+        std::fprintf(stderr, "velkctl: %s: cannot be read, or more than a project text holds (%zu bytes)\n",
+                     displayName(path).c_str(), text::kMaxDocumentSize);
+    }
+    return text;
 }
 
 // Prints the problems on stderr (the warnings too unless only errors matter); true when the text
@@ -130,10 +138,14 @@ bool isProjectFile(const std::string& path) {
     if (path.size() >= 3 && path.compare(path.size() - 3, 3, ".db") == 0) {
         return true;
     }
-    std::ifstream in(path, std::ios::binary);
+    FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        return false;
+    }
     char header[16] = {};
-    in.read(header, sizeof header);
-    return in.gcount() == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
+    const size_t read = std::fread(header, 1, sizeof header, in);
+    std::fclose(in);
+    return read == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
 }
 
 std::optional<ConfigModel> loadEither(const std::string& path) {
