@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "model/StrPrintf.h"
-#include "model/db/Statements.h"
+#include "project/Statements.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/ProjectSession.h"
-#include "support/Drain.h"
-#include "support/RecorderObserver.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -56,12 +56,12 @@ KeyAction dataAction(int slot, int id) {
     KeyAction data;
     data.id = id;
     if (slot % 2 == 0) {
-        data.function = kFunctionNetwork;
+        data.function = FunctionCode::Network;
         data.network = dataWithSixBlanks(slot);
         data.network.ip = 0xC0A80101;
         data.network.port = 4800;
     } else {
-        data.function = kFunctionSerial;
+        data.function = FunctionCode::Serial;
         static_cast<SendData&>(data.serial) = dataWithSixBlanks(slot);
     }
     return data;
@@ -75,7 +75,7 @@ std::vector<std::string> maximalProjectScript() {
         script.push_back(sql::createKeyTable(slot));
         int id = 0;
         if (slot % 3 != 2) {
-            for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay}) {
+            for (FunctionCode function : {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}) {
                 KeyAction a;
                 a.function = function;
                 a.irChannels = a.ioChannels = a.relayChannels = 15;
@@ -85,7 +85,7 @@ std::vector<std::string> maximalProjectScript() {
         }
         script.push_back(sql::insertAction(slot, dataAction(slot, id++)));
         KeyAction key;
-        key.function = kFunctionKey;
+        key.function = FunctionCode::Key;
         key.keyChannel = 3;
         key.id = id++;
         script.push_back(sql::insertAction(slot, key));
@@ -144,10 +144,10 @@ int main() {
     size_t actionCount = 0;
     for (int run = 0; run < kOpenRuns; ++run) {
         MessageQueue queue;
-        velk::test::RecorderObserver observer;
+        FormMirror observer;
         ProjectSession session(observer, queue);
         auto start = Clock::now();
-        if (!session.openProject(maximal) || !velk::test::flush(queue, session)) {
+        if (!session.openProject(maximal) || !MessagePump(queue, session).flush()) {
             std::fprintf(stderr, "project_bench: open failed\n");
             return 1;
         }
@@ -162,10 +162,11 @@ int main() {
     std::vector<double> fresh;
     for (int run = 0; run < kNewRuns; ++run) {
         MessageQueue queue;
-        velk::test::RecorderObserver observer;
+        FormMirror observer;
         ProjectSession session(observer, queue);
         auto start = Clock::now();
-        if (!session.newProject(dir.file(strprintf("new%d.db", run))) || !velk::test::flush(queue, session)) {
+        if (!session.newProject(dir.file(strprintf("new%d.db", run))) ||
+            !MessagePump(queue, session).flush()) {
             std::fprintf(stderr, "project_bench: new failed\n");
             return 1;
         }
@@ -176,16 +177,16 @@ int main() {
     std::vector<double> edit;
     {
         MessageQueue queue;
-        velk::test::RecorderObserver observer;
+        FormMirror observer;
         ProjectSession session(observer, queue);
-        if (!session.openProject(maximal) || !velk::test::flush(queue, session)) {
+        if (!session.openProject(maximal) || !MessagePump(queue, session).flush()) {
             return 1;
         }
         session.selectEvent(1);
         for (int run = 0; run < kEditRuns; ++run) {
             auto start = Clock::now();
             session.commitVariable(Variable{1 + run % 16, 0, run, 1000, 0});
-            if (!velk::test::flush(queue, session)) {
+            if (!MessagePump(queue, session).flush()) {
                 return 1;
             }
             edit.push_back(millisecondsSince(start));

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "model/StrPrintf.h"
-#include "model/db/ProjectReader.h"
+#include "project/ProjectReader.h"
 #include "session/ProjectImport.h"
 #include "textform/TextReader.h"
 #include "textform/TextWriter.h"
@@ -47,22 +47,22 @@ ConfigModel maximalProject() {
         auto& actions = model.actions[static_cast<size_t>(slot)];
         int id = 0;
         if (slot % 3 != 2) {
-            for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay}) {
+            for (FunctionCode function : {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}) {
                 KeyAction& a = actions.emplace_back();
                 a.function = function;
                 a.id = id++;
                 // Only the fields of the action's own function: the file holds no others.
-                if (function == kFunctionInfrared) {
+                if (function == FunctionCode::Infrared) {
                     a.irChannels = 15;
                     a.irCode = 64;
                 } else {
-                    (function == kFunctionIo ? a.ioChannels : a.relayChannels) = 3;
+                    (function == FunctionCode::Io ? a.ioChannels : a.relayChannels) = 3;
                 }
             }
         }
         KeyAction data;
         data.id = id++;
-        data.function = slot % 2 == 0 ? kFunctionNetwork : kFunctionSerial;
+        data.function = slot % 2 == 0 ? FunctionCode::Network : FunctionCode::Serial;
         SendData& send = slot % 2 == 0 ? data.network : static_cast<SendData&>(data.serial);
         send.varNum = 10;
         send.texts.assign(11, std::string(200, 'A'));

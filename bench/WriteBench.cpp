@@ -1,16 +1,21 @@
 // Writes a maximal project over 127.0.0.1 into a responder that answers like a panel, and sets the
 // measured time beside the pacing the write sequence must spend.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
 #include "model/StrPrintf.h"
 #include "session/IgnoringObserver.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
 
 namespace velk {
@@ -47,15 +52,15 @@ ConfigModel maximalModel() {
         ir.irChannels = 15;
         ir.irCode = slot;
         KeyAction io;
-        io.function = kFunctionIo;
+        io.function = FunctionCode::Io;
         io.ioChannels = 15;
         io.ioOperation = 2;
         KeyAction relay;
-        relay.function = kFunctionRelay;
+        relay.function = FunctionCode::Relay;
         relay.relayChannels = 15;
         relay.relayOperation = 1;
         KeyAction network;
-        network.function = kFunctionNetwork;
+        network.function = FunctionCode::Network;
         network.network.channel = 2;
         network.network.type = kAscii;
         for (int b = 0; b < 30; ++b) {
@@ -68,7 +73,7 @@ ConfigModel maximalModel() {
         network.network.texts.push_back("end");
         network.network.varNum = static_cast<int32_t>(network.network.placeholders.size());
         KeyAction key;
-        key.function = kFunctionKey;
+        key.function = FunctionCode::Key;
         model.actions[static_cast<size_t>(slot)] = {ir, io, relay, network, key, key};
         EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];
         settings.timeEnable = 1;
@@ -79,28 +84,74 @@ ConfigModel maximalModel() {
     return model;
 }
 
-// The system clock, adding up every sleep the writer asks for: the plan's pauses and each 10 ms
-// poll of an acknowledgement wait.
+// The system clock, adding up how long the writer really slept and how late each wake-up was.
 class CountingClock : public PacingClock {
 public:
-    void sleepMs(int milliseconds) override {
-        m_sleptMs += milliseconds;
-        auto start = std::chrono::steady_clock::now();
-        m_clock.sleepMs(milliseconds);
-        m_actualUs +=
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
-                .count();
+    int64_t nowUs() override { return m_clock.nowUs(); }
+    void sleepUntilUs(int64_t deadlineUs) override {
+        const int64_t start = m_clock.nowUs();
+        m_clock.sleepUntilUs(deadlineUs);
+        const int64_t end = m_clock.nowUs();
+        m_sleptUs += end - start;
+        if (deadlineUs > start) {
+            m_lateUs += end - deadlineUs;
+            m_maxLateUs = std::max<int64_t>(m_maxLateUs.load(), end - deadlineUs);
+            ++m_sleeps;
+        }
     }
-    // How long the sleeps really took, so the report can tell late wake-ups from the writer's own work.
-    double actualSleptMs() const { return static_cast<double>(m_actualUs.load()) / 1000.0; }
     int64_t nowSeconds() override { return m_clock.nowSeconds(); }
-    long long sleptMs() const { return m_sleptMs.load(); }
+    void prepareThread() override { m_clock.prepareThread(); }
+
+    double sleptMs() const { return static_cast<double>(m_sleptUs.load()) / 1000.0; }
+    double meanLateUs() const {
+        return m_sleeps.load() ? static_cast<double>(m_lateUs.load()) / static_cast<double>(m_sleeps.load())
+                               : 0;
+    }
+    int64_t maxLateUs() const { return m_maxLateUs.load(); }
 
 private:
     SystemClock m_clock;
-    std::atomic<long long> m_sleptMs{0};
-    std::atomic<long long> m_actualUs{0};
+    std::atomic<int64_t> m_sleptUs{0};
+    std::atomic<int64_t> m_lateUs{0};
+    std::atomic<int64_t> m_maxLateUs{0};
+    std::atomic<int64_t> m_sleeps{0};
 };
+
+struct SendTime {
+    int64_t startUs = 0;
+    int64_t endUs = 0;
+};
+
+// For every two neighbouring sends of the plan with no acknowledgement wait between them, the
+// pause the plan puts between them and the gap the socket saw (from the end of one send to the
+// start of the next); grouped by pause, the shortest and the median gap.
+void printGaps(const std::vector<WriteStep>& plan, const std::vector<SendTime>& sends) {
+    std::map<int, std::vector<int64_t>> gaps;
+    size_t send = 0;
+    int pauseMs = 0;
+    bool waited = false;
+    for (const WriteStep& step : plan) {
+        if (step.kind == WriteStep::Send) {
+            if (send > 0 && !waited && send < sends.size()) {
+                gaps[pauseMs].push_back(sends[send].startUs - sends[send - 1].endUs);
+            }
+            ++send;
+            pauseMs = 0;
+            waited = false;
+        } else if (step.kind == WriteStep::Sleep) {
+            pauseMs += step.milliseconds;
+        } else if (step.kind == WriteStep::WaitAck) {
+            waited = true;
+        }
+    }
+    for (auto& [pause, list] : gaps) {
+        std::sort(list.begin(), list.end());
+        std::printf("pause %4d ms       %5zu gaps, shortest %.3f ms, median %.3f ms%s\n", pause, list.size(),
+                    static_cast<double>(list.front()) / 1000.0,
+                    static_cast<double>(list[list.size() / 2]) / 1000.0,
+                    list.front() < pause * 1000 ? "  SHORTER THAN ITS PAUSE" : "");
+    }
+}
 
 size_t countOf(const std::string& text, const std::string& part) {
     size_t count = 0;
@@ -161,9 +212,15 @@ int run() {
     MessageQueue queue;
     CountingClock clock;
     Session session(observer, queue, clock);
+    std::mutex sendsMutex;
+    std::vector<SendTime> sends;
+    session.device().setSendTap([&](const std::string&, int64_t startUs, int64_t endUs) {
+        std::lock_guard lock(sendsMutex);
+        sends.push_back({startUs, endUs});
+    });
     ConfigModel& model = session.project().model();
     model = maximalModel();
-    const auto plan = BuildWritePlan(model);
+    const auto plan = buildWritePlan(model);
     long long pacingMs = planPacingMs(plan);
     size_t waits = 0;
     size_t bytes = 0;
@@ -172,15 +229,11 @@ int run() {
         bytes += step.command.size();
     }
 
-    auto pump = [&](const std::function<bool()>& done) {
-        while (!done()) {
-            if (auto message = queue.take(100)) {
-                session.handle(*message);
-            }
-        }
-    };
+    // A maximal write paces for minutes; every wait in it ends by itself.
+    MessagePump messages(queue, session);
+    auto pump = [&](const std::function<bool()>& done) { messages.runUntil(done, 2 * 60 * 60 * 1000); };
     DeviceSession& device = session.device();
-    device.connectOrDisconnect(kLoopbackAddress, strprintf("%u", listener->port()));
+    device.connectOrDisconnect(kLoopbackAddress, listener->port());
     pump([&] { return device.linkState() != LinkState::Connecting; });
     if (device.linkState() != LinkState::Connected) {
         std::fprintf(stderr, "write_bench: no connection: %s\n", device.lastLinkError().c_str());
@@ -192,22 +245,24 @@ int run() {
     auto measuredMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     device.flushSends();
-    device.connectOrDisconnect(0, "");
+    device.connectOrDisconnect(0, 0);
     pump([&] { return device.linkState() == LinkState::Closed; });
     responder.join();
 
     std::printf("commands            %zu (%zu bytes, responder took %zu)\n", planCommands(plan).size(), bytes,
                 received.load());
     std::printf("outcome             %s\n", observer.lastMessage.c_str());
-    std::printf("sleeps of the plan  %lld ms\n", pacingMs);
+    std::printf("pacing of the plan  %lld ms\n", pacingMs);
     // Each acknowledgement wait sleeps 10 ms before its first look, however fast the reply.
-    std::printf("sleeps took        %.1f ms\n", clock.actualSleptMs());
-    std::printf("ack waits           %zu, polled for %lld ms\n", waits, clock.sleptMs() - pacingMs);
-    std::printf("all sleeps          %lld ms\n", clock.sleptMs());
+    std::printf("ack waits           %zu (at least %zu ms of polling)\n", waits, waits * 10);
+    std::printf("sleeps took         %.1f ms, wake-ups late by %.1f us on average, %lld us at most\n",
+                clock.sleptMs(), clock.meanLateUs(), static_cast<long long>(clock.maxLateUs()));
     std::printf("measured write      %.1f ms\n", measuredMs);
-    std::printf("ratio               %.4f (measured / all sleeps), %.4f (measured / plan sleeps)\n",
-                measuredMs / static_cast<double>(clock.sleptMs()),
-                measuredMs / static_cast<double>(pacingMs));
+    std::printf("ratio               %.4f (measured / pacing)\n", measuredMs / static_cast<double>(pacingMs));
+    {
+        std::lock_guard lock(sendsMutex);
+        printGaps(plan, sends);
+    }
     session.shutdown();
     return device.lastWriteResult() == WriteResult::Succeeded ? 0 : 1;
 }

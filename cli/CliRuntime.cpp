@@ -1,42 +1,20 @@
 #include "cli/CliRuntime.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/Subcommand.h"
+
 namespace velk {
 
-CliRuntime::CliRuntime() : session(observer, queue, clock) {}
+CliRuntime::CliRuntime() : session(observer, queue, clock), pump(queue, session) {
+    observer.onMessage = [](MessageTitle title, const std::string& text) {
+        std::fprintf(stderr, "%s: %s\n", titleText(title), text.c_str());
+    };
+}
 
 CliRuntime::~CliRuntime() {
     session.shutdown();
-}
-
-bool CliRuntime::runUntil(const std::function<bool()>& done, int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                          std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
-        auto message = queue.take(static_cast<int>(left.count()));
-        if (!message) {
-            continue;
-        }
-        // Negative tokens are the session's own project gates, never one of ours.
-        if (message->id == WM_DB_BARRIER && message->wParam > m_lastBarrier) {
-            m_lastBarrier = message->wParam;
-        }
-        session.handle(*message);
-    }
-    return true;
-}
-
-bool CliRuntime::flushDatabase(int timeoutMs) {
-    int64_t token = m_nextBarrier++;
-    session.project().postBarrier(token);
-    return runUntil([&] { return m_lastBarrier >= token; }, timeoutMs);
 }
 
 bool CliRuntime::openAndLoad(const std::string& path) {
@@ -53,6 +31,37 @@ bool CliRuntime::openAndLoad(const std::string& path) {
         return false;
     }
     return true;
+}
+
+bool CliRuntime::connectPanel(const PanelAddress& panel) {
+    DeviceSession& device = session.device();
+    device.connectOrDisconnect(panel.ip, panel.port);
+    runUntil([&] { return device.linkState() != LinkState::Connecting; }, 30000);
+    if (device.linkState() != LinkState::Connected) {
+        std::fprintf(stderr, "velkctl: cannot reach the panel at %s: %s\n", panelAddressText(panel).c_str(),
+                     device.lastLinkError().empty() ? "no answer" : device.lastLinkError().c_str());
+        return false;
+    }
+    return true;
+}
+
+void CliRuntime::disconnectPanel() {
+    DeviceSession& device = session.device();
+    device.flushSends();
+    if (device.linkState() == LinkState::Connected) {
+        device.connectOrDisconnect(0, 0);
+        runUntil([&] { return device.linkState() == LinkState::Closed; }, 5000);
+    }
+}
+
+int CliRuntime::loadAndConnect(const std::string& file, const PanelAddress& panel) {
+    if (!openAndLoad(file)) {
+        return cli::kExitUsage;
+    }
+    if (!connectPanel(panel)) {
+        return cli::kExitUnreachable;
+    }
+    return cli::kExitOk;
 }
 
 }  // namespace velk

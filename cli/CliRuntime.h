@@ -5,38 +5,46 @@
 #include <functional>
 #include <string>
 
-#include "cli/TerminalObserver.h"
 #include "device/PacingClock.h"
+#include "device/PanelAddress.h"
 #include "model/UiPoster.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
 
 namespace velk {
 
-// One velkctl run: the session with a terminal observer, and a main thread that drains the
-// messages the worker threads post, as the desktop's event loop would.
+// One velkctl run: the session with a mirror of the form, and a main thread that handles the
+// messages the worker threads post, as the desktop's event loop would. Messages the session
+// shows go to stderr.
 class CliRuntime {
 public:
     CliRuntime();
     ~CliRuntime();
 
-    TerminalObserver observer;
+    FormMirror observer;
     MessageQueue queue;
     SystemClock clock;
     Session session;
+    MessagePump pump;
 
-    // Handles posted messages until done() holds (checked after each) or timeoutMs pass.
-    bool runUntil(const std::function<bool()>& done, int timeoutMs);
+    // Handles posted messages until done() holds or timeoutMs pass.
+    bool runUntil(const std::function<bool()>& done, int timeoutMs) { return pump.runUntil(done, timeoutMs); }
 
     // Opens an existing project file and waits until every row is in the model. A missing file
     // is an error here: velkctl never creates a project by reading it.
     bool openAndLoad(const std::string& path);
 
     // Waits until every statement queued so far has run.
-    bool flushDatabase(int timeoutMs = 30000);
+    bool flushDatabase(int timeoutMs = 30000) { return pump.flush(timeoutMs); }
 
-private:
-    int64_t m_nextBarrier = 1;
-    int64_t m_lastBarrier = 0;
+    // Connects the session's link; on failure says why on stderr.
+    bool connectPanel(const PanelAddress& panel);
+    // Hands every queued command to the socket, then closes the link and waits for its end.
+    void disconnectPanel();
+    // Loads the project file and connects to the panel: kExitOk when both worked, else the exit
+    // status to end with.
+    int loadAndConnect(const std::string& file, const PanelAddress& panel);
 };
 
 // Prints the texts of one row as one line of stdout, separated by tabs.

@@ -1,57 +1,54 @@
+#include <CLI/CLI.hpp>
 #include <clocale>
-#include <cstdio>
-#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
-#include "cli/CliCommands.h"
+#include "cli/Subcommand.h"
+#include "model/Version.h"
 
-namespace {
-
-struct Subcommand {
-    const char* name;
-    const char* usage;
-    int (*run)(const velk::cli::Args&);
-};
-
-const Subcommand kSubcommands[] = {
-    {"new", "new FILE", velk::cli::runNew},
-    {"show", "show FILE", velk::cli::runShow},
-    {"commands", "commands FILE", velk::cli::runCommands},
-    {"write", "write FILE [--panel IP[:PORT]]", velk::cli::runWrite},
-    {"read", "read FILE [--panel IP[:PORT]]", velk::cli::runRead},
-    {"lan", "lan [--panel IP[:PORT]] [--ip A] [--mask M] [--gateway G] [--mac XX.XX.XX.XX.XX.XX]",
-     velk::cli::runLan},
-    {"learn-ir", "learn-ir ID [--panel IP[:PORT]]", velk::cli::runLearnIr},
-    {"export", "export PROJECT.db [-o FILE]", velk::cli::runExport},
-    {"import", "import FILE PROJECT.db [--force]", velk::cli::runImport},
-    {"check", "check FILE", velk::cli::runCheck},
-    {"diff", "diff A B", velk::cli::runDiff},
-};
-
-void printUsage(FILE* out) {
-    std::fprintf(out, "usage:\n");
-    for (const auto& sub : kSubcommands) {
-        std::fprintf(out, "  velkctl %s\n", sub.usage);
-    }
-}
-
-}  // namespace
-
+// velkctl: what the desktop program does with a project and a panel, from a terminal.
 int main(int argc, char** argv) {
+    using namespace velk::cli;
     std::setlocale(LC_ALL, "C.UTF-8");
+    CLI::App app("Create, check, compare and write velk projects and talk to the panel, without a window.",
+                 "velkctl");
+    app.set_version_flag("--version", std::string("velkctl ") + velk::kVelkVersion);
+
+    struct Defined {
+        CLI::App* command;
+        SubcommandRun run;
+        int usageStatus;
+    };
+    std::vector<Defined> subcommands;
+    for (const SubcommandDefinition& definition : registeredSubcommands()) {
+        CLI::App* command = app.add_subcommand(definition.name, definition.description);
+        subcommands.push_back({command, definition.define(*command), definition.usageStatus});
+    }
     if (argc < 2) {
-        printUsage(stderr);
-        return velk::cli::kExitUsage;
+        std::cerr << app.help();
+        return kExitUsage;
     }
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        printUsage(stdout);
-        return velk::cli::kExitOk;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Help and --version end with 0; a usage error with the status of the subcommand it was
+        // in (1 unless that subcommand says otherwise).
+        if (app.exit(error) == 0) {
+            return kExitOk;
+        }
+        for (const Defined& defined : subcommands) {
+            if (defined.command->parsed()) {
+                return defined.usageStatus;
+            }
+        }
+        return kExitUsage;
     }
-    for (const auto& sub : kSubcommands) {
-        if (std::strcmp(argv[1], sub.name) == 0) {
-            return sub.run(velk::cli::Args(argv + 2, argv + argc));
+    for (const Defined& defined : subcommands) {
+        if (defined.command->parsed()) {
+            return defined.run();
         }
     }
-    std::fprintf(stderr, "velkctl: unknown command '%s'\n", argv[1]);
-    printUsage(stderr);
-    return velk::cli::kExitUsage;
+    std::cerr << "velkctl: a subcommand is needed\n" << app.help();
+    return kExitUsage;
 }

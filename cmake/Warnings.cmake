@@ -4,9 +4,11 @@ function(velk_warnings target)
         -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Werror)
 endfunction()
 
-# A library made of every .cpp in the calling folder, so adding a file needs no list edit.
+# A library made of every .cpp in the calling folder, so adding a file needs no list edit. A main.cpp
+# is the folder's program, built by the folder itself on top of the library.
 function(velk_folder_library name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
     add_library(${name} STATIC ${sources})
     velk_warnings(${name})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ velk::ConfigModel& liveModel() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The model lives across inputs, so one reply's leftovers meet the next reply, as in a session.
     velk::ConfigModel& model = liveModel();
-    velk::ModelResponses responses(model);
+    velk::ModelReplyApplier responses(model);
     velk::ParseResponse(std::string_view(reinterpret_cast<const char*>(data), size), responses);
     for (const auto& [key, variable] : model.enums) {
         if (variable.index != key + 1 || variable.data.size() > 10)

@@ -39,13 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text = input.ConsumeRandomLengthString(4096);
     auto bytes = velk::ParseHexText(text);
     if (bytes) {
-        auto normal = velk::HexNormalForm(*bytes);
+        auto normal = velk::hexNormalForm(*bytes);
         auto again = velk::ParseHexText(normal);
         // The normal form reads back as the same bytes.
         if (!again || *again != *bytes)
             __builtin_trap();
     }
-    (void)velk::NormalizeHexText(text);
+    (void)velk::normalizeHexText(text);
     if (velk::CheckDollarEscapes(text))
         (void)velk::DecodeDollarEscapes(text);
 
@@ -66,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)velk::MakeSetCode(sendData);
     (void)velk::FormatDataText(sendData);
     for (const auto& blank : sendData.placeholders)
-        (void)velk::PlaceholderText(blank);
+        (void)velk::placeholderText(blank);
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: once as a plain build, once
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under
-# ThreadSanitizer.
+# ThreadSanitizer; then packages the plain build and checks the package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -33,5 +33,9 @@ echo "== ThreadSanitizer (threaded tests)"
 TSAN_OPTIONS=halt_on_error=1 \
     build_and_test build-tsan threaded -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=thread \
     -DVELK_BUILD_UI=OFF -DVELK_BUILD_BENCH=OFF
+
+echo "== Debian package (of the plain build)"
+VELK_BUILD_DIR=build bash scripts/package.sh
+bash tests/package/check_package.sh dist/velk_*.deb
 
 echo "All tests passed."

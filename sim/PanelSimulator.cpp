@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "device/CommandLog.h"
-#include "device/Commands.h"
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 
 namespace velk::sim {
@@ -42,8 +42,7 @@ std::string peerName(int fd) {
     if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
         return "?";
     }
-    return strprintf("%s:%u", dottedAddress(ntohl(peer.sin_addr.s_addr)).c_str(),
-                     static_cast<unsigned>(ntohs(peer.sin_port)));
+    return panelAddressText({ntohl(peer.sin_addr.s_addr), ntohs(peer.sin_port)});
 }
 
 }  // namespace
@@ -92,8 +91,7 @@ std::optional<uint16_t> PanelSimulator::start(std::string& error) {
     PanelNetwork network = m_options.network;
     network.tcpPort = port;
     m_state = PanelState(network);
-    event(strprintf("listening on %s:%u", dottedAddress(m_options.address).c_str(),
-                    static_cast<unsigned>(port)));
+    event("listening on " + panelAddressText({m_options.address, port}));
     m_thread = std::thread([this] { run(); });
     return port;
 }

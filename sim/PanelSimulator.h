@@ -25,8 +25,8 @@ namespace velk::sim {
 
 struct SimulatorOptions {
     uint32_t address = kLoopbackAddress;
-    uint16_t port = 4800;  // 0 picks a free port
-    std::string logPath;   // empty: no log file
+    uint16_t port = kDefaultPanelPort;  // 0 picks a free port
+    std::string logPath;                // empty: no log file
     std::set<WriteAck> dropAcks;
     std::map<WriteAck, int> delayAcksMs;
     int closeAfter = 0;  // close each connection after this many commands; 0 never

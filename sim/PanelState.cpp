@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "device/Commands.h"
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 
 namespace velk::sim {
@@ -76,10 +76,6 @@ std::string joinValues(const std::vector<std::string>& values) {
         text += values[i];
     }
     return text;
-}
-
-std::string macText(const std::array<uint8_t, 6>& mac) {
-    return strprintf("%02X.%02X.%02X.%02X.%02X.%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "device/Replies.h"
+#include "device/PanelAddress.h"
+#include "device/ReplyReader.h"
 #include "sim/CommandFramer.h"
 
 // What a simulated panel holds and how it answers each command.
@@ -47,11 +48,11 @@ struct EventBlock {
 };
 
 struct PanelNetwork {
-    uint32_t ip = 0xC0A801A5;       // 192.168.1.165
+    uint32_t ip = kDefaultPanelIp;
     uint32_t mask = 0xFFFFFF00;     // 255.255.255.0
     uint32_t gateway = 0xC0A80101;  // 192.168.1.1
     std::array<uint8_t, 6> mac{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
-    int tcpPort = 4800;
+    int tcpPort = kDefaultPanelPort;
     int udpPort = 4801;
 
     bool operator==(const PanelNetwork&) const = default;

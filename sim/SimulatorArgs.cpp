@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 
 namespace velk::sim {
@@ -9,12 +10,15 @@ namespace velk::sim {
 const char* const kSimulatorUsage =
     "usage: velk-panel-sim [--port N] [--address A.B.C.D] [--log FILE]\n"
     "                      [--drop-ack clr|add|exit] [--delay-ack clr|add|exit=MS] [--close-after N]\n"
+    "       velk-panel-sim --help | --version\n"
     "  --port N         port to listen on (default 4800; 0 picks a free port)\n"
     "  --address A      address to listen on (default 127.0.0.1)\n"
     "  --log FILE       write every received command to FILE, one per line\n"
     "  --drop-ack X     never send the clr, add or exit acknowledgement\n"
     "  --delay-ack X=MS send that acknowledgement MS milliseconds late\n"
-    "  --close-after N  close each connection after N commands\n";
+    "  --close-after N  close each connection after N commands\n"
+    "  --help           print this help and exit\n"
+    "  --version        print the version and exit\n";
 
 namespace {
 
@@ -47,6 +51,10 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
         const std::string& name = args[i];
         if (name == "--help" || name == "-h") {
             line.help = true;
+            continue;
+        }
+        if (name == "--version") {
+            line.version = true;
             continue;
         }
         if (i + 1 >= args.size()) {

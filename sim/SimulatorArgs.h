@@ -12,6 +12,7 @@ namespace velk::sim {
 struct SimulatorCommandLine {
     SimulatorOptions options;
     bool help = false;
+    bool version = false;
 };
 
 extern const char* const kSimulatorUsage;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Version.h"
 #include "sim/PanelSimulator.h"
 #include "sim/SimulatorArgs.h"
 
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
     SimulatorCommandLine line = std::get<SimulatorCommandLine>(parsed);
     if (line.help) {
         std::cout << kSimulatorUsage;
+        return 0;
+    }
+    if (line.version) {
+        std::cout << "velk-panel-sim " << velk::kVelkVersion << "\n";
         return 0;
     }
     line.options.onEvent = [](const std::string& text) {

@@ -77,28 +77,27 @@ std::string SerialSettingsText(const SerialSendData& serial) {
     return text;
 }
 
-std::optional<ActionRowTexts> ActionRowTextsOf(const KeyAction& a) {
+std::optional<ActionRowTexts> actionRowTextsOf(const KeyAction& a) {
     switch (a.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             return ActionRowTexts{"红外", ChannelListText(a.irChannels), strprintf("ID:%d", a.irCode), ""};
-        case kFunctionIo:
+        case FunctionCode::Io:
             return ActionRowTexts{"IO", ChannelListText(a.ioChannels),
                                   orEmpty(ioOperationText(a.ioOperation)), ""};
-        case kFunctionSerial:
+        case FunctionCode::Serial:
             return ActionRowTexts{"串口", serialChannelText(a.serial.channel), SerialSettingsText(a.serial),
                                   gbkToUtf8Lossy(FormatDataText(a.serial))};
-        case kFunctionNetwork:
+        case FunctionCode::Network:
             return ActionRowTexts{"网络", networkChannelText(a.network.channel),
                                   a.network.type == kAscii ? "Ascii" : "Hex",
                                   gbkToUtf8Lossy(FormatDataText(a.network))};
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             return ActionRowTexts{"继电器", ChannelListText(a.relayChannels),
                                   orEmpty(relayOperationText(a.relayOperation)), ""};
-        case kFunctionKey:
+        case FunctionCode::Key:
             return ActionRowTexts{"按键", strprintf("%d", a.keyChannel), "", ""};
-        default:
-            return std::nullopt;
     }
+    return std::nullopt;
 }
 
 }  // namespace velk

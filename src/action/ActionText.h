@@ -19,7 +19,7 @@ std::string ChannelListText(int32_t bits);
 std::string SerialSettingsText(const SerialSendData& serial);
 
 // The row of one action, or nothing for a function code outside 0..5 (such actions get no row).
-std::optional<ActionRowTexts> ActionRowTextsOf(const KeyAction& action);
+std::optional<ActionRowTexts> actionRowTextsOf(const KeyAction& action);
 
 // Choice lists shared by the display texts and the editors, by position.
 const char* baudRateText(int32_t baudrate);  // nullptr outside 0..9

@@ -6,12 +6,9 @@
 
 namespace velk {
 
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 namespace {
 
+// 0..15, or -1 for a character that is no hexadecimal digit.
 int hexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -19,10 +16,17 @@ int hexValue(char c) {
     if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
     }
-    return c - 'A' + 10;
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
 }
 
 }  // namespace
+
+bool isHexDigit(char c) {
+    return hexValue(c) >= 0;
+}
 
 std::optional<std::vector<uint8_t>> ParseHexText(std::string_view text) {
     for (char c : text) {
@@ -57,7 +61,7 @@ std::optional<std::vector<uint8_t>> ParseHexText(std::string_view text) {
     return bytes;
 }
 
-std::string HexNormalForm(const std::vector<uint8_t>& bytes) {
+std::string hexNormalForm(const std::vector<uint8_t>& bytes) {
     std::string out;
     out.reserve(bytes.size() * 3);
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -69,12 +73,12 @@ std::string HexNormalForm(const std::vector<uint8_t>& bytes) {
     return out;
 }
 
-std::optional<std::string> NormalizeHexText(std::string_view text) {
+std::optional<std::string> normalizeHexText(std::string_view text) {
     auto bytes = ParseHexText(text);
     if (!bytes) {
         return std::nullopt;
     }
-    return HexNormalForm(*bytes);
+    return hexNormalForm(*bytes);
 }
 
 bool CheckDollarEscapes(std::string_view text) {
@@ -92,12 +96,39 @@ bool CheckDollarEscapes(std::string_view text) {
     return true;
 }
 
+std::string DecodeDollarEscapes(std::string_view segment) {
+    // An escape's characters that are no hex digit count as 0, as the earlier tool read them.
+    auto nibble = [](char c) { return std::max(hexValue(c), 0); };
+    std::string out;
+    out.reserve(segment.size());
+    size_t i = 0;
+    while (i < segment.size()) {
+        char c = segment[i];
+        if (c != '$') {
+            out += c;
+            ++i;
+            continue;
+        }
+        size_t left = segment.size() - i - 1;
+        if (left >= 2) {
+            out += static_cast<char>(nibble(segment[i + 1]) * 16 + nibble(segment[i + 2]));
+            i += 3;
+        } else if (left == 1) {
+            out += static_cast<char>(nibble(segment[i + 1]));
+            i += 2;
+        } else {
+            i += 1;
+        }
+    }
+    return out;
+}
+
 std::string starRun(int32_t digits, std::string_view mark) {
     std::string out;
     if (digits <= 0) {
         return out;
     }
-    size_t count = std::min<size_t>(static_cast<size_t>(digits), kMaxCommandLength);
+    size_t count = std::min<size_t>(static_cast<size_t>(digits), kMaxStarRun);
     out.reserve(count * mark.size());
     for (size_t i = 0; i < count; ++i) {
         out += mark;
@@ -119,7 +150,7 @@ int32_t inputCount(int32_t countIndex) {
     return (countIndex >= 0 && countIndex <= 4) ? countIndex + 1 : 1;
 }
 
-std::string PlaceholderText(const Placeholder& blank) {
+std::string placeholderText(const Placeholder& blank) {
     std::string stars = starRun(blank.digits);
     if (blank.kind == kKindInput) {
         std::string text = "$(" + stars + ",Input," + inputModeName(blank.modeIndex) + ",";
@@ -141,7 +172,7 @@ std::string FormatDataText(const SendData& data) {
     std::string text;
     for (size_t k = 0; k < data.placeholders.size(); ++k) {
         text += data.segmentAt(k);
-        text += PlaceholderText(data.placeholders[k]);
+        text += placeholderText(data.placeholders[k]);
     }
     text += data.segmentAt(data.placeholders.size());
     return text;

@@ -1,6 +1,8 @@
 #include "device/Commands.h"
 
 #include "action/ActionText.h"
+#include "action/TextRules.h"
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 
 namespace velk {
@@ -60,43 +62,6 @@ std::string MakeBindRelay(const KeyAction& action) {
     return bindOutputs("bindrelay-", action.relayChannels, action.relayOperation, words);
 }
 
-std::string DecodeDollarEscapes(std::string_view segment) {
-    auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return 0;
-    };
-    std::string out;
-    out.reserve(segment.size());
-    size_t i = 0;
-    while (i < segment.size()) {
-        char c = segment[i];
-        if (c != '$') {
-            out += c;
-            ++i;
-            continue;
-        }
-        size_t left = segment.size() - i - 1;
-        if (left >= 2) {
-            out += static_cast<char>(nibble(segment[i + 1]) * 16 + nibble(segment[i + 2]));
-            i += 3;
-        } else if (left == 1) {
-            out += static_cast<char>(nibble(segment[i + 1]));
-            i += 2;
-        } else {
-            i += 1;
-        }
-    }
-    return out;
-}
-
 std::string MakeSetCode(const SendData& data) {
     const size_t blanks = data.placeholders.size();
     if (data.type != kAscii) {
@@ -145,11 +110,6 @@ std::string MakeSetVoid(const Placeholder& blank, int number) {
     }
     text += strprintf("var%lld-%d-%d-", blank.varIndex + 1LL, blank.step, blank.interval);
     return text + (blank.varDirection == 0 ? "add" : "sub");
-}
-
-std::string dottedAddress(uint32_t address) {
-    return strprintf("%u.%u.%u.%u", (address >> 24) & 0xffu, (address >> 16) & 0xffu, (address >> 8) & 0xffu,
-                     address & 0xffu);
 }
 
 std::string MakeSetDestNet(const SendData& network) {

@@ -3,9 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "action/TextRules.h"
 #include "model/Records.h"
 
 // Every command the panel takes, built from model records. A builder returns the empty text when
@@ -38,13 +36,6 @@ std::string MakeSetSubm(uint32_t mask);
 std::string MakeSetGate(uint32_t gateway);
 std::string MakeSetMac(const std::array<uint8_t, 6>& mac);
 std::string MakeLearnIr(int id);
-
-// "$hh" escapes of an Ascii segment turned into bytes, lenient with incomplete escapes that old
-// project files may hold.
-std::string DecodeDollarEscapes(std::string_view segment);
-
-// "192.168.1.165" for 0xC0A801A5.
-std::string dottedAddress(uint32_t address);
 
 // "TCP" for target indexes up to 4, else "UDP", and the number within that word.
 const char* netTargetWord(int targetIndex);

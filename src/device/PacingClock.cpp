@@ -1,41 +1,40 @@
 #include "device/PacingClock.h"
 
-#include <algorithm>
-#include <chrono>
-#include <thread>
+#include <sys/prctl.h>
+
+#include <cerrno>
+#include <ctime>
 
 namespace velk {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Micros = std::chrono::microseconds;
-
-// A sleep may give back at most this share of itself to make up for earlier late wake-ups, so
-// every pause the panel sees stays well above half its length.
-constexpr int kMaxRecoveryPercent = 50;
-// Lateness beyond this (the machine stalled) is not chased.
-constexpr Micros kMaxDebt{50000};
+constexpr int64_t kMicrosPerSecond = 1000000;
+// The slack a paced wake-up may be late by on purpose; the kernel's default is 50 µs.
+constexpr unsigned long kTimerSlackNs = 1000;
 
 }  // namespace
 
-// A write is thousands of short paced sleeps; each wakes a little late, and on a busy machine that
-// adds several percent to the whole. Each thread keeps how late its sleeps woke and takes it off
-// the following ones, so the pacing of a sequence sums to what it asks for.
-void SystemClock::sleepMs(int milliseconds) {
-    thread_local Micros debt{0};
-    if (milliseconds <= 0) {
-        return;
+int64_t SystemClock::nowUs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t{now.tv_sec} * kMicrosPerSecond + now.tv_nsec / 1000;
+}
+
+void SystemClock::sleepUntilUs(int64_t deadlineUs) {
+    timespec deadline{};
+    deadline.tv_sec = static_cast<time_t>(deadlineUs / kMicrosPerSecond);
+    deadline.tv_nsec = static_cast<long>(deadlineUs % kMicrosPerSecond) * 1000;
+    // A signal wakes the sleep early; the absolute deadline lets it simply go on.
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
-    Micros asked = std::chrono::milliseconds(milliseconds);
-    Micros recovered = std::min(debt, asked * kMaxRecoveryPercent / 100);
-    Clock::time_point start = Clock::now();
-    std::this_thread::sleep_until(start + (asked - recovered));
-    Micros slept = std::chrono::duration_cast<Micros>(Clock::now() - start);
-    debt = std::clamp(debt + slept - asked, Micros{0}, kMaxDebt);
 }
 
 int64_t SystemClock::nowSeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(Clock::now().time_since_epoch()).count();
+    return nowUs() / kMicrosPerSecond;
+}
+
+void SystemClock::prepareThread() {
+    prctl(PR_SET_TIMERSLACK, kTimerSlackNs, 0, 0, 0);
 }
 
 }  // namespace velk

@@ -6,10 +6,18 @@
 #include <deque>
 #include <thread>
 
-#include "action/TextRules.h"
 #include "device/TcpSocket.h"
 
 namespace velk {
+namespace {
+
+int64_t monotonicUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 struct PanelLink::Connection {
     struct Request {
@@ -24,8 +32,11 @@ struct PanelLink::Connection {
     std::mutex queueMutex;
     std::condition_variable queueReady;
     std::deque<Request> queue;
-    size_t pendingSends = 0;  // queued and not yet handed to the socket
+    uint64_t queuedSends = 0;  // commands queued so far
+    uint64_t handedSends = 0;  // of those, handed to the socket (or given up on) in order
+    bool sendFailed = false;   // a send failed: the connection is broken
     std::condition_variable sendsDone;
+    std::atomic<bool> peerClosed{false};
 
     std::atomic<bool> closing{false};
     std::mutex socketMutex;  // the send thread publishes the socket, close() shuts it down
@@ -34,21 +45,27 @@ struct PanelLink::Connection {
     std::thread sender;
     std::thread receiver;  // started by the sender; read only after the sender is joined
 
-    void post(Request request) {
+    // Returns the number the request has among the sends of this connection.
+    uint64_t post(Request request) {
+        uint64_t number = 0;
         {
             std::lock_guard lock(queueMutex);
             if (request.message == TM_SEND) {
-                ++pendingSends;
+                number = ++queuedSends;
             }
             queue.push_back(std::move(request));
         }
         queueReady.notify_one();
+        return number;
     }
 
-    void sendDone() {
+    void sendDone(bool sent) {
         {
             std::lock_guard lock(queueMutex);
-            --pendingSends;
+            ++handedSends;
+            if (!sent) {
+                sendFailed = true;
+            }
         }
         sendsDone.notify_all();
     }
@@ -71,19 +88,20 @@ PanelLink::~PanelLink() {
 
 int64_t PanelLink::open(uint32_t address, uint16_t port) {
     close();
-    auto connection = std::make_unique<Connection>();
+    auto connection = std::make_shared<Connection>();
     connection->generation = m_nextGeneration++;
     connection->address = address;
     connection->port = port;
     Connection& started = *connection;
-    started.sender = std::thread(sendThread, std::ref(started), std::ref(m_poster), m_connectTimeoutMs);
+    started.sender = std::thread(sendThread, std::ref(started), std::ref(m_poster), m_connectTimeoutMs,
+                                 std::cref(m_sendTap));
     std::lock_guard lock(m_mutex);
     m_current = std::move(connection);
     return started.generation;
 }
 
 void PanelLink::close() {
-    std::unique_ptr<Connection> closed;
+    std::shared_ptr<Connection> closed;
     {
         std::lock_guard lock(m_mutex);
         closed = std::move(m_current);
@@ -103,7 +121,7 @@ void PanelLink::finished(int64_t generation) {
     }
     for (auto it = m_retired.begin(); it != m_retired.end(); ++it) {
         if ((*it)->generation == generation) {
-            std::unique_ptr<Connection> connection = std::move(*it);
+            std::shared_ptr<Connection> connection = std::move(*it);
             m_retired.erase(it);
             shutDown(*connection);
             join(*connection);
@@ -130,19 +148,53 @@ void PanelLink::Send(std::string_view command) {
     }
 }
 
-bool PanelLink::waitSent(int timeoutMs) {
-    Connection* connection = nullptr;
+SendResult PanelLink::sendAndWait(std::string_view command, int timeoutMs) {
+    if (command.empty() || command.size() > kMaxCommandLength) {
+        return SendResult::Sent;  // nothing the panel could take, as with Send
+    }
+    std::shared_ptr<Connection> connection;
+    uint64_t number = 0;
     {
         std::lock_guard lock(m_mutex);
-        connection = m_current.get();
+        if (!m_current || m_current->closing.load()) {
+            return SendResult::Lost;
+        }
+        connection = m_current;
+        number = connection->post({TM_SEND, std::string(command)});
     }
-    if (connection == nullptr) {
+    std::unique_lock lock(connection->queueMutex);
+    bool done = connection->sendsDone.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return connection->handedSends >= number || connection->closing.load();
+    });
+    if (connection->sendFailed || connection->closing.load()) {
+        return SendResult::Lost;
+    }
+    return done ? SendResult::Sent : SendResult::Stuck;
+}
+
+bool PanelLink::waitSent(int timeoutMs) {
+    std::shared_ptr<Connection> connection;
+    {
+        std::lock_guard lock(m_mutex);
+        connection = m_current;
+    }
+    if (!connection) {
         return true;
     }
     std::unique_lock lock(connection->queueMutex);
     return connection->sendsDone.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        return connection->pendingSends == 0 || connection->closing.load();
+        return connection->handedSends == connection->queuedSends || connection->closing.load();
     });
+}
+
+bool PanelLink::alive(int64_t generation) const {
+    std::lock_guard lock(m_mutex);
+    if (!m_current || m_current->generation != generation || m_current->closing.load() ||
+        m_current->peerClosed.load()) {
+        return false;
+    }
+    std::lock_guard queueLock(m_current->queueMutex);
+    return !m_current->sendFailed;
 }
 
 int64_t PanelLink::generation() const {
@@ -173,7 +225,8 @@ void PanelLink::join(Connection& connection) {
     connection.socket.close();
 }
 
-void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs) {
+void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs,
+                           const SendTap& tap) {
     const int64_t generation = connection.generation;
     std::string error;
     auto socket = TcpSocket::connectTo(connection.address, connection.port, connectTimeoutMs, error,
@@ -203,24 +256,31 @@ void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connect
             break;
         }
         // Each connection has its own queue, so every command here was queued for this one.
+        bool sent = false;
         if (!connection.closing.load()) {
-            // Failures show up as missing acknowledgements or as the receive side closing.
-            sending.sendAll(request.bytes);
+            const int64_t startUs = tap ? monotonicUs() : 0;
+            sent = sending.sendAll(request.bytes);
+            if (tap) {
+                tap(request.bytes, startUs, monotonicUs());
+            }
         }
-        connection.sendDone();
+        connection.sendDone(sent);
     }
 }
 
 void PanelLink::receiveThread(Connection& connection, UiPoster& poster) {
     const int64_t generation = connection.generation;
     const TcpSocket& socket = connection.socket;  // published before this thread started
-    std::vector<char> buffer(kReceiveBufferSize);
+    // Not zero-filled: only the pages a receive writes are ever touched, which keeps many idle
+    // connections small.
+    auto buffer = std::make_unique_for_overwrite<char[]>(kReceiveBufferSize);
     for (;;) {
-        long n = socket.receive(buffer.data(), buffer.size());
+        long n = socket.receive(buffer.get(), kReceiveBufferSize);
         if (n <= 0) {
+            connection.peerClosed.store(true);
             break;
         }
-        poster.post({WM_LINK_DATA, generation, {}, std::string(buffer.data(), static_cast<size_t>(n))});
+        poster.post({WM_LINK_DATA, generation, {}, std::string(buffer.get(), static_cast<size_t>(n))});
     }
     poster.post({WM_LINK_CLOSED, generation, {}, {}});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,8 +12,18 @@
 
 namespace velk {
 
+// Longest command one transmission to the panel carries; a longer one is never sent.
+constexpr size_t kMaxCommandLength = 65530;
+
 // Thread messages of a connection's send thread.
 enum LinkThreadMessage : unsigned { TM_SEND = 100, TM_QUIT = 101 };
+
+// How a command handed to sendAndWait fared.
+enum class SendResult {
+    Sent,   // handed to the socket
+    Lost,   // the connection is gone (closed, reset, or never there)
+    Stuck,  // still not handed to the socket when the wait ran out
+};
 
 // The panel link (slot 0). Each connection has a generation, its own send thread (connects, then
 // transmits the commands queued to it in order) and a receive thread (one block per receive).
@@ -45,25 +56,43 @@ public:
     // is current is dropped, as the panel could not take it.
     void Send(std::string_view command);
 
+    // Any thread: queues one command for the current connection like Send and waits until the
+    // send thread has handed it to the socket. The writer paces from that moment, so a send thread
+    // that runs late can never put two commands on the wire closer than their pause.
+    SendResult sendAndWait(std::string_view command, int timeoutMs);
+
     // User-interface thread: waits until every command queued so far for the current connection
     // has been handed to the socket (or the connection is closing). False on time-out.
     bool waitSent(int timeoutMs);
+
+    // Any thread: whether connection generation is still current and neither side has closed it.
+    bool alive(int64_t generation) const;
+
+    // Sees every command on the send thread with the monotonic times (microseconds, the
+    // CLOCK_MONOTONIC clock) just before and just after it was handed to the socket. Set it before
+    // open(); for tests and measurements.
+    using SendTap = std::function<void(const std::string& command, int64_t startUs, int64_t endUs)>;
+    void setSendTap(SendTap tap) { m_sendTap = std::move(tap); }
 
     // Generation of the current connection, 0 when none.
     int64_t generation() const;
 
 private:
     struct Connection;
-    static void sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs);
+    static void sendThread(Connection& connection, UiPoster& poster, int connectTimeoutMs,
+                           const SendTap& tap);
     static void receiveThread(Connection& connection, UiPoster& poster);
     static void shutDown(Connection& connection);
     static void join(Connection& connection);
 
     UiPoster& m_poster;
     const int m_connectTimeoutMs;
+    SendTap m_sendTap;
     mutable std::mutex m_mutex;  // guards m_current (Send comes from the writer thread too)
-    std::unique_ptr<Connection> m_current;
-    std::vector<std::unique_ptr<Connection>> m_retired;  // shut down, threads not yet joined
+    // Shared so a writer waiting on a send keeps the connection alive while the user-interface
+    // thread retires it; its threads are always joined by the user-interface thread.
+    std::shared_ptr<Connection> m_current;
+    std::vector<std::shared_ptr<Connection>> m_retired;  // shut down, threads not yet joined
     int64_t m_nextGeneration = 1;
 };
 

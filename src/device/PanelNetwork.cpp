@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "device/Commands.h"
+#include "device/FormNumbers.h"
 #include "model/StrPrintf.h"
 
 namespace velk {
@@ -10,22 +11,6 @@ namespace {
 
 bool isBlank(const std::string& text) {
     return text.empty();
-}
-
-// Leading decimal digits as a number, capped so that huge texts compare as out of range.
-long long leadingDecimal(const std::string& text) {
-    long long value = 0;
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
-        ++i;
-    }
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 1000000000LL) {
-            return value;
-        }
-    }
-    return value;
 }
 
 // A MAC edit's byte: at most two hex digits after any leading spaces ("A" is 0x0A); a text of
@@ -99,14 +84,6 @@ std::vector<std::string> panelNetworkChanges(const PanelNetworkReply& panel,
         commands.push_back(MakeSetMac(edited.mac));
     }
     return commands;
-}
-
-std::variant<std::string, std::string> learnIrCommand(const std::string& idText) {
-    long long id = leadingDecimal(idText);
-    if (id < 1 || id > 64) {
-        return std::variant<std::string, std::string>(std::in_place_index<1>, "红外ID范围为1到64");
-    }
-    return std::variant<std::string, std::string>(std::in_place_index<0>, MakeLearnIr(static_cast<int>(id)));
 }
 
 PanelNetworkForm panelNetworkFormOf(const PanelNetworkReply& reply) {

@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 
 namespace velk {
 
@@ -38,9 +38,6 @@ std::variant<PanelNetworkSettings, std::string> validatePanelNetworkForm(const P
 // The commands for what the user changed, in the order address, mask, gateway, MAC. Ports are never sent.
 std::vector<std::string> panelNetworkChanges(const PanelNetworkReply& panel,
                                              const PanelNetworkSettings& edited);
-
-// The learn command for the id typed in the 红外ID edit, or the message refusing it (UTF-8).
-std::variant<std::string, std::string> learnIrCommand(const std::string& idText);
 
 // The dialog's form prefilled from the panel's reply.
 PanelNetworkForm panelNetworkFormOf(const PanelNetworkReply& reply);

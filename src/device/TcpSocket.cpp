@@ -242,33 +242,4 @@ void TcpListener::close() {
     }
 }
 
-bool parseDottedAddress(std::string_view text, uint32_t& address) {
-    uint32_t result = 0;
-    size_t pos = 0;
-    for (int octet = 0; octet < 4; ++octet) {
-        if (octet > 0) {
-            if (pos >= text.size() || text[pos] != '.') {
-                return false;
-            }
-            ++pos;
-        }
-        unsigned value = 0;
-        size_t digits = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 3) {
-            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
-            ++pos;
-            ++digits;
-        }
-        if (digits == 0 || value > 255) {
-            return false;
-        }
-        result = (result << 8) | value;
-    }
-    if (pos != text.size()) {
-        return false;
-    }
-    address = result;
-    return true;
-}
-
 }  // namespace velk

@@ -71,7 +71,4 @@ private:
 
 constexpr uint32_t kLoopbackAddress = 0x7F000001;
 
-// "A.B.C.D" to a host-order address; false for anything else.
-bool parseDottedAddress(std::string_view text, uint32_t& address);
-
 }  // namespace velk

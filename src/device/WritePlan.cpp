@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/Commands.h"
+#include "device/PanelLink.h"
 
 namespace velk {
 namespace {
@@ -10,10 +11,18 @@ namespace {
 class PlanBuilder {
 public:
     std::vector<WriteStep> steps;
+    std::vector<std::string> leftOut;
+    std::string owner;  // the list or event the commands being planned belong to
 
     // Empty texts, and texts longer than one transmission can carry, are not sent.
     void send(std::string command) {
-        if (command.empty() || command.size() > kMaxCommandLength) {
+        if (command.size() > kMaxCommandLength) {
+            if (leftOut.empty() || leftOut.back() != owner) {
+                leftOut.push_back(owner);
+            }
+            return;
+        }
+        if (command.empty()) {
             return;
         }
         WriteStep step;
@@ -50,10 +59,27 @@ public:
     }
 };
 
-template <typename Map, typename Build>
-int countNonEmpty(const Map& records, Build build) {
-    return static_cast<int>(std::count_if(records.begin(), records.end(),
-                                          [&](const auto& entry) { return !build(entry.second).empty(); }));
+// The records a write walks: indexes 1..count, in order. Rows a foreign file holds under other
+// indexes stay in the model and the file but have no place on the panel.
+template <typename Record>
+std::vector<Record> listRecords(const std::map<int, Record>& records, int count) {
+    std::vector<Record> listed;
+    for (int key = 0; key < count; ++key) {
+        auto it = records.find(key);
+        if (it != records.end() && it->second.index == key + 1) {
+            listed.push_back(it->second);
+        }
+    }
+    return listed;
+}
+
+template <typename Record, typename Build>
+int countNonEmpty(const std::map<int, Record>& records, int count, Build build) {
+    int nonEmpty = 0;
+    for (const Record& record : listRecords(records, count)) {
+        nonEmpty += build(record).empty() ? 0 : 1;
+    }
+    return nonEmpty;
 }
 
 void planDataAction(PlanBuilder& plan, const SendData& data, const std::string& destination) {
@@ -69,34 +95,35 @@ void planDataAction(PlanBuilder& plan, const SendData& data, const std::string& 
 
 void planAction(PlanBuilder& plan, const KeyAction& action) {
     switch (action.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             plan.send(MakeBindIr(action));
             plan.sleep(10);
             break;
-        case kFunctionIo:
+        case FunctionCode::Io:
             plan.send(MakeBindIo(action));
             plan.sleep(10);
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             plan.send(MakeBindRelay(action));
             plan.sleep(10);
             break;
-        case kFunctionNetwork:
+        case FunctionCode::Network:
             planDataAction(plan, action.network, MakeSetDestNet(action.network));
             break;
-        case kFunctionSerial:
+        case FunctionCode::Serial:
             planDataAction(plan, action.serial, MakeSetDestSerial(action.serial));
             break;
-        default:
+        case FunctionCode::Key:
             break;  // key actions send nothing
     }
 }
 
 }  // namespace
 
-int writeStep(const ConfigModel& model) {
-    int weight = countNonEmpty(model.enums, MakeSetEnum) + countNonEmpty(model.variables, MakeSetVar) +
-                 countNonEmpty(model.netTargets, MakeSetSer);
+int writeProgressIncrement(const ConfigModel& model) {
+    int weight = countNonEmpty(model.enums, kEnumCount, MakeSetEnum) +
+                 countNonEmpty(model.variables, kVariableCount, MakeSetVar) +
+                 countNonEmpty(model.netTargets, kNetTargetCount, MakeSetSer);
     for (const auto& list : model.actions) {
         if (!list.empty()) {
             weight += 5;
@@ -105,7 +132,7 @@ int writeStep(const ConfigModel& model) {
     return 330 / std::max(weight, 1);
 }
 
-std::vector<WriteStep> BuildReadPlan() {
+std::vector<WriteStep> buildReadPlan() {
     PlanBuilder plan;
     auto request = [&](std::string command) {
         plan.send(std::move(command));
@@ -123,8 +150,10 @@ std::vector<WriteStep> BuildReadPlan() {
     return plan.steps;
 }
 
-std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
-    const int step = writeStep(model);
+namespace {
+
+PlanBuilder planWrite(const ConfigModel& model) {
+    const int increment = writeProgressIncrement(model);
     PlanBuilder plan;
     plan.resetAck();
     plan.send(MakeIntoEdit());
@@ -133,27 +162,30 @@ std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
     plan.wait(ACK_CLEARED, kClearWaitSeconds, 2, false, 10);
     plan.progress(WriteStep::SetProgress, 50);
 
-    for (const auto& [key, variable] : model.enums) {
+    for (const EnumVariable& variable : listRecords(model.enums, kEnumCount)) {
+        plan.owner = enumName(variable.index);
         std::string command = MakeSetEnum(variable);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step);
+            plan.progress(WriteStep::AddProgress, increment);
             plan.sleep(100);
         }
     }
-    for (const auto& [key, variable] : model.variables) {
+    for (const Variable& variable : listRecords(model.variables, kVariableCount)) {
+        plan.owner = variableName(variable.index);
         std::string command = MakeSetVar(variable);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.progress(WriteStep::AddProgress, increment / 7.0);
             plan.sleep(10);
         }
     }
-    for (const auto& [key, target] : model.netTargets) {
+    for (const NetTarget& target : listRecords(model.netTargets, kNetTargetCount)) {
+        plan.owner = netTargetName(target.index);
         std::string command = MakeSetSer(target);
         if (!command.empty()) {
             plan.send(std::move(command));
-            plan.progress(WriteStep::AddProgress, step / 7.0);
+            plan.progress(WriteStep::AddProgress, increment / 7.0);
             plan.sleep(10);
         }
     }
@@ -163,11 +195,12 @@ std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
         if (list.empty()) {
             continue;
         }
+        plan.owner = eventName(slot);
         plan.resetAck();
         plan.send(MakeKeyEdit(inputOf(slot)) + MakeAddAct(eventOf(slot)));
         plan.wait(ACK_ADDED, kAddedWaitSeconds, -1, false, 0);
         plan.sleep(30);
-        plan.progress(WriteStep::AddProgress, 5.0 * step);
+        plan.progress(WriteStep::AddProgress, 5.0 * increment);
         for (const auto& action : list) {
             planAction(plan, action);
         }
@@ -184,7 +217,17 @@ std::vector<WriteStep> BuildWritePlan(const ConfigModel& model) {
     plan.resetAck();
     plan.send(MakeExitEdit());
     plan.wait(ACK_EXITED, kExitWaitSeconds, 3, true, 20);
-    return plan.steps;
+    return plan;
+}
+
+}  // namespace
+
+std::vector<WriteStep> buildWritePlan(const ConfigModel& model) {
+    return planWrite(model).steps;
+}
+
+std::vector<std::string> leftOutOfWrite(const ConfigModel& model) {
+    return planWrite(model).leftOut;
 }
 
 std::vector<std::string> planCommands(const std::vector<WriteStep>& plan) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "model/ConfigModel.h"
 
 namespace velk {
@@ -37,14 +37,20 @@ constexpr int kClearWaitSeconds = 15;
 constexpr int kAddedWaitSeconds = 10;
 constexpr int kExitWaitSeconds = 15;
 
-// 330 divided by the number of non-empty enumerated variable, variable and target commands plus
-// 5 for each non-empty action list (at least 1).
-int writeStep(const ConfigModel& model);
+// How far the progress bar moves for one enumerated variable command: 330 divided by the number of
+// non-empty enumerated variable, variable and target commands plus 5 for each non-empty action list
+// (at least 1). Variables and targets move it a seventh of that, an action list five times it.
+int writeProgressIncrement(const ConfigModel& model);
 
-std::vector<WriteStep> BuildWritePlan(const ConfigModel& model);
+std::vector<WriteStep> buildWritePlan(const ConfigModel& model);
+
+// What a write leaves out because a command is longer than the link carries: the lists ("E3") and
+// events ("按键1 按下") whose commands are not sent, in write order, each once. The write goes on
+// with the rest.
+std::vector<std::string> leftOutOfWrite(const ConfigModel& model);
 
 // The read requests: every getenum, getvar (1..10) and getser (targets 1..6), 50 ms apart.
-std::vector<WriteStep> BuildReadPlan();
+std::vector<WriteStep> buildReadPlan();
 
 // The commands of a plan in send order.
 std::vector<std::string> planCommands(const std::vector<WriteStep>& plan);

@@ -2,9 +2,9 @@
 
 namespace velk {
 
-WriteSequence::WriteSequence(Sender send, std::atomic<int>& writeAck, UiPoster& poster, PacingClock& clock,
-                             const std::atomic<bool>& stopRequested)
-    : m_send(std::move(send)),
+WriteSequence::WriteSequence(SequenceLink link, std::atomic<int>& writeAck, UiPoster& poster,
+                             PacingClock& clock, const std::atomic<bool>& stopRequested)
+    : m_link(std::move(link)),
       m_writeAck(writeAck),
       m_poster(poster),
       m_clock(clock),
@@ -12,16 +12,20 @@ WriteSequence::WriteSequence(Sender send, std::atomic<int>& writeAck, UiPoster& 
 
 SequenceOutcome WriteSequence::run(const std::vector<WriteStep>& plan) {
     m_progress = 0;
+    m_anchorUs = m_clock.nowUs();
     for (const WriteStep& step : plan) {
         if (m_stopRequested.load()) {
             return kSequenceStopped;
         }
         switch (step.kind) {
             case WriteStep::Send:
-                m_send(step.command);
+                if (SequenceOutcome outcome = send(step); outcome != kSequenceCompleted) {
+                    return outcome;
+                }
                 break;
             case WriteStep::Sleep:
-                m_clock.sleepMs(step.milliseconds);
+                m_anchorUs += int64_t{step.milliseconds} * 1000;
+                m_clock.sleepUntilUs(m_anchorUs);
                 break;
             case WriteStep::ResetAck:
                 m_writeAck.store(ACK_NONE);
@@ -44,16 +48,37 @@ SequenceOutcome WriteSequence::run(const std::vector<WriteStep>& plan) {
     return kSequenceCompleted;
 }
 
+SequenceOutcome WriteSequence::send(const WriteStep& step) {
+    if (!m_link.alive()) {
+        return kSequenceLinkLost;
+    }
+    switch (m_link.send(step.command)) {
+        case SendResult::Sent:
+            break;
+        case SendResult::Lost:
+            return kSequenceLinkLost;
+        case SendResult::Stuck:
+            return timedOut();
+    }
+    // The pause after a command counts from the moment it left, however late the send thread ran.
+    m_anchorUs = m_clock.nowUs();
+    return kSequenceCompleted;
+}
+
 SequenceOutcome WriteSequence::wait(const WriteStep& step) {
     const int64_t start = m_clock.nowSeconds();
     bool ticked = false;
     for (;;) {
         m_clock.sleepMs(10);
         if (m_writeAck.load() == step.ack) {
+            m_anchorUs = m_clock.nowUs();
             return kSequenceCompleted;
         }
         if (m_stopRequested.load()) {
             return kSequenceStopped;
+        }
+        if (!m_link.alive()) {
+            return kSequenceLinkLost;
         }
         const int64_t elapsed = m_clock.nowSeconds() - start;
         // The clear wait shows 10 on every poll of its third second; the exit wait adds its 20 once.
@@ -63,10 +88,14 @@ SequenceOutcome WriteSequence::wait(const WriteStep& step) {
             postProgress();
         }
         if (elapsed >= step.seconds) {
-            m_poster.post({WM_WRITE_TIMEOUT, 0, {}, {}});
-            return kSequenceTimedOut;
+            return timedOut();
         }
     }
+}
+
+SequenceOutcome WriteSequence::timedOut() {
+    m_poster.post({WM_WRITE_TIMEOUT, 0, {}, {}});
+    return kSequenceTimedOut;
 }
 
 void WriteSequence::postProgress() {
@@ -77,15 +106,16 @@ SequenceThread::~SequenceThread() {
     join(true);
 }
 
-bool SequenceThread::start(std::vector<WriteStep> plan, WriteSequence::Sender send,
-                           std::atomic<int>& writeAck, UiPoster& poster, PacingClock& clock) {
+bool SequenceThread::start(std::vector<WriteStep> plan, SequenceLink link, std::atomic<int>& writeAck,
+                           UiPoster& poster, PacingClock& clock) {
     if (running()) {
         return false;
     }
     m_stop.store(false);
     m_thread =
-        std::thread([this, plan = std::move(plan), send = std::move(send), &writeAck, &poster, &clock] {
-            WriteSequence sequence(send, writeAck, poster, clock, m_stop);
+        std::thread([this, plan = std::move(plan), link = std::move(link), &writeAck, &poster, &clock] {
+            clock.prepareThread();
+            WriteSequence sequence(link, writeAck, poster, clock, m_stop);
             SequenceOutcome outcome = sequence.run(plan);
             poster.post({WM_WRITE_DONE, outcome, {}, {}});
         });

@@ -23,6 +23,23 @@ std::string netTargetName(int index) {
     return index <= 4 ? strprintf("TCP%d", index) : strprintf("UDP%d", index - 4);
 }
 
+std::string eventName(int slot) {
+    static const char* const kKeyEvents[] = {"按下", "弹起", "保持"};
+    static const char* const kIoEvents[] = {"变低", "变高", "拉低"};
+    const int input = inputOf(slot);
+    const int event = eventOf(slot);
+    if (slot < 0 || slot >= kSlotCount) {
+        return strprintf("事件%d", slot);
+    }
+    if (input <= 8) {
+        return strprintf("按键%d %s", input, kKeyEvents[event]);
+    }
+    if (input <= 10) {
+        return strprintf("IO%d %s", input - 8, kIoEvents[event]);
+    }
+    return strprintf("输入%d %s", input, kKeyEvents[event]);
+}
+
 ConfigModel::ConfigModel() = default;
 
 void ConfigModel::reset() {

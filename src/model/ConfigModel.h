@@ -25,14 +25,15 @@ enum FunctionBit : int {
     kBitSerial = 16,
 };
 
-constexpr int kNoExceptedFunction = -1;
-
 int inputOf(int slot);
 int eventOf(int slot);
 
 std::string enumName(int index);
 std::string variableName(int index);
 std::string netTargetName(int index);
+// The event as the form's selectors name it (UTF-8): "按键3 弹起", "IO1 变高"; the inputs the form
+// does not offer are named "输入11 按下" and so on.
+std::string eventName(int slot);
 
 class ConfigModel {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,14 +11,22 @@ namespace velk {
 
 enum DataType : int { kAscii = 0, kHex = 1 };
 
-enum FunctionCode : int {
-    kFunctionInfrared = 0,
-    kFunctionIo = 1,
-    kFunctionSerial = 2,
-    kFunctionNetwork = 3,
-    kFunctionRelay = 4,
-    kFunctionKey = 5,
+// What a key action does, by the code the project file and the form store for it. Every switch over
+// it names all of them without a default, so the compiler points at each place a new one must touch.
+enum class FunctionCode : int32_t {
+    Infrared = 0,
+    Io = 1,
+    Serial = 2,
+    Network = 3,
+    Relay = 4,
+    Key = 5,
 };
+
+// The code stored for a function, and the function a stored code stands for (nothing outside 0..5).
+constexpr int32_t functionCodeValue(FunctionCode function) {
+    return static_cast<int32_t>(function);
+}
+std::optional<FunctionCode> functionCodeOf(int64_t value);
 
 enum PlaceholderKind : int { kKindInput = 0, kKindEnum = 1, kKindVar = 2 };
 
@@ -93,7 +102,7 @@ struct SerialSendData : SendData {
 };
 
 struct KeyAction {
-    int32_t function = kFunctionInfrared;
+    FunctionCode function = FunctionCode::Infrared;
     int32_t irChannels = 0;
     int32_t irCode = 0;
     int32_t ioOperation = 0;

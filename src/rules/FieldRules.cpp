@@ -36,7 +36,7 @@ bool emptySegmentAllowed(int segment, int segments) {
 
 SegmentContent segmentContent(int type, std::string_view gbk) {
     if (type == kHex) {
-        if (std::optional<std::string> normal = NormalizeHexText(gbk)) {
+        if (std::optional<std::string> normal = normalizeHexText(gbk)) {
             return {std::move(normal), {}};
         }
         return {std::nullopt, kDataFormat};

@@ -2,30 +2,31 @@
 
 namespace velk::rules {
 
-int functionMaskBits(int function) {
+int functionMaskBits(FunctionCode function) {
     switch (function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             return kBitInfrared;
-        case kFunctionIo:
+        case FunctionCode::Io:
             return kBitIo;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             return kBitRelay;
-        case kFunctionSerial:
-        case kFunctionNetwork:
+        case FunctionCode::Serial:
+        case FunctionCode::Network:
             return kBitNetwork | kBitSerial;
-        default:
+        case FunctionCode::Key:
             return 0;
     }
+    return 0;  // a code no function has limits nothing
 }
 
 bool isHoldEvent(int slot) {
     return eventOf(slot) == 2;
 }
 
-int usedFunctionMask(const ConfigModel& model, int slot, int exceptedFunction) {
+int usedFunctionMask(const ConfigModel& model, int slot, std::optional<FunctionCode> exceptedFunction) {
     int mask = 0;
     for (const auto& action : model.actions.at(static_cast<size_t>(slot))) {
-        if (exceptedFunction != kNoExceptedFunction && action.function == exceptedFunction) {
+        if (exceptedFunction && action.function == *exceptedFunction) {
             continue;
         }
         mask |= functionMaskBits(action.function);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "model/ConfigModel.h"
 
 // Which actions an event may hold: one of each kind (serial and network share one place), and on
@@ -7,10 +9,11 @@
 namespace velk::rules {
 
 // The mask bits one action sets: serial and network both set 8 and 16, key actions set none.
-int functionMaskBits(int function);
+int functionMaskBits(FunctionCode function);
 
-// OR of the bits of the slot's actions, skipping those of the excepted function.
-int usedFunctionMask(const ConfigModel& model, int slot, int exceptedFunction = kNoExceptedFunction);
+// OR of the bits of the slot's actions, leaving out those of exceptedFunction (the action modified).
+int usedFunctionMask(const ConfigModel& model, int slot,
+                     std::optional<FunctionCode> exceptedFunction = std::nullopt);
 // The mask the add command and the editor use; adding is refused when it is kFullFunctionMask.
 int addMask(const ConfigModel& model, int slot);
 bool canAdd(const ConfigModel& model, int slot);

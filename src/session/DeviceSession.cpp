@@ -1,10 +1,9 @@
 #include "session/DeviceSession.h"
 
-#include <cstdlib>
-
 #include "device/Commands.h"
+#include "device/IrLearning.h"
 #include "device/PanelLink.h"
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 #include "device/WritePlan.h"
 
 namespace velk {
@@ -12,18 +11,24 @@ namespace {
 
 const char kWriteSucceeded[] = "写入成功！";
 const char kWriteTimedOut[] = "写入超时，请尝试重新写入！";
+const char kWriteLinkLost[] = "与面板的连接已断开，写入未完成，请重新连接后再写入！";
+const char kReadLinkLost[] = "与面板的连接已断开，读取未完成！";
+const char kLeftOut[] = "以下内容的指令超过面板可接收的长度，未写入：";
+
+std::string joinedNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : "、") + name;
+    }
+    return text;
+}
 
 }  // namespace
 
-uint16_t panelPortOf(const std::string& portText) {
-    long long value = std::strtoll(portText.c_str(), nullptr, 10);
-    return static_cast<uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
-}
-
 // Replies applied to the project (model, list rows, file) and to the write acknowledgement.
-class DeviceSession::Responses : public ResponseHandler {
+class DeviceSession::ProjectReplyApplier : public ReplyApplier {
 public:
-    explicit Responses(DeviceSession& session) : m_session(session) {}
+    explicit ProjectReplyApplier(DeviceSession& session) : m_session(session) {}
 
     void applyEnum(const EnumVariable& variable) override { m_session.m_project.applyEnum(variable); }
     void applyVariable(const Variable& variable) override { m_session.m_project.applyVariable(variable); }
@@ -46,13 +51,13 @@ DeviceSession::DeviceSession(ProjectSession& project, SessionObserver& observer,
       m_poster(poster),
       m_clock(clock),
       m_link(std::make_unique<PanelLink>(poster, connectTimeoutMs)),
-      m_responses(std::make_unique<Responses>(*this)) {}
+      m_replyApplier(std::make_unique<ProjectReplyApplier>(*this)) {}
 
 DeviceSession::~DeviceSession() {
     shutdown();
 }
 
-void DeviceSession::connectOrDisconnect(uint32_t panelIp, const std::string& portText) {
+void DeviceSession::connectOrDisconnect(uint32_t panelIp, uint16_t port) {
     if (m_linkState == LinkState::Connected && !m_closing) {
         // The caption changes when the receive thread has seen the end (WM_LINK_CLOSED).
         m_closing = true;
@@ -61,7 +66,7 @@ void DeviceSession::connectOrDisconnect(uint32_t panelIp, const std::string& por
     }
     m_closing = false;
     m_lastLinkError.clear();
-    m_stateGeneration = m_link->open(panelIp, panelPortOf(portText));
+    m_stateGeneration = m_link->open(panelIp, port);
     setLinkState(LinkState::Connecting);
 }
 
@@ -70,9 +75,10 @@ bool DeviceSession::write() {
         return false;
     }
     // The plan is built now from the model as it is: the writer never reads the live model.
-    if (!startSequence(SequenceKind::Write, BuildWritePlan(m_project.model()))) {
+    if (!startSequence(SequenceKind::Write, buildWritePlan(m_project.model()))) {
         return false;
     }
+    m_leftOut = leftOutOfWrite(m_project.model());
     m_writeResult = WriteResult::Running;
     m_observer.writeStarted();
     return true;
@@ -82,7 +88,8 @@ bool DeviceSession::read() {
     if (m_linkState != LinkState::Connected) {
         return false;
     }
-    return startSequence(SequenceKind::Read, BuildReadPlan());
+    m_readLostLink = false;
+    return startSequence(SequenceKind::Read, buildReadPlan());
 }
 
 bool DeviceSession::startSequence(SequenceKind kind, std::vector<WriteStep> plan) {
@@ -91,9 +98,13 @@ bool DeviceSession::startSequence(SequenceKind kind, std::vector<WriteStep> plan
     }
     m_writeAck.store(ACK_NONE);
     PanelLink* link = m_link.get();
-    if (!m_sequence.start(
-            std::move(plan), [link](const std::string& command) { link->Send(command); }, m_writeAck,
-            m_poster, m_clock)) {
+    const int64_t generation = m_stateGeneration;
+    SequenceLink sequenceLink;
+    sequenceLink.send = [link](const std::string& command) {
+        return link->sendAndWait(command, WriteSequence::kSendWaitMs);
+    };
+    sequenceLink.alive = [link, generation] { return link->alive(generation); };
+    if (!m_sequence.start(std::move(plan), std::move(sequenceLink), m_writeAck, m_poster, m_clock)) {
         return false;
     }
     m_sequenceKind = kind;
@@ -111,12 +122,12 @@ void DeviceSession::applyPanelNetwork(const PanelNetworkReply& panel, const Pane
 }
 
 void DeviceSession::learnIr(const std::string& idText) {
-    auto command = learnIrCommand(idText);
-    if (command.index() == 1) {
-        m_observer.message(MessageTitle::Error, std::get<1>(command));
+    IrLearnRequest request = learnIrCommand(idText);
+    if (!request.accepted()) {
+        m_observer.message(MessageTitle::Error, request.refusal);
         return;
     }
-    send(std::get<0>(command));
+    send(request.command);
 }
 
 void DeviceSession::send(const std::string& command) {
@@ -151,7 +162,7 @@ void DeviceSession::handle(const ViewMessage& message) {
         case WM_LINK_DATA:
             // Blocks of a connection already closed belong to nobody.
             if (message.wParam != 0 && message.wParam == m_link->generation()) {
-                ParseResponse(message.text, *m_responses);
+                ParseResponse(message.text, *m_replyApplier);
             }
             break;
         case WM_WRITE_PROGRESS:
@@ -166,19 +177,46 @@ void DeviceSession::handle(const ViewMessage& message) {
                 m_observer.message(MessageTitle::Notice, kWriteTimedOut);
             }
             break;
-        case WM_WRITE_DONE: {
+        case WM_WRITE_DONE:
             m_sequence.join();
-            const bool wasWriting = writing();
-            m_sequenceKind = SequenceKind::None;
-            if (wasWriting && message.wParam == kSequenceCompleted) {
-                m_writeResult = WriteResult::Succeeded;
-                m_observer.writeEnded();
-                m_observer.message(MessageTitle::Notice, kWriteSucceeded);
-            }
+            sequenceEnded(static_cast<SequenceOutcome>(message.wParam));
             break;
-        }
         default:
             break;
+    }
+}
+
+void DeviceSession::sequenceEnded(SequenceOutcome outcome) {
+    const SequenceKind kind = m_sequenceKind;
+    m_sequenceKind = SequenceKind::None;
+    if (kind == SequenceKind::Read) {
+        if (outcome == kSequenceLinkLost) {
+            m_readLostLink = true;
+            m_observer.message(MessageTitle::Notice, kReadLinkLost);
+        }
+        return;
+    }
+    if (kind != SequenceKind::Write) {
+        return;
+    }
+    switch (outcome) {
+        case kSequenceCompleted:
+            m_writeResult = WriteResult::Succeeded;
+            m_observer.writeEnded();
+            m_observer.message(MessageTitle::Notice, kWriteSucceeded);
+            break;
+        case kSequenceLinkLost:
+            m_writeResult = WriteResult::LinkLost;
+            m_observer.writeEnded();
+            m_observer.message(MessageTitle::Notice, kWriteLinkLost);
+            break;
+        case kSequenceTimedOut:  // told when WM_WRITE_TIMEOUT came
+        case kSequenceStopped:
+            break;
+    }
+    // Whatever the outcome, what was never sent is said after it.
+    if (outcome != kSequenceStopped && !m_leftOut.empty()) {
+        m_observer.message(MessageTitle::Notice, kLeftOut + joinedNames(m_leftOut));
     }
 }
 
@@ -191,6 +229,8 @@ void DeviceSession::setLinkState(LinkState state) {
 }
 
 void DeviceSession::shutdown() {
+    // Closing first wakes a writer waiting for a send, so the join below does not wait it out.
+    m_link->close();
     m_sequence.join(true);
     m_sequenceKind = SequenceKind::None;
     m_link->stop();

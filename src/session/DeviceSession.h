@@ -8,7 +8,7 @@
 #include "device/PacingClock.h"
 #include "device/PanelLink.h"
 #include "device/PanelNetwork.h"
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "device/WriteSequence.h"
 #include "model/UiPoster.h"
 #include "session/ProjectSession.h"
@@ -16,12 +16,8 @@
 
 namespace velk {
 
-// The port edit's text as the C library's decimal conversion reads it, low 16 bits kept: "70000"
-// is 4464, an empty text 0.
-uint16_t panelPortOf(const std::string& portText);
-
 // How the last write ended, for callers that wait on it (velkctl, tests).
-enum class WriteResult { None, Running, Succeeded, TimedOut };
+enum class WriteResult { None, Running, Succeeded, TimedOut, LinkLost };
 
 // The form's device side without widgets: the panel link, writing, reading, the panel's network
 // settings and infrared learning. User-interface thread only, apart from the threads it owns.
@@ -33,8 +29,8 @@ public:
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
 
-    // 连接 / 断开 with the address of the form's IP control and the port edit's text.
-    void connectOrDisconnect(uint32_t panelIp, const std::string& portText);
+    // 连接 / 断开 with the panel's address and port (host order); disconnecting ignores them.
+    void connectOrDisconnect(uint32_t panelIp, uint16_t port);
     LinkState linkState() const { return m_linkState; }
     // Why the last connection attempt failed (empty when it did not).
     const std::string& lastLinkError() const { return m_lastLinkError; }
@@ -59,15 +55,24 @@ public:
     bool writing() const { return m_sequenceKind == SequenceKind::Write; }
     bool reading() const { return m_sequenceKind == SequenceKind::Read; }
     WriteResult lastWriteResult() const { return m_writeResult; }
+    // The lists and events the last write left out because a command was too long for the link.
+    const std::vector<std::string>& leftOutOfLastWrite() const { return m_leftOut; }
+    // Whether the last read ended because the connection was lost.
+    bool lastReadLostLink() const { return m_readLostLink; }
+
+    // Sees every command as the link hands it to the socket (see PanelLink::setSendTap); set it
+    // before connecting. For tests and measurements.
+    void setSendTap(PanelLink::SendTap tap) { m_link->setSendTap(std::move(tap)); }
 
     // Closes the link and joins every thread this session started.
     void shutdown();
 
 private:
     enum class SequenceKind { None, Write, Read };
-    class Responses;
+    class ProjectReplyApplier;
 
     void setLinkState(LinkState state);
+    void sequenceEnded(SequenceOutcome outcome);
     bool startSequence(SequenceKind kind, std::vector<WriteStep> plan);
     void send(const std::string& command);
 
@@ -76,7 +81,7 @@ private:
     UiPoster& m_poster;
     PacingClock& m_clock;
     std::unique_ptr<PanelLink> m_link;
-    std::unique_ptr<Responses> m_responses;
+    std::unique_ptr<ProjectReplyApplier> m_replyApplier;
     LinkState m_linkState = LinkState::Closed;
     int64_t m_stateGeneration = 0;  // the connection the link state describes
     bool m_closing = false;         // 断开 clicked, WM_LINK_CLOSED not yet seen
@@ -85,6 +90,8 @@ private:
     SequenceThread m_sequence;
     SequenceKind m_sequenceKind = SequenceKind::None;
     WriteResult m_writeResult = WriteResult::None;
+    std::vector<std::string> m_leftOut;
+    bool m_readLostLink = false;
 };
 
 }  // namespace velk

@@ -5,17 +5,17 @@
 
 #include "model/StrPrintf.h"
 #include "model/UiPoster.h"
-#include "model/db/ProjectDb.h"
-#include "model/db/ProjectReader.h"
-#include "model/db/Statements.h"
-#include "model/db/TempProjectFile.h"
+#include "project/ProjectDb.h"
+#include "project/ProjectReader.h"
+#include "project/Statements.h"
+#include "project/TempProjectFile.h"
+#include "session/MessagePump.h"
 
 namespace velk {
 
 namespace {
 
 constexpr int kWriteTimeoutMs = 120000;
-constexpr int64_t kDoneToken = 1;
 
 bool inList(int key, int count) {
     return key >= 0 && key < count;
@@ -139,18 +139,16 @@ ImportOutcome importProject(const ConfigModel& model, const std::string& utf8Pat
         ProjectDb db(queue);
         db.attach(connection);
         postProject(db, connection, model);
-        db.postBarrier(kDoneToken);
-        bool done = false;
-        while (!done) {
-            std::optional<ViewMessage> message = queue.take(kWriteTimeoutMs);
-            if (!message) {
-                outcome.error = "the project was not written in time";
-                return outcome;
+        const int64_t done = nextBarrierToken();
+        db.postBarrier(done);
+        MessagePump pump(queue, [&outcome](const ViewMessage& message) {
+            if (message.id == WM_DB_ERROR && outcome.error.empty()) {
+                outcome.error = message.text;
             }
-            if (message->id == WM_DB_ERROR && outcome.error.empty()) {
-                outcome.error = message->text;
-            }
-            done = message->id == WM_DB_BARRIER && message->wParam == kDoneToken;
+        });
+        if (!pump.untilBarrier(done, kWriteTimeoutMs)) {
+            outcome.error = "the project was not written in time";
+            return outcome;
         }
         db.quit(kWriteTimeoutMs);
         if (!outcome.error.empty()) {

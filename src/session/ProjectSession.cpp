@@ -1,7 +1,7 @@
 #include "session/ProjectSession.h"
 
-#include "model/db/ProjectDb.h"
-#include "model/db/RowPlacement.h"
+#include "project/ProjectDb.h"
+#include "project/RowPlacement.h"
 #include "rules/FunctionRules.h"
 
 namespace velk {
@@ -93,7 +93,7 @@ void ProjectSession::fillActionList(int slot) {
     std::vector<ActionRowTexts> rows;
     if (ConfigModel::isValidSlot(slot)) {
         for (const KeyAction& action : m_model.actions[static_cast<size_t>(slot)]) {
-            if (std::optional<ActionRowTexts> texts = ActionRowTextsOf(action)) {
+            if (std::optional<ActionRowTexts> texts = actionRowTextsOf(action)) {
                 rows.push_back(*texts);
             }
         }
@@ -299,7 +299,7 @@ void ProjectSession::commitAddAction(const KeyAction& action) {
     if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
         return;
     }
-    std::optional<ActionRowTexts> texts = ActionRowTextsOf(action);
+    std::optional<ActionRowTexts> texts = actionRowTextsOf(action);
     if (!texts) {
         return;  // a function the list cannot show would put rows and actions out of step
     }
@@ -345,7 +345,7 @@ void ProjectSession::commitModifyAction(int row, const KeyAction& action) {
     if (row < 0 || static_cast<size_t>(row) >= list.size()) {
         return;
     }
-    std::optional<ActionRowTexts> texts = ActionRowTextsOf(action);
+    std::optional<ActionRowTexts> texts = actionRowTextsOf(action);
     if (!texts) {
         return;
     }

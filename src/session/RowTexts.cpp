@@ -1,6 +1,6 @@
 #include "session/RowTexts.h"
 
-#include "device/Commands.h"
+#include "device/PanelAddress.h"
 #include "model/ConfigModel.h"
 #include "model/Gbk.h"
 #include "model/StrPrintf.h"

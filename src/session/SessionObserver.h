@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "action/ActionText.h"
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "session/RowTexts.h"
 
 namespace velk {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "model/ConfigModel.h"
 #include "textform/RecordFields.h"
 #include "textform/Vocabulary.h"
 

@@ -257,17 +257,17 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
     const toml::node* function = keys.require("function");
     std::optional<int32_t> code =
         function != nullptr ? context.choice(*function, "function", functionChoice()) : std::nullopt;
-    if (code && !functionChoice().holds(*code)) {
+    std::optional<FunctionCode> stored = code ? functionCodeOf(*code) : std::nullopt;
+    if (code && !stored) {
         context.error(function->source(), strprintf("function %d cannot be stored: a project file holds %s",
                                                     *code, functionChoice().listed().c_str()));
-        code.reset();
     }
-    if (!code) {
+    if (!stored) {
         return std::nullopt;
     }
-    a.function = *code;
+    a.function = *stored;
     switch (a.function) {
-        case kFunctionInfrared: {
+        case FunctionCode::Infrared: {
             readChannelsInto(context, keys, table, "irChannels", 4, "红外", a.irChannels);
             const toml::node* irCode = keys.take("irCode");
             if (irCode != nullptr) {
@@ -278,21 +278,21 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
             }
             break;
         }
-        case kFunctionIo:
+        case FunctionCode::Io:
             readChannelsInto(context, keys, table, "ioChannels", 2, "IO", a.ioChannels);
             readChoiceInto(context, keys, "ioOperation", ioOperationChoice(), a.ioOperation);
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             readChannelsInto(context, keys, table, "relayChannels", 2, "继电器", a.relayChannels);
             readChoiceInto(context, keys, "relayOperation", relayOperationChoice(), a.relayOperation);
             break;
-        case kFunctionKey:
+        case FunctionCode::Key:
             readIntegerInto(context, keys, "keyChannel", a.keyChannel);
             context.warning(function->source(),
                             "the editor never offers 按键; the action is kept as the file "
                             "holds it");
             break;
-        case kFunctionNetwork: {
+        case FunctionCode::Network: {
             SendData& n = a.network;
             readChoiceInto(context, keys, "channel", networkChannelChoice(), n.channel);
             if (const toml::node* ip = keys.take("ip")) {
@@ -305,7 +305,7 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
             readData(context, keys, table, n);
             break;
         }
-        case kFunctionSerial: {
+        case FunctionCode::Serial: {
             SerialSendData& s = a.serial;
             readChoiceInto(context, keys, "channel", serialChannelChoice(), s.channel);
             readChoiceInto(context, keys, "type", dataTypeChoice(), s.type);
@@ -316,8 +316,6 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
             readData(context, keys, table, s);
             break;
         }
-        default:
-            break;
     }
     keys.finish();
     return read;

@@ -5,8 +5,11 @@
 #include <limits>
 
 #include "action/TextRules.h"
+#include "device/PanelAddress.h"
+#include "device/PanelLink.h"
 #include "model/Gbk.h"
 #include "model/StrPrintf.h"
+#include "rules/RuleMessages.h"
 #include "textform/TomlValues.h"
 
 namespace velk::text {
@@ -149,22 +152,16 @@ std::optional<int32_t> ReadContext::channels(const toml::node& node, std::string
 }
 
 std::optional<uint32_t> ReadContext::ip(const toml::node& node, std::string_view key) {
-    const auto* text = node.as_string();
-    unsigned parts[4] = {};
-    char tail = 0;
-    if (text != nullptr &&
-        std::sscanf(text->get().c_str(), "%3u.%3u.%3u.%3u%c", &parts[0], &parts[1], &parts[2], &parts[3],
-                    &tail) == 4 &&
-        text->get().find_first_not_of("0123456789.") == std::string::npos && parts[0] <= 255 &&
-        parts[1] <= 255 && parts[2] <= 255 && parts[3] <= 255) {
-        return (parts[0] << 24) | (parts[1] << 16) | (parts[2] << 8) | parts[3];
+    uint32_t address = 0;
+    if (const auto* text = node.as_string(); text != nullptr && parseDottedAddress(text->get(), address)) {
+        return address;
     }
     error(node.source(), std::string(key) + " must be an IPv4 address such as \"192.168.1.20\"");
     return std::nullopt;
 }
 
 std::optional<int32_t> ReadContext::port(const toml::node& node, std::string_view key) {
-    std::optional<int32_t> value = int32(node, key, 0, "请输入一个整数。");
+    std::optional<int32_t> value = int32(node, key, 0, rules::kNotAnInteger);
     if (value && (*value < 0 || *value > 0xffff)) {
         error(node.source(),
               strprintf("%s: %d is not a port (0 to 65535)", std::string(key).c_str(), *value));

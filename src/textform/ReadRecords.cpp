@@ -90,7 +90,7 @@ std::vector<std::string> enumValues(ReadContext& context, const toml::node& node
         }
         if (!hex) {
             values.push_back(std::move(*value));
-        } else if (std::optional<std::string> normal = NormalizeHexText(*value)) {
+        } else if (std::optional<std::string> normal = normalizeHexText(*value)) {
             values.push_back(std::move(*normal));
         } else {
             context.warning(element.source(),

@@ -1,5 +1,7 @@
 #include "textform/RecordFields.h"
 
+#include "device/PanelAddress.h"
+#include "model/ConfigModel.h"
 #include "textform/TomlValues.h"
 #include "textform/Vocabulary.h"
 
@@ -119,17 +121,17 @@ Fields enumFields(const EnumVariable& e) {
         values += (k > 0 ? ", " : "") + tomlText(e.data[k]);
     }
     values += "]";
-    return {named("name", enumRowName(e.index)), choiceField("type", dataTypeChoice(), e.type),
+    return {named("name", enumName(e.index)), choiceField("type", dataTypeChoice(), e.type),
             field("values", values, e.data == std::vector<std::string>{std::string()})};
 }
 
 Fields variableFields(const Variable& v) {
-    return {named("name", variableRowName(v.index)), integerField("init", v.init), integerField("min", v.min),
+    return {named("name", variableName(v.index)), integerField("init", v.init), integerField("min", v.min),
             integerField("max", v.max), choiceField("save", saveChoice(), v.save)};
 }
 
 Fields targetFields(const NetTarget& t) {
-    return {named("name", targetRowName(t.index)), field("ip", tomlString(dottedIp(t.ip)), t.ip == 0),
+    return {named("name", netTargetName(t.index)), field("ip", tomlString(dottedAddress(t.ip)), t.ip == 0),
             integerField("port", t.port)};
 }
 
@@ -145,31 +147,31 @@ Fields eventFields(int slot, const EventSettings& s) {
 
 Fields actionFields(const KeyAction& a) {
     Fields fields = {field("id", tomlInteger(a.id), false),
-                     field("function", tomlChoice(functionChoice(), a.function), false)};
+                     field("function", tomlChoice(functionChoice(), functionCodeValue(a.function)), false)};
     auto append = [&](Fields more) { fields.insert(fields.end(), more.begin(), more.end()); };
     switch (a.function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             append({channelsField("irChannels", a.irChannels), integerField("irCode", a.irCode)});
             break;
-        case kFunctionIo:
+        case FunctionCode::Io:
             append({channelsField("ioChannels", a.ioChannels),
                     choiceField("ioOperation", ioOperationChoice(), a.ioOperation)});
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             append({channelsField("relayChannels", a.relayChannels),
                     choiceField("relayOperation", relayOperationChoice(), a.relayOperation)});
             break;
-        case kFunctionKey:
+        case FunctionCode::Key:
             append({integerField("keyChannel", a.keyChannel)});
             break;
-        case kFunctionNetwork: {
+        case FunctionCode::Network: {
             const SendData& n = a.network;
             append({choiceField("channel", networkChannelChoice(), n.channel),
-                    field("ip", tomlString(dottedIp(n.ip)), n.ip == 0), integerField("port", n.port),
+                    field("ip", tomlString(dottedAddress(n.ip)), n.ip == 0), integerField("port", n.port),
                     choiceField("type", dataTypeChoice(), n.type), dataField(n)});
             break;
         }
-        case kFunctionSerial: {
+        case FunctionCode::Serial: {
             const SerialSendData& s = a.serial;
             append({choiceField("channel", serialChannelChoice(), s.channel),
                     choiceField("type", dataTypeChoice(), s.type),
@@ -179,8 +181,6 @@ Fields actionFields(const KeyAction& a) {
                     choiceField("stop", stopChoice(), s.stop), dataField(s)});
             break;
         }
-        default:
-            break;
     }
     return fields;
 }

@@ -22,7 +22,7 @@ void writeTable(std::string& out, const char* header, const Fields& fields) {
 }
 
 bool isStorable(const KeyAction& action) {
-    return action.function >= kFunctionInfrared && action.function <= kFunctionKey;
+    return functionCodeOf(functionCodeValue(action.function)).has_value();
 }
 
 // The defaults a reset model holds under each key of the lists.

@@ -42,11 +42,7 @@ std::string tomlText(std::string_view gbk) {
         return tomlString(*utf8);
     }
     std::vector<uint8_t> bytes(gbk.begin(), gbk.end());
-    return std::string("{ ") + kBytesKey + " = " + tomlString(HexNormalForm(bytes)) + " }";
-}
-
-std::string dottedIp(uint32_t ip) {
-    return strprintf("%u.%u.%u.%u", (ip >> 24) & 0xffu, (ip >> 16) & 0xffu, (ip >> 8) & 0xffu, ip & 0xffu);
+    return std::string("{ ") + kBytesKey + " = " + tomlString(hexNormalForm(bytes)) + " }";
 }
 
 std::string tomlChoice(const Choice& choice, int32_t position) {

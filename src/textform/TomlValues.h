@@ -20,8 +20,6 @@ std::string tomlText(std::string_view gbk);
 std::optional<std::string> exactUtf8(std::string_view gbk);
 constexpr const char* kBytesKey = "bytes";
 
-// "192.168.1.20"
-std::string dottedIp(uint32_t ip);
 // A choice list position as its label, or as the stored number when the list has no such entry.
 std::string tomlChoice(const Choice& choice, int32_t position);
 // 0 and 1 as false and true, other stored numbers as they are.

@@ -1,7 +1,5 @@
 #include "textform/Vocabulary.h"
 
-#include <array>
-
 #include "action/ActionText.h"
 #include "model/ConfigModel.h"
 #include "model/StrPrintf.h"
@@ -17,11 +15,6 @@ std::vector<std::string> entriesOf(const char* (*text)(int32_t)) {
     }
     return entries;
 }
-
-constexpr std::array<const char*, 3> kKeyEvents = {"按下", "弹起", "保持"};
-constexpr std::array<const char*, 3> kIoEvents = {"变低", "变高", "拉低"};
-constexpr int kKeyInputs = 8;
-constexpr int kIoInputs = 10;
 
 }  // namespace
 
@@ -157,18 +150,6 @@ std::optional<int32_t> asInt32(std::optional<int64_t> value) {
 
 }  // namespace
 
-std::string enumRowName(int32_t index) {
-    return strprintf("E%d", index);
-}
-
-std::string variableRowName(int32_t index) {
-    return strprintf("V%d", index);
-}
-
-std::string targetRowName(int32_t index) {
-    return index <= 4 ? strprintf("TCP%d", index) : strprintf("UDP%d", index - 4);
-}
-
 std::optional<int32_t> enumRowIndex(std::string_view name) {
     return asInt32(numberAfter("E", name));
 }
@@ -186,18 +167,6 @@ std::optional<int32_t> targetRowIndex(std::string_view name) {
         return std::nullopt;
     }
     return asInt32(*udp + 4);
-}
-
-std::string eventName(int slot) {
-    const int input = inputOf(slot);
-    const int event = eventOf(slot);
-    if (input <= kKeyInputs) {
-        return strprintf("按键%d %s", input, kKeyEvents[static_cast<size_t>(event)]);
-    }
-    if (input <= kIoInputs) {
-        return strprintf("IO%d %s", input - kKeyInputs, kIoEvents[static_cast<size_t>(event)]);
-    }
-    return strprintf("输入%d %s", input, kKeyEvents[static_cast<size_t>(event)]);
 }
 
 std::optional<int> eventSlot(std::string_view name) {

@@ -39,18 +39,16 @@ const Choice& overflowChoice();   // 不发送, 裁剪, 填入
 const Choice& yesNoChoice();      // 是, 否 (loop and save of an Enum blank)
 const Choice& directionChoice();  // add, sub
 
-// List row names: E<index>, V<index>, TCP<index> for index <= 4 and UDP<index - 4> above; any
-// 32-bit index has one (rows of foreign files included) and each name reads back as its index.
-std::string enumRowName(int32_t index);
-std::string variableRowName(int32_t index);
-std::string targetRowName(int32_t index);
+// The index a list row's name stands for. The names are the model's (enumName, variableName and
+// netTargetName in model/ConfigModel.h: E<index>, V<index>, TCP<index> for index <= 4 and
+// UDP<index - 4> above); any 32-bit index has one (rows of foreign files included) and each name
+// reads back as its index.
 std::optional<int32_t> enumRowIndex(std::string_view name);
 std::optional<int32_t> variableRowIndex(std::string_view name);
 std::optional<int32_t> targetRowIndex(std::string_view name);
 
-// Event names as the form labels them ("按键3 弹起", "IO1 变高"); inputs 11..20, which the form
-// does not offer, are "输入11 按下" .. "输入20 保持".
-std::string eventName(int slot);
+// The slot an event name (eventName in model/ConfigModel.h: "按键3 弹起", "IO1 变高", "输入11 按下")
+// stands for.
 std::optional<int> eventSlot(std::string_view name);
 
 // A blank's source as the composer's 序号 list names it: "Input", "E<n>" or "V<n>", n counted

@@ -31,34 +31,34 @@ TEST(ActionRowTexts, EveryFunction) {
     KeyAction ir;
     ir.irChannels = 9;
     ir.irCode = 12;
-    EXPECT_EQ(ActionRowTextsOf(ir), (ActionRowTexts{"红外", "1,4", "ID:12", ""}));
+    EXPECT_EQ(actionRowTextsOf(ir), (ActionRowTexts{"红外", "1,4", "ID:12", ""}));
 
     KeyAction io;
-    io.function = kFunctionIo;
+    io.function = FunctionCode::Io;
     io.ioChannels = 3;
     io.ioOperation = 2;
-    EXPECT_EQ(ActionRowTextsOf(io), (ActionRowTexts{"IO", "1,2", "反转", ""}));
+    EXPECT_EQ(actionRowTextsOf(io), (ActionRowTexts{"IO", "1,2", "反转", ""}));
 
     KeyAction relay;
-    relay.function = kFunctionRelay;
+    relay.function = FunctionCode::Relay;
     relay.relayChannels = 2;
     relay.relayOperation = 3;
-    EXPECT_EQ(ActionRowTextsOf(relay), (ActionRowTexts{"继电器", "2", "", ""}));
+    EXPECT_EQ(actionRowTextsOf(relay), (ActionRowTexts{"继电器", "2", "", ""}));
 
     KeyAction key;
-    key.function = kFunctionKey;
+    key.function = FunctionCode::Key;
     key.keyChannel = 7;
-    EXPECT_EQ(ActionRowTextsOf(key), (ActionRowTexts{"按键", "7", "", ""}));
+    EXPECT_EQ(actionRowTextsOf(key), (ActionRowTexts{"按键", "7", "", ""}));
 
     KeyAction serial;
-    serial.function = kFunctionSerial;
+    serial.function = FunctionCode::Serial;
     serial.serial.channel = 1;
     serial.serial.texts = {"AB"};
-    EXPECT_EQ(ActionRowTextsOf(serial), (ActionRowTexts{"串口", "RS232-2", "Ascii,115200,8,无,1", "AB"}));
+    EXPECT_EQ(actionRowTextsOf(serial), (ActionRowTexts{"串口", "RS232-2", "Ascii,115200,8,无,1", "AB"}));
 
     KeyAction bad;
-    bad.function = 9;
-    EXPECT_FALSE(ActionRowTextsOf(bad));
+    bad.function = static_cast<FunctionCode>(9);
+    EXPECT_FALSE(actionRowTextsOf(bad));
 }
 
 TEST(ActionRowTexts, NetworkChannelsAndGbkData) {
@@ -66,11 +66,11 @@ TEST(ActionRowTexts, NetworkChannelsAndGbkData) {
                                                     {6, "UDP1"}, {8, "UDP3"}, {-2, ""}};
     for (auto [channel, text] : channels) {
         KeyAction net;
-        net.function = kFunctionNetwork;
+        net.function = FunctionCode::Network;
         net.network.channel = channel;
         net.network.type = kHex;
         net.network.texts = {"\xC5\xBC"};  // 偶 in GBK, shown as UTF-8
-        auto row = ActionRowTextsOf(net);
+        auto row = actionRowTextsOf(net);
         ASSERT_TRUE(row);
         EXPECT_EQ((*row)[1], text) << channel;
         EXPECT_EQ((*row)[2], "Hex");

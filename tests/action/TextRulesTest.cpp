@@ -10,7 +10,7 @@ TEST(ParseHexText, NormalisesPieces) {
         {"1 2 AB 3f0", "01 02 ab ff"}, {"  0A   1 ", "0a 01"}, {"ff", "ff"}, {"123456", "ff"}, {"0", "00"},
     };
     for (auto [input, normal] : cases) {
-        EXPECT_EQ(NormalizeHexText(input), std::optional<std::string>(normal)) << input;
+        EXPECT_EQ(normalizeHexText(input), std::optional<std::string>(normal)) << input;
     }
 }
 
@@ -63,7 +63,7 @@ TEST(FormatDataText, EachKindAndItsFallbacks) {
     count.countIndex = 2;
     count.overflowIndex = 1;
     count.digits = 1;
-    EXPECT_EQ(PlaceholderText(count), "$(*,Input,count,3,cut)");
+    EXPECT_EQ(placeholderText(count), "$(*,Input,count,3,cut)");
 
     Placeholder var;
     var.kind = kKindVar;
@@ -72,32 +72,32 @@ TEST(FormatDataText, EachKindAndItsFallbacks) {
     var.interval = 5;
     var.varDirection = 1;
     var.digits = 3;
-    EXPECT_EQ(PlaceholderText(var), "$(***,V2,1,5,sub)");
+    EXPECT_EQ(placeholderText(var), "$(***,V2,1,5,sub)");
 
-    EXPECT_EQ(PlaceholderText(enumBlank(0, 0, 0)), "$(,E1,1,add,loop,save)");
+    EXPECT_EQ(placeholderText(enumBlank(0, 0, 0)), "$(,E1,1,add,loop,save)");
 
     Placeholder odd;
     odd.kind = kKindInput;
     odd.modeIndex = 7;
     odd.overflowIndex = -3;
     odd.digits = -5;
-    EXPECT_EQ(PlaceholderText(odd), "$(,Input,full,discard)");
+    EXPECT_EQ(placeholderText(odd), "$(,Input,full,discard)");
 
     Placeholder firstCount = count;
     firstCount.countIndex = 0;
-    EXPECT_EQ(PlaceholderText(firstCount), "$(*,Input,count,1,cut)");
+    EXPECT_EQ(placeholderText(firstCount), "$(*,Input,count,1,cut)");
     firstCount.countIndex = 9;
-    EXPECT_EQ(PlaceholderText(firstCount), "$(*,Input,count,1,cut)");
+    EXPECT_EQ(placeholderText(firstCount), "$(*,Input,count,1,cut)");
 
     Placeholder unknownKind = var;
     unknownKind.kind = 7;
-    EXPECT_EQ(PlaceholderText(unknownKind), "$(***,V2,1,5,sub)");
+    EXPECT_EQ(placeholderText(unknownKind), "$(***,V2,1,5,sub)");
 
     Placeholder flags = enumBlank(9, 19, 1);
     flags.enumDirection = 1;
     flags.loopIndex = 1;
     flags.saveIndex = 1;
-    EXPECT_EQ(PlaceholderText(flags), "$(*,E10,20,sub,unloop,unsave)");
+    EXPECT_EQ(placeholderText(flags), "$(*,E10,20,sub,unloop,unsave)");
 }
 
 TEST(FormatDataText, WithoutBlanksIsTheSingleSegment) {
@@ -115,7 +115,23 @@ TEST(FormatDataText, HostileFieldsStayBounded) {
     std::string text = FormatDataText(data);
     EXPECT_EQ(text.substr(0, 3), "x$(");
     EXPECT_NE(text.find(",E2147483648,2147483648,"), std::string::npos);
-    EXPECT_LT(text.size(), 2 * kMaxCommandLength + 200);
+    EXPECT_LT(text.size(), 2 * kMaxStarRun + 200);
+}
+
+TEST(DecodeDollarEscapes, IncompleteEscapesFromOldFiles) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"$41$42", "AB"},
+        {"$4", "\x04"},
+        {"$", ""},
+        {"x$zz", std::string("x\0", 2)},
+        {"$g1", "\x01"},
+        {"$$41",
+         "\x04"
+         "1"},
+    };
+    for (const auto& [input, bytes] : cases) {
+        EXPECT_EQ(DecodeDollarEscapes(input), bytes) << input;
+    }
 }
 
 }  // namespace

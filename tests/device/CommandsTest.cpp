@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "device/Commands.h"
+#include "device/PanelLink.h"
 
 namespace velk {
 namespace {
@@ -16,7 +17,7 @@ KeyAction irAction(int channels, int code) {
 
 KeyAction ioAction(int channels, int operation) {
     KeyAction a;
-    a.function = kFunctionIo;
+    a.function = FunctionCode::Io;
     a.ioChannels = channels;
     a.ioOperation = operation;
     return a;
@@ -24,7 +25,7 @@ KeyAction ioAction(int channels, int operation) {
 
 KeyAction relayAction(int channels, int operation) {
     KeyAction a;
-    a.function = kFunctionRelay;
+    a.function = FunctionCode::Relay;
     a.relayChannels = channels;
     a.relayOperation = operation;
     return a;
@@ -59,9 +60,9 @@ TEST(Commands, BindOutputs) {
         {relayAction(1, -1), ""},
     };
     for (const auto& [action, expected] : cases) {
-        std::string built = action.function == kFunctionInfrared ? MakeBindIr(action)
-                            : action.function == kFunctionIo     ? MakeBindIo(action)
-                                                                 : MakeBindRelay(action);
+        std::string built = action.function == FunctionCode::Infrared ? MakeBindIr(action)
+                            : action.function == FunctionCode::Io     ? MakeBindIo(action)
+                                                                      : MakeBindRelay(action);
         EXPECT_EQ(built, expected);
     }
 }
@@ -103,22 +104,6 @@ TEST(Commands, SetCodeBoundedForHostileWidths) {
     EXPECT_LT(text.size(), 4 * kMaxCommandLength);
     SendData missingSegments = dataOf(kAscii, {}, {blankOfDigits(1), blankOfDigits(2)});
     EXPECT_EQ(MakeSetCode(missingSegments), "setcode-ascii-***");
-}
-
-TEST(DecodeDollarEscapes, IncompleteEscapesFromOldFiles) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"$41$42", "AB"},
-        {"$4", "\x04"},
-        {"$", ""},
-        {"x$zz", std::string("x\0", 2)},
-        {"$g1", "\x01"},
-        {"$$41",
-         "\x04"
-         "1"},
-    };
-    for (const auto& [input, bytes] : cases) {
-        EXPECT_EQ(DecodeDollarEscapes(input), bytes) << input;
-    }
 }
 
 TEST(Commands, SetVoidForEachKind) {

@@ -6,9 +6,9 @@
 #include "device/Commands.h"
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
-#include "support/Drain.h"
-#include "support/RecorderObserver.h"
 #include "support/TempDir.h"
 
 namespace velk::test {
@@ -16,6 +16,8 @@ namespace {
 
 const char kSucceeded[] = "写入成功！";
 const char kTimedOut[] = "写入超时，请尝试重新写入！";
+const char kWriteLost[] = "与面板的连接已断开，写入未完成，请重新连接后再写入！";
+const char kReadLost[] = "与面板的连接已断开，读取未完成！";
 
 std::string networkReply() {
     std::string block =
@@ -33,27 +35,18 @@ protected:
         path = dir.file("p.db");
         session = std::make_unique<Session>(recorder, queue, clock);
         EXPECT_TRUE(session->project().newProject(path));
-        EXPECT_TRUE(flush(queue, *session));
+        EXPECT_TRUE(MessagePump(queue, *session).flush());
     }
     ~DeviceSessionTest() override { session->shutdown(); }
 
     DeviceSession& device() { return session->device(); }
 
     bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            if (auto message = queue.take(10)) {
-                session->handle(*message);
-            }
-        }
-        return true;
+        return MessagePump(queue, *session).runUntil(done, timeoutMs);
     }
 
     bool connect() {
-        device().connectOrDisconnect(kLoopbackAddress, std::to_string(panel.port()));
+        device().connectOrDisconnect(kLoopbackAddress, panel.port());
         return pumpUntil([&] { return device().linkState() == LinkState::Connected; });
     }
 
@@ -66,7 +59,7 @@ protected:
 
     std::string streamAfterClose(size_t connection = 0) {
         EXPECT_TRUE(device().flushSends());
-        device().connectOrDisconnect(0, "");
+        device().connectOrDisconnect(0, 0);
         EXPECT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
         EXPECT_TRUE(panel.waitClosed(connection));
         return panel.received(connection);
@@ -77,7 +70,7 @@ protected:
         model.enums[0].data = {"ON", "OFF"};
         model.variables[3] = Variable{4, 1, 2, 3, 0};
         KeyAction io;
-        io.function = kFunctionIo;
+        io.function = FunctionCode::Io;
         io.ioChannels = 3;
         model.actions[4] = {io};
         model.eventSettings[4].timeEnable = 1;
@@ -88,22 +81,10 @@ protected:
     TempDir dir;
     std::string path;
     MessageQueue queue;
-    RecorderObserver recorder;
+    FormMirror recorder;
     FastClock clock;
     std::unique_ptr<Session> session;
 };
-
-TEST(PanelPort, LowSixteenBitsOfTheDecimalText) {
-    struct Case {
-        const char* text;
-        uint16_t port;
-    };
-    const Case cases[] = {{"4800", 4800}, {"70000", 4464}, {"", 0},       {"abc", 0},
-                          {" 12x", 12},   {"65536", 0},    {"-1", 65535}, {"99999999999999999999999", 65535}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(panelPortOf(c.text), c.port) << c.text;
-    }
-}
 
 TEST_F(DeviceSessionTest, ConnectWriteAndDisconnect) {
     ASSERT_TRUE(connect());
@@ -111,7 +92,7 @@ TEST_F(DeviceSessionTest, ConnectWriteAndDisconnect) {
     fillModel();
     const std::string expected = [&] {
         std::string joined;
-        for (const auto& command : planCommands(BuildWritePlan(session->project().model()))) {
+        for (const auto& command : planCommands(buildWritePlan(session->project().model()))) {
             joined += command;
         }
         return joined;
@@ -125,7 +106,7 @@ TEST_F(DeviceSessionTest, ConnectWriteAndDisconnect) {
     EXPECT_EQ(recorder.progress.front(), 50);
 
     // The caption turns back only when the receive thread has seen the end.
-    device().connectOrDisconnect(0, "");
+    device().connectOrDisconnect(0, 0);
     EXPECT_EQ(device().linkState(), LinkState::Connected);
     ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
     ASSERT_TRUE(panel.waitClosed(0));
@@ -161,6 +142,42 @@ TEST_F(DeviceSessionTest, ExitReplyOutOfTurnIsNoSuccess) {
     EXPECT_TRUE(recorder.messageTexts().empty());
 }
 
+TEST_F(DeviceSessionTest, PanelClosingDuringAWriteSaysTheConnectionWasLost) {
+    panel.hold(kHeaderTrigger);
+    ASSERT_TRUE(connect());
+    fillModel();
+    ASSERT_TRUE(device().write());
+    ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
+    panel.closeClient();
+    ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 5000));
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::LinkLost);
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kWriteLost});
+    EXPECT_EQ(recorder.writeEndedCount, 1);
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+}
+
+TEST_F(DeviceSessionTest, PanelClosingDuringAReadSaysTheConnectionWasLost) {
+    panel.answer("QM-PANEL-getenum-2", "");  // just to see the read under way
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(device().read());
+    ASSERT_TRUE(panel.waitForText(0, "QM-PANEL-getenum-2"));
+    panel.closeClient();
+    ASSERT_TRUE(pumpUntil([&] { return !device().reading(); }, 5000));
+    EXPECT_TRUE(device().lastReadLostLink());
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kReadLost});
+}
+
+TEST_F(DeviceSessionTest, LeftOutCommandsAreNamedAfterTheOutcome) {
+    ASSERT_TRUE(connect());
+    fillModel();
+    session->project().model().enums[5].data = {std::string(70000, 'x')};
+    ASSERT_TRUE(writeToEnd());
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::Succeeded);
+    EXPECT_EQ(device().leftOutOfLastWrite(), std::vector<std::string>{"E6"});
+    EXPECT_EQ(recorder.messageTexts(),
+              (std::vector<std::string>{kSucceeded, "以下内容的指令超过面板可接收的长度，未写入：E6"}));
+}
+
 TEST_F(DeviceSessionTest, SecondWriteWaitsForTheFirst) {
     panel.hold(kClearTrigger);
     ASSERT_TRUE(connect());
@@ -178,7 +195,7 @@ TEST_F(DeviceSessionTest, ReplyDuringAWriteUpdatesTheModelNotTheWrite) {
     panel.hold(kHeaderTrigger);
     ASSERT_TRUE(connect());
     fillModel();
-    auto plan = BuildWritePlan(session->project().model());
+    auto plan = buildWritePlan(session->project().model());
     ASSERT_TRUE(device().write());
     ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
     ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnenum-1-ascii-changed"));
@@ -209,7 +226,7 @@ TEST_F(DeviceSessionTest, ReadReachesModelRowsAndFile) {
     session->shutdown();
     session = std::make_unique<Session>(recorder, queue, clock);
     ASSERT_TRUE(session->project().openProject(path));
-    ASSERT_TRUE(flush(queue, *session));
+    ASSERT_TRUE(MessagePump(queue, *session).flush());
     const ConfigModel& model = session->project().model();
     EXPECT_EQ(model.enumAt(2), (EnumVariable{3, kHex, {"0a 01", "ff"}}));
     EXPECT_EQ(model.variableAt(1), (Variable{2, 0, 5, 10, 0}));
@@ -262,7 +279,7 @@ TEST_F(DeviceSessionTest, UnreachablePanelStaysClosedWithAReason) {
         ASSERT_TRUE(listener) << error;
         port = listener->port();
     }
-    device().connectOrDisconnect(kLoopbackAddress, std::to_string(port));
+    device().connectOrDisconnect(kLoopbackAddress, port);
     EXPECT_EQ(device().linkState(), LinkState::Connecting);
     ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
     EXPECT_FALSE(device().lastLinkError().empty());

@@ -186,10 +186,13 @@ void FakePanel::serve() {
     }
 }
 
-void FastClock::sleepMs(int milliseconds) {
-    m_virtualMs.fetch_add(milliseconds);
-    std::this_thread::sleep_for(
-        std::chrono::microseconds(static_cast<int64_t>(milliseconds) * 1000 / m_speedup));
+void FastClock::sleepUntilUs(int64_t deadlineUs) {
+    const int64_t now = m_virtualUs.load();
+    if (deadlineUs <= now) {
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds((deadlineUs - now) / m_speedup));
+    m_virtualUs.store(deadlineUs);
 }
 
 }  // namespace velk::test

@@ -80,18 +80,19 @@ private:
     std::thread m_thread;
 };
 
-// Virtual time that runs faster than the real one: every sleep advances the clock by its length
-// but really sleeps only length / speedup, so a 15 s acknowledgement wait takes 15 / speedup s.
+// Virtual time that runs faster than the real one: a sleep to a deadline advances the clock to it
+// but really sleeps only the distance / speedup, so a 15 s acknowledgement wait takes 15 / speedup s.
 class FastClock : public PacingClock {
 public:
     explicit FastClock(int speedup) : m_speedup(speedup) {}
-    void sleepMs(int milliseconds) override;
-    int64_t nowSeconds() override { return m_virtualMs.load() / 1000; }
-    int64_t virtualMs() const { return m_virtualMs.load(); }
+    int64_t nowUs() override { return m_virtualUs.load(); }
+    void sleepUntilUs(int64_t deadlineUs) override;
+    int64_t nowSeconds() override { return m_virtualUs.load() / 1000000; }
+    int64_t virtualMs() const { return m_virtualUs.load() / 1000; }
 
 private:
     const int m_speedup;
-    std::atomic<int64_t> m_virtualMs{0};
+    std::atomic<int64_t> m_virtualUs{0};
 };
 
 }  // namespace velk::test

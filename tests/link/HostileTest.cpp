@@ -4,7 +4,7 @@
 
 #include "FakePanel.h"
 #include "LinkHarness.h"
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 #include "device/WritePlan.h"
 
 namespace velk::test {
@@ -67,7 +67,7 @@ TEST(HostilePanel, MutatedRepliesNeverBreakTheModel) {
     std::mt19937 random(20261209);
     ConfigModel model;
     model.reset();
-    ModelResponses responses(model);
+    ModelReplyApplier responses(model);
     for (int round = 0; round < 20000; ++round) {
         const std::string& original = genuineReplies[static_cast<size_t>(round) % std::size(genuineReplies)];
         ParseResponse(mutate(random, original), responses);
@@ -136,7 +136,7 @@ TEST(HostilePanel, RepliesDuringAWriteChangeNeitherTheStreamNorTheOutcome) {
         ir.irCode = slot;
         source.actions[static_cast<size_t>(slot)] = {ir, ir};
     }
-    auto plan = BuildWritePlan(source);
+    auto plan = buildWritePlan(source);
     FastClock clock(4);
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(ui.pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));

@@ -1,9 +1,7 @@
 #include "LinkHarness.h"
 
-#include <algorithm>
-#include <chrono>
-
 #include "device/TcpSocket.h"
+#include "session/MessagePump.h"
 
 namespace velk::test {
 
@@ -50,29 +48,22 @@ void LinkHarness::handle(const ViewMessage& message) {
 }
 
 bool LinkHarness::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                          std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
-        // Short waits, so conditions outside the queue (the panel's side) are seen too.
-        if (auto message = queue.take(static_cast<int>(std::min<int64_t>(left.count(), 10)))) {
-            handle(*message);
-        }
-    }
-    return true;
+    return MessagePump(queue, [this](const ViewMessage& message) { handle(message); })
+        .runUntil(done, timeoutMs);
 }
 
 bool LinkHarness::connectTo(uint16_t port) {
-    int64_t generation = link.open(kLoopbackAddress, port);
+    generation = link.open(kLoopbackAddress, port);
     return pumpUntil([&] { return !connected.empty() && connected.back() == generation; });
 }
 
 bool LinkHarness::startSequence(std::vector<WriteStep> plan, PacingClock& clock) {
-    return sequence.start(
-        std::move(plan), [this](const std::string& command) { link.Send(command); }, writeAck, queue, clock);
+    SequenceLink sequenceLink;
+    sequenceLink.send = [this](const std::string& command) {
+        return link.sendAndWait(command, WriteSequence::kSendWaitMs);
+    };
+    sequenceLink.alive = [this, connection = generation] { return link.alive(connection); };
+    return sequence.start(std::move(plan), std::move(sequenceLink), writeAck, queue, clock);
 }
 
 bool LinkHarness::runSequence(std::vector<WriteStep> plan, PacingClock& clock, int timeoutMs) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/PanelLink.h"
-#include "device/Responses.h"
+#include "device/ReplyApplier.h"
 #include "device/WriteSequence.h"
 #include "model/ConfigModel.h"
 #include "model/UiPoster.h"
@@ -16,7 +16,7 @@ namespace velk::test {
 
 // The user-interface side of the link tests without a session: drains the message queue on the
 // test thread, applies received blocks to a bare model and records what arrives.
-class LinkHarness : public ResponseHandler {
+class LinkHarness : public ReplyApplier {
 public:
     LinkHarness();
     ~LinkHarness() override;
@@ -37,6 +37,7 @@ public:
     std::optional<int> outcome;  // of the last sequence
     std::vector<WriteAck> acks;
     std::optional<PanelNetworkReply> panelNetwork;
+    int64_t generation = 0;  // of the last connectTo
 
     void handle(const ViewMessage& message);
     // Handles messages until done() holds; false if timeoutMs pass first.

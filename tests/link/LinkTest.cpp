@@ -29,18 +29,6 @@ TEST(CommandLog, EscapesEverythingOutsidePrintableAscii) {
     }
 }
 
-TEST(TcpSocket, ParsesOnlyFourDecimalOctets) {
-    uint32_t address = 0;
-    EXPECT_TRUE(parseDottedAddress("192.168.1.165", address));
-    EXPECT_EQ(address, 0xC0A801A5u);
-    EXPECT_TRUE(parseDottedAddress("0.0.0.0", address));
-    EXPECT_EQ(address, 0u);
-    for (const char* bad :
-         {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", "a.b.c.d", "1..2.3", "1234.1.1.1"}) {
-        EXPECT_FALSE(parseDottedAddress(bad, address)) << bad;
-    }
-}
-
 TEST(TcpSocket, RefusedConnectionReportsWhy) {
     uint16_t port = 0;
     {

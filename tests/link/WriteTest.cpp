@@ -26,11 +26,11 @@ ConfigModel busyModel() {
     model.variables[2] = Variable{3, 0, 5, 10, 1};
     model.netTargets[4] = NetTarget{0x7F000001, 6000, 5};
     KeyAction relay;
-    relay.function = kFunctionRelay;
+    relay.function = FunctionCode::Relay;
     relay.relayChannels = 5;
     relay.relayOperation = 2;
     KeyAction serial;
-    serial.function = kFunctionSerial;
+    serial.function = FunctionCode::Serial;
     serial.serial.type = kAscii;
     serial.serial.varNum = 1;
     serial.serial.texts = {"AB", "$0d$0a"};
@@ -42,7 +42,7 @@ ConfigModel busyModel() {
     model.eventSettings[1].addEnable = 1;
     model.eventSettings[1].addString = "\xc4\xe3";
     KeyAction key;
-    key.function = kFunctionKey;
+    key.function = FunctionCode::Key;
     model.actions[29] = {key};
     return model;
 }
@@ -64,7 +64,7 @@ TEST(WriteSequence, SuccessfulWriteSendsExactlyThePlan) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(4);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.runSequence(plan, clock));
     EXPECT_EQ(*ui.outcome, kSequenceCompleted);
     EXPECT_EQ(ui.timeouts, 0);
@@ -82,7 +82,7 @@ TEST(WriteSequence, ProgressFollowsTheOneSlotExample) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
-    auto plan = BuildWritePlan(oneSlotModel());
+    auto plan = buildWritePlan(oneSlotModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     auto seen = [&](int value) {
         return [&ui, value] {
@@ -117,7 +117,7 @@ TEST_P(WriteTimeout, EndsTheWriteAndSendsNothingMore) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.runSequence(plan, clock));
     EXPECT_EQ(*ui.outcome, kSequenceTimedOut);
     EXPECT_EQ(ui.timeouts, 1);
@@ -144,7 +144,7 @@ TEST(WriteSequence, LateSecondHeaderTimesOutAfterTheFirstSlot) {
     ASSERT_TRUE(ui.connectTo(panel.port()));
     // Only the first header is answered, by hand, once it arrived.
     FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(
         ui.pumpUntil([&] { return contains(panel.received(0), "QM-PANEL-keyedit-1->addact-onkeyup->"); }));
@@ -154,20 +154,44 @@ TEST(WriteSequence, LateSecondHeaderTimesOutAfterTheFirstSlot) {
     EXPECT_EQ(finalStream(ui, panel), commandsUntilWait(plan, ACK_ADDED, 2));
 }
 
-TEST(WriteSequence, LinkDroppedDuringTheWriteEndsInATimeOut) {
+// The panel closing the connection ends the write at once, not after the 10 s header wait.
+TEST(WriteSequence, LinkDroppedDuringAWaitEndsTheWriteAtOnce) {
     FakePanel panel;
     panel.answer(kClearTrigger, kClearReply);
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
-    FastClock clock(10);
-    auto plan = BuildWritePlan(busyModel());
+    SystemClock clock;
+    auto plan = buildWritePlan(busyModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), kHeaderTrigger); }));
+    auto dropped = std::chrono::steady_clock::now();
     panel.closeClient();
     ASSERT_TRUE(ui.pumpUntil([&] { return ui.outcome.has_value(); }));
-    EXPECT_EQ(*ui.outcome, kSequenceTimedOut);
-    EXPECT_EQ(ui.timeouts, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - dropped, std::chrono::seconds(3));
+    EXPECT_EQ(*ui.outcome, kSequenceLinkLost);
+    EXPECT_EQ(ui.timeouts, 0);
     EXPECT_FALSE(ui.closed.empty());
+}
+
+// Dropped while the writer is between waits, sending: no further command is taken for sending.
+TEST(WriteSequence, LinkDroppedWhileSendingEndsTheWrite) {
+    FakePanel panel;
+    panel.answerWrites();
+    panel.hold(kExitTrigger);
+    LinkHarness ui;
+    ASSERT_TRUE(ui.connectTo(panel.port()));
+    FastClock clock(2);
+    ConfigModel model = busyModel();
+    for (int slot = 2; slot < 28; ++slot) {
+        model.actions[static_cast<size_t>(slot)] = model.actions[1];
+    }
+    auto plan = buildWritePlan(model);
+    ASSERT_TRUE(ui.startSequence(plan, clock));
+    ASSERT_TRUE(ui.pumpUntil([&] { return contains(panel.received(0), "QM-PANEL-keyedit-2->"); }));
+    panel.closeClient();
+    ASSERT_TRUE(ui.pumpUntil([&] { return ui.outcome.has_value(); }));
+    EXPECT_EQ(*ui.outcome, kSequenceLinkLost);
+    EXPECT_EQ(ui.timeouts, 0);
 }
 
 TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
@@ -175,11 +199,11 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
     LinkHarness ui;
     ASSERT_TRUE(ui.connectTo(panel.port()));
     SystemClock clock;  // the real 15 s wait: stopping must not sit it out
-    auto plan = BuildWritePlan(oneSlotModel());
+    auto plan = buildWritePlan(oneSlotModel());
     ASSERT_TRUE(ui.startSequence(plan, clock));
     ASSERT_TRUE(panel.waitForText(0, kClearTrigger));
-    EXPECT_FALSE(ui.sequence.start(
-        plan, [](const std::string&) {}, ui.writeAck, ui.queue, clock));
+    EXPECT_FALSE(ui.sequence.start(plan, {[](const std::string&) { return SendResult::Sent; }}, ui.writeAck,
+                                   ui.queue, clock));
     auto before = std::chrono::steady_clock::now();
     ui.sequence.join(true);
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
@@ -189,7 +213,7 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
 }
 
 TEST(WriteSequence, ReadRequestsAreTheTwentySixGetCommands) {
-    auto plan = BuildReadPlan();
+    auto plan = buildReadPlan();
     auto commands = planCommands(plan);
     ASSERT_EQ(commands.size(), 26u);
     EXPECT_EQ(commands.front(), "QM-PANEL-getenum-1");

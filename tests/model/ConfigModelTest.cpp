@@ -5,7 +5,7 @@
 namespace velk {
 namespace {
 
-KeyAction actionOf(int function, int id = 0) {
+KeyAction actionOf(FunctionCode function, int id = 0) {
     KeyAction a;
     a.function = function;
     a.id = id;
@@ -25,7 +25,7 @@ TEST(ConfigModel, StartsWithSixtyEmptySlotsAndDefaultSettings) {
 
 TEST(ConfigModel, ResetFillsDefaultsAndEmptiesActions) {
     ConfigModel model;
-    model.actions[7].push_back(actionOf(kFunctionIo));
+    model.actions[7].push_back(actionOf(FunctionCode::Io));
     model.eventSettings[3].time = 300;
     model.enums[42] = EnumVariable{};
     model.reset();
@@ -52,12 +52,24 @@ TEST(ConfigModel, NextActionIdTakesTheSmallestFreeId) {
     ConfigModel model;
     EXPECT_EQ(model.nextActionId(0), 0);
     for (int id : {0, 1, 3}) {
-        model.actions[0].push_back(actionOf(kFunctionKey, id));
+        model.actions[0].push_back(actionOf(FunctionCode::Key, id));
     }
     EXPECT_EQ(model.nextActionId(0), 2);
     model.actions[0].erase(model.actions[0].begin());
     EXPECT_EQ(model.nextActionId(0), 0);
     EXPECT_EQ(model.nextActionId(1), 0) << "ids are per slot";
+}
+
+TEST(FunctionCode, StoredCodesZeroToFiveAndNoOthers) {
+    const FunctionCode all[] = {FunctionCode::Infrared, FunctionCode::Io,    FunctionCode::Serial,
+                                FunctionCode::Network,  FunctionCode::Relay, FunctionCode::Key};
+    for (int32_t code = 0; code <= 5; ++code) {
+        EXPECT_EQ(functionCodeOf(code), all[code]) << code;
+        EXPECT_EQ(functionCodeValue(all[code]), code);
+    }
+    for (int64_t code : {-1LL, 6LL, 99LL, 0x100000000LL, -0x100000000LL}) {
+        EXPECT_FALSE(functionCodeOf(code).has_value()) << code;
+    }
 }
 
 TEST(ConfigModel, NamesAndSlotArithmetic) {

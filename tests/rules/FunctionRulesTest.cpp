@@ -5,7 +5,7 @@
 namespace velk::rules {
 namespace {
 
-KeyAction actionOf(int function) {
+KeyAction actionOf(FunctionCode function) {
     KeyAction a;
     a.function = function;
     return a;
@@ -14,33 +14,33 @@ KeyAction actionOf(int function) {
 TEST(FunctionRules, MasksFollowTheFunctionsOfTheSlot) {
     struct Case {
         int slot;
-        std::vector<int> functions;
-        int excepted;
+        std::vector<FunctionCode> functions;
+        std::optional<FunctionCode> excepted;
         int used;
         bool canAdd;
     };
     const Case cases[] = {
-        {0, {}, kNoExceptedFunction, 0, true},
-        {2, {kFunctionNetwork}, kNoExceptedFunction, 24, false},  // hold: only data actions
-        {2, {}, kNoExceptedFunction, 0, true},
+        {0, {}, std::nullopt, 0, true},
+        {2, {FunctionCode::Network}, std::nullopt, 24, false},  // hold: only data actions
+        {2, {}, std::nullopt, 0, true},
         {0,
-         {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial},
-         kNoExceptedFunction,
+         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial},
+         std::nullopt,
          31,
          false},
-        {0, {kFunctionInfrared, kFunctionIo, kFunctionRelay}, kNoExceptedFunction, 7, true},
-        {1, {kFunctionKey, kFunctionKey}, kNoExceptedFunction, 0, true},
-        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionNetwork, 1, true},
-        {0, {kFunctionInfrared, kFunctionNetwork}, kFunctionInfrared, 24, true},
-        {0, {99, -1}, kNoExceptedFunction, 0, true},
+        {0, {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}, std::nullopt, 7, true},
+        {1, {FunctionCode::Key, FunctionCode::Key}, std::nullopt, 0, true},
+        {0, {FunctionCode::Infrared, FunctionCode::Network}, FunctionCode::Network, 1, true},
+        {0, {FunctionCode::Infrared, FunctionCode::Network}, FunctionCode::Infrared, 24, true},
+        {0, {static_cast<FunctionCode>(99), static_cast<FunctionCode>(-1)}, std::nullopt, 0, true},
     };
     for (const auto& c : cases) {
         ConfigModel model;
-        for (int f : c.functions) {
+        for (FunctionCode f : c.functions) {
             model.actions[c.slot].push_back(actionOf(f));
         }
         EXPECT_EQ(usedFunctionMask(model, c.slot, c.excepted), c.used) << "slot " << c.slot;
-        if (c.excepted == kNoExceptedFunction) {
+        if (!c.excepted) {
             EXPECT_EQ(canAdd(model, c.slot), c.canAdd) << "slot " << c.slot;
         }
     }
@@ -48,7 +48,8 @@ TEST(FunctionRules, MasksFollowTheFunctionsOfTheSlot) {
 
 TEST(FunctionRules, DeletingTheDataActionAllowsAnotherOne) {
     ConfigModel model;
-    for (int f : {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionSerial}) {
+    for (FunctionCode f :
+         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial}) {
         model.actions[0].push_back(actionOf(f));
     }
     EXPECT_FALSE(canAdd(model, 0));

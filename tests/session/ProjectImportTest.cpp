@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "device/WritePlan.h"
-#include "model/db/ProjectReader.h"
-#include "session/ProjectFixture.h"
+#include "project/ProjectReader.h"
 #include "session/ProjectImport.h"
+#include "support/ProjectFixture.h"
 #include "support/RichProject.h"
 #include "support/SqliteCli.h"
 
@@ -41,7 +41,7 @@ TEST_F(ProjectImport, ARichProjectIsWrittenRowForRow) {
     const std::string rows = projectRows(original);
     ASSERT_NE(rows.find("key_table59\n"), std::string::npos);
     EXPECT_TRUE(projectRows(copy) == rows) << projectRows(copy);
-    EXPECT_EQ(planCommands(BuildWritePlan(loaded(copy))), planCommands(BuildWritePlan(model)));
+    EXPECT_EQ(planCommands(buildWritePlan(loaded(copy))), planCommands(buildWritePlan(model)));
 }
 
 TEST_F(ProjectImport, TheFileIsTheOneTheDesktopProgramWrites) {
@@ -56,7 +56,7 @@ TEST_F(ProjectImport, TheFileIsTheOneTheDesktopProgramWrites) {
     ir.irCode = 64;
     session->commitAddAction(ir);
     KeyAction net;
-    net.function = kFunctionNetwork;
+    net.function = FunctionCode::Network;
     net.network.channel = 1;
     net.network.ip = 0x0A000001u;
     net.network.port = 6000;
@@ -124,7 +124,7 @@ TEST_F(ProjectImport, AModelTheFileCannotHoldLeavesNothingBehind) {
     ConfigModel unknownFunction;
     unknownFunction.reset();
     KeyAction nine;
-    nine.function = 9;
+    nine.function = static_cast<FunctionCode>(9);  // no function has it
     unknownFunction.actions[0].push_back(nine);
     const struct {
         const ConfigModel* model;

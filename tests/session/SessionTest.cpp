@@ -1,6 +1,6 @@
 #include "model/StrPrintf.h"
-#include "model/db/Statements.h"
-#include "session/ProjectFixture.h"
+#include "project/Statements.h"
+#include "support/ProjectFixture.h"
 #include "support/SqliteCli.h"
 
 namespace velk::test {
@@ -14,7 +14,7 @@ protected:
         clearStatements();
     }
 
-    KeyAction action(int function) {
+    KeyAction action(FunctionCode function) {
         KeyAction a;
         a.function = function;
         a.irChannels = 1;
@@ -46,7 +46,7 @@ TEST_F(SessionCommands, ActionMessagesTakeTheEmptyListBeforeTheSelection) {
     EXPECT_FALSE(session->beginModifyAction(0));
     session->deleteAction(-1);
     session->deleteAction(0);
-    session->commitAddAction(action(kFunctionInfrared));
+    session->commitAddAction(action(FunctionCode::Infrared));
     recorder.clearEvents();
     EXPECT_FALSE(session->beginModifyAction(-1));
     session->deleteAction(-1);
@@ -67,7 +67,8 @@ TEST_F(SessionCommands, EmptyActionListMessages) {
 
 TEST_F(SessionCommands, AFullSlotRefusesAdding) {
     session->selectEvent(1);
-    for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay, kFunctionNetwork}) {
+    for (FunctionCode function :
+         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Network}) {
         auto request = session->beginAddAction();
         ASSERT_TRUE(request.has_value());
         EXPECT_EQ(request->slot, 1);
@@ -83,46 +84,46 @@ TEST_F(SessionCommands, AFullSlotRefusesAdding) {
     auto request = session->beginAddAction();
     ASSERT_TRUE(request.has_value());
     EXPECT_EQ(request->disabledFunctions, kBitInfrared | kBitIo | kBitRelay);
-    session->commitAddAction(action(kFunctionNetwork));
+    session->commitAddAction(action(FunctionCode::Network));
     EXPECT_FALSE(session->beginAddAction());
     EXPECT_EQ(recorder.messageTexts(), (std::vector<std::string>{"添加功能已满！"}));
 }
 
 TEST_F(SessionCommands, AddModifyDeleteKeepIdsRowsAndStatements) {
     session->selectEvent(4);
-    for (int function : {kFunctionInfrared, kFunctionIo, kFunctionRelay}) {
+    for (FunctionCode function : {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}) {
         session->commitAddAction(action(function));
     }
     session->deleteAction(1);
-    session->commitAddAction(action(kFunctionKey));
+    session->commitAddAction(action(FunctionCode::Key));
     const auto& list = session->model().actions[4];
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].id, 0);
     EXPECT_EQ(list[1].id, 2);
     EXPECT_EQ(list[2].id, 1);
     EXPECT_EQ(recorder.actionRows.size(), 3u);
-    EXPECT_EQ(recorder.actionRows[2], *ActionRowTextsOf(list[2]));
+    EXPECT_EQ(recorder.actionRows[2], *actionRowTextsOf(list[2]));
 
     auto request = session->beginModifyAction(0);
     ASSERT_TRUE(request.has_value());
     EXPECT_EQ(request->row, 0);
     EXPECT_EQ(request->disabledFunctions, kBitRelay);  // its own kind stays offered; key sets nothing
     ASSERT_TRUE(request->source.has_value());
-    KeyAction changed = action(kFunctionNetwork);
+    KeyAction changed = action(FunctionCode::Network);
     changed.id = 99;  // the id is the modified action's, whatever the editor returns
     changed.network.texts = {"x"};
     session->commitModifyAction(request->row, changed);
     EXPECT_EQ(list[0].id, 0);
-    EXPECT_EQ(list[0].function, kFunctionNetwork);
-    EXPECT_EQ(recorder.actionRows[0], *ActionRowTextsOf(list[0]));
+    EXPECT_EQ(list[0].function, FunctionCode::Network);
+    EXPECT_EQ(recorder.actionRows[0], *actionRowTextsOf(list[0]));
 
-    KeyAction added0 = action(kFunctionInfrared);
+    KeyAction added0 = action(FunctionCode::Infrared);
     added0.id = 0;
-    KeyAction added1 = action(kFunctionIo);
+    KeyAction added1 = action(FunctionCode::Io);
     added1.id = 1;
-    KeyAction added2 = action(kFunctionRelay);
+    KeyAction added2 = action(FunctionCode::Relay);
     added2.id = 2;
-    KeyAction key = action(kFunctionKey);
+    KeyAction key = action(FunctionCode::Key);
     key.id = 1;
     KeyAction network = changed;
     network.id = 0;
@@ -251,12 +252,12 @@ TEST_F(SessionCommands, QuotedTextsRoundTripUnchanged) {
     e.data = {nasty, "'", "''"};
     session->commitEnum(e);
     session->selectEvent(1);
-    KeyAction network = action(kFunctionNetwork);
+    KeyAction network = action(FunctionCode::Network);
     network.network.varNum = 1;
     network.network.texts = {nasty, "'end'"};
     network.network.placeholders = {Placeholder{}};
     session->commitAddAction(network);
-    KeyAction serial = action(kFunctionSerial);
+    KeyAction serial = action(FunctionCode::Serial);
     serial.serial.texts = {"x"};
     session->commitAddAction(serial);  // refused by nothing here: the editor guards the mask
     session->commitModifyAction(1, [&] {
@@ -321,7 +322,7 @@ TEST_F(SessionCommands, AppliedPanelRecordsReachModelRowAndFile) {
 
 TEST(SessionWithoutProject, CommandsWaitForAProject) {
     MessageQueue queue;
-    RecorderObserver recorder;
+    FormMirror recorder;
     ProjectSession session(recorder, queue);
     session.selectEvent(1);
     ASSERT_TRUE(recorder.settings.has_value());
@@ -333,17 +334,17 @@ TEST(SessionWithoutProject, CommandsWaitForAProject) {
     session.deleteAction(-1);
     EXPECT_TRUE(recorder.messages.empty());
     EXPECT_FALSE(session.projectOpen());
-    EXPECT_TRUE(flush(queue, session));
+    EXPECT_TRUE(MessagePump(queue, session).flush());
 }
 
 TEST(SessionLoad, NewShowsTheDefaultsAndSelectsSlotZero) {
     TempDir dir;
     MessageQueue queue;
-    RecorderObserver recorder;
+    FormMirror recorder;
     ProjectSession session(recorder, queue);
     session.selectEvent(7);
     ASSERT_TRUE(session.newProject(dir.file("d.db")));
-    ASSERT_TRUE(flush(queue, session));
+    ASSERT_TRUE(MessagePump(queue, session).flush());
     EXPECT_EQ(session.currentEvent(), 0);
     EXPECT_EQ(recorder.currentEvent, 0);
     for (int r = 0; r < kEnumCount; ++r) {

@@ -31,6 +31,29 @@ TEST(ArgsTest, ReadsEverySwitch) {
     EXPECT_EQ(options.closeAfter, 7);
 }
 
+TEST(ArgsTest, HelpAndVersionTakeNoValue) {
+    struct Case {
+        std::vector<std::string> args;
+        bool help;
+        bool version;
+    };
+    const std::vector<Case> cases = {
+        {{"--help"}, true, false},
+        {{"-h"}, true, false},
+        {{"--version"}, false, true},
+        {{"--version", "--port", "5000"}, false, true},
+        {{"--port", "5000", "--version"}, false, true},
+        {{"--help", "--version"}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        auto parsed = parseSimulatorArguments(c.args);
+        ASSERT_TRUE(std::holds_alternative<SimulatorCommandLine>(parsed));
+        EXPECT_EQ(std::get<SimulatorCommandLine>(parsed).help, c.help);
+        EXPECT_EQ(std::get<SimulatorCommandLine>(parsed).version, c.version);
+    }
+}
+
 TEST(ArgsTest, RefusesBadValues) {
     const std::vector<std::vector<std::string>> bad = {
         {"--port"},
@@ -45,6 +68,8 @@ TEST(ArgsTest, RefusesBadValues) {
         {"--close-after", "many"},
         {"--log", ""},
         {"--verbose", "1"},
+        {"--versions"},
+        {"--port", "--version"},
     };
     for (const auto& args : bad) {
         SCOPED_TRACE(args.size() > 1 ? args[0] + " " + args[1] : args[0]);

@@ -7,7 +7,7 @@
 
 #include "SimClient.h"
 #include "device/Commands.h"
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 #include "sim/PanelSimulator.h"
 #include "support/TempDir.h"
 
@@ -81,18 +81,18 @@ TEST(SimulatorTest, AcknowledgesTheWaitsOfAWrite) {
     client.send("QM-PANEL-clrkey-FF");
     std::string clear = client.read(kClearAck.size());
     EXPECT_EQ(clear, kClearAck);
-    EXPECT_EQ(std::get<StateReply>(ReadReply(clear)).ack, ACK_CLEARED);
+    EXPECT_EQ(std::get<StateReply>(readReply(clear)).ack, ACK_CLEARED);
 
     client.send("QM-PANEL-keyedit-3->addact-onkeyup->");
     std::string added = client.read(kAddAck.size());
     EXPECT_EQ(added, kAddAck);
-    EXPECT_EQ(std::get<StateReply>(ReadReply(added)).ack, ACK_ADDED);
+    EXPECT_EQ(std::get<StateReply>(readReply(added)).ack, ACK_ADDED);
 
     client.send("bindrelay-2-turn->");
     client.send("QM-PANEL-exitedit");
     std::string exited = client.read(kExitAck.size());
     EXPECT_EQ(exited, kExitAck);
-    EXPECT_EQ(std::get<StateReply>(ReadReply(exited)).ack, ACK_EXITED);
+    EXPECT_EQ(std::get<StateReply>(readReply(exited)).ack, ACK_EXITED);
 
     PanelSnapshot held = sim->snapshot();
     EXPECT_FALSE(held.editing);
@@ -229,7 +229,7 @@ TEST(SimulatorTest, ReadRequestsAreAnsweredFromWhatWasWritten) {
         client.send(e.request);
         std::string reply = client.read(e.reply.size());
         EXPECT_EQ(reply, e.reply);
-        replies.push_back(ReadReply(reply));
+        replies.push_back(readReply(reply));
     }
 
     // The tool's own reader takes every reply back to what was written.
@@ -279,7 +279,7 @@ TEST(SimulatorTest, PanelNetworkReplyIsReadByTheTool) {
     client.send(MakeGetLan());
     std::string block = client.readUntil(kNetworkEnd);
     EXPECT_GT(block.size(), 180u);
-    Reply reply = ReadReply(block);
+    Reply reply = readReply(block);
     ASSERT_TRUE(std::holds_alternative<PanelNetworkReply>(reply));
     const auto& network = std::get<PanelNetworkReply>(reply);
     PanelNetwork held = sim->snapshot().network;
@@ -298,7 +298,7 @@ TEST(SimulatorTest, ShortestPanelNetworkReplyIsStillLongerThan180) {
     zero.tcpPort = zero.udpPort = 0;
     std::string block = panelNetworkReply(zero);
     EXPECT_GT(block.size(), 180u);
-    EXPECT_TRUE(std::holds_alternative<PanelNetworkReply>(ReadReply(block)));
+    EXPECT_TRUE(std::holds_alternative<PanelNetworkReply>(readReply(block)));
 }
 
 TEST(SimulatorTest, SetNetworkValuesShowInTheNextReply) {
@@ -307,7 +307,7 @@ TEST(SimulatorTest, SetNetworkValuesShowInTheNextReply) {
     // The tool sends the changed values without pauses, so they may arrive in one block.
     client.send(MakeSetIp(0x0A000007) + MakeSetSubm(0xFF000000) + MakeSetGate(0x0A000001) +
                 MakeSetMac({0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0xFF}) + "QM-PANEL-setip-300.1.1.1" + MakeGetLan());
-    Reply reply = ReadReply(client.readUntil(kNetworkEnd));
+    Reply reply = readReply(client.readUntil(kNetworkEnd));
     ASSERT_TRUE(std::holds_alternative<PanelNetworkReply>(reply));
     const auto& network = std::get<PanelNetworkReply>(reply);
     EXPECT_EQ(network.ip, 0x0A000007u);
@@ -415,7 +415,7 @@ TEST(SimulatorTest, GarbageDoesNotStopIt) {
     }
     SimClient client(sim.port());
     client.send(MakeGetLan());
-    EXPECT_TRUE(std::holds_alternative<PanelNetworkReply>(ReadReply(client.readUntil(kNetworkEnd))));
+    EXPECT_TRUE(std::holds_alternative<PanelNetworkReply>(readReply(client.readUntil(kNetworkEnd))));
 }
 
 TEST(SimulatorTest, EveryGarbageByteIsLoggedOnce) {

@@ -3,10 +3,10 @@
 #include <climits>
 
 #include "model/StrPrintf.h"
-#include "model/db/Statements.h"
+#include "project/Statements.h"
 #include "session/IgnoringObserver.h"
+#include "session/MessagePump.h"
 #include "session/ProjectSession.h"
-#include "support/Drain.h"
 #include "support/SqliteCli.h"
 #include "support/TempDir.h"
 
@@ -80,25 +80,28 @@ KeyAction withId(KeyAction a, int32_t id) {
     return a;
 }
 
-KeyAction simple(int32_t function, int32_t channels, int32_t second) {
+KeyAction simple(FunctionCode function, int32_t channels, int32_t second) {
     KeyAction a;
     a.function = function;
     switch (function) {
-        case kFunctionInfrared:
+        case FunctionCode::Infrared:
             a.irChannels = channels;
             a.irCode = second;
             break;
-        case kFunctionIo:
+        case FunctionCode::Io:
             a.ioChannels = channels;
             a.ioOperation = second;
             break;
-        case kFunctionRelay:
+        case FunctionCode::Relay:
             a.relayChannels = channels;
             a.relayOperation = second;
             break;
-        default:
+        case FunctionCode::Key:
             a.keyChannel = channels;
             break;
+        case FunctionCode::Serial:
+        case FunctionCode::Network:
+            break;  // data actions are built by their own makers
     }
     return a;
 }
@@ -106,7 +109,7 @@ KeyAction simple(int32_t function, int32_t channels, int32_t second) {
 KeyAction network(int32_t channel, int32_t type, std::vector<std::string> texts,
                   std::vector<Placeholder> blanks) {
     KeyAction a;
-    a.function = kFunctionNetwork;
+    a.function = FunctionCode::Network;
     a.network.channel = channel;
     a.network.type = type;
     a.network.ip = 0xffffffffu;
@@ -146,21 +149,21 @@ std::string statements() {
     add(sql::insertNetTarget(NetTarget{0, 0, 0}));
     // Key 1 release: ten blanks; hold: values outside the lists, ids at both ends, two data actions.
     KeyAction serial;
-    serial.function = kFunctionSerial;
+    serial.function = FunctionCode::Serial;
     serial.serial = everyBlank();
     add(sql::insertAction(1, withId(serial, 0)));
-    add(sql::insertAction(2, withId(simple(kFunctionInfrared, 16, 65), -5)));
-    add(sql::insertAction(2, withId(simple(kFunctionIo, 0, 7), 3)));
-    add(sql::insertAction(2, withId(simple(kFunctionRelay, -1, -1), INT_MAX)));
+    add(sql::insertAction(2, withId(simple(FunctionCode::Infrared, 16, 65), -5)));
+    add(sql::insertAction(2, withId(simple(FunctionCode::Io, 0, 7), 3)));
+    add(sql::insertAction(2, withId(simple(FunctionCode::Relay, -1, -1), INT_MAX)));
     add(sql::insertAction(2, withId(network(12, 3, {"x"}, {}), 7)));
     // Hex with a trailing space in a segment and blanks at the end.
     add(sql::insertAction(
         2, withId(network(2, kHex, {"01 02 ", "ff", ""}, {blank(kKindEnum, 2), blank(kKindInput, 1)}), 8)));
-    add(sql::insertAction(3, withId(simple(kFunctionKey, 99, 0), 1)));
+    add(sql::insertAction(3, withId(simple(FunctionCode::Key, 99, 0), 1)));
     // Hidden slots.
-    add(sql::insertAction(31, withId(simple(kFunctionInfrared, 1, 1), 0)));
+    add(sql::insertAction(31, withId(simple(FunctionCode::Infrared, 1, 1), 0)));
     add(sql::insertAction(45, withId(network(0, kAscii, {"hidden"}, {}), 2)));
-    add(sql::insertAction(59, withId(simple(kFunctionKey, 16, 0), 0)));
+    add(sql::insertAction(59, withId(simple(FunctionCode::Key, 16, 0), 0)));
     EventSettings settings;
     settings.timeEnable = 2;
     settings.time = -7;
@@ -187,7 +190,7 @@ bool makeRichProject(const std::string& path) {
         IgnoringObserver observer;
         MessageQueue queue;
         ProjectSession session(observer, queue);
-        if (!session.newProject(path) || !flush(queue, session)) {
+        if (!session.newProject(path) || !MessagePump(queue, session).flush()) {
             return false;
         }
     }

@@ -28,7 +28,7 @@ public:
             for (int k = 0; k < pick(0, 10); ++k) {
                 std::string value = text();
                 if (e.type != kAscii) {
-                    std::optional<std::string> normal = NormalizeHexText(hexText());
+                    std::optional<std::string> normal = normalizeHexText(hexText());
                     if (!normal) {
                         continue;
                     }
@@ -137,29 +137,29 @@ private:
     KeyAction action() {
         KeyAction a;
         a.id = number();
-        a.function = pick(0, 5);
+        a.function = *functionCodeOf(pick(0, 5));
         switch (a.function) {
-            case kFunctionInfrared:
+            case FunctionCode::Infrared:
                 a.irChannels = number();
                 a.irCode = number();
                 break;
-            case kFunctionIo:
+            case FunctionCode::Io:
                 a.ioChannels = number();
                 a.ioOperation = number();
                 break;
-            case kFunctionRelay:
+            case FunctionCode::Relay:
                 a.relayChannels = number();
                 a.relayOperation = number();
                 break;
-            case kFunctionKey:
+            case FunctionCode::Key:
                 a.keyChannel = number();
                 break;
-            case kFunctionNetwork:
+            case FunctionCode::Network:
                 sendData(a.network);
                 a.network.ip = static_cast<uint32_t>(number());
                 a.network.port = pick(0, 65535);
                 break;
-            default:
+            case FunctionCode::Serial:
                 sendData(a.serial);
                 a.serial.baudrate = number();
                 a.serial.dataWidth = number();

@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "model/db/ProjectReader.h"
+#include "project/ProjectReader.h"
 #include "session/ProjectImport.h"
 #include "support/RichProject.h"
 #include "support/TempDir.h"

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "action/TextRules.h"
-#include "model/db/ProjectReader.h"
+#include "project/ProjectReader.h"
 #include "session/ProjectImport.h"
 #include "support/RichProject.h"
 #include "support/TempDir.h"
@@ -93,11 +93,11 @@ TEST(TextRoundTrip, EqualModelsGiveIdenticalBytesWhateverTheirOrder) {
     ConfigModel a;
     a.reset();
     KeyAction first;
-    first.function = kFunctionIo;
+    first.function = FunctionCode::Io;
     first.ioChannels = 1;
     first.id = 2;
     KeyAction second = first;
-    second.function = kFunctionRelay;
+    second.function = FunctionCode::Relay;
     second.id = 0;
     a.actions[4] = {first, second};
     ConfigModel b = a;

@@ -63,7 +63,7 @@ Placeholder inputBlank(int mode) {
 // A network action with n blanks cycling through the three kinds, opened for modification.
 void openNetworkWithBlanks(CEditDialog& dialog, int n) {
     KeyAction action;
-    action.function = velk::kFunctionNetwork;
+    action.function = velk::FunctionCode::Network;
     action.network.channel = 2;
     action.network.varNum = n;
     for (int k = 0; k < n; ++k) {

@@ -9,6 +9,7 @@
 #include "model/Gbk.h"
 #include "model/UiPoster.h"
 #include "session/IgnoringObserver.h"
+#include "session/MessagePump.h"
 #include "session/ProjectSession.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkView.h"
@@ -26,19 +27,13 @@ constexpr uint32_t ipv4(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
 }
 
 // Handles the worker's messages until every statement queued so far has run.
-void settleProject(ProjectSession& project, MessageQueue& queue, int64_t token) {
-    project.postBarrier(token);
-    while (auto message = queue.take(30000)) {
-        project.handle(*message);
-        if (message->id == WM_DB_BARRIER && message->wParam == token) {
-            return;
-        }
-    }
+void settleProject(ProjectSession& project, MessageQueue& queue) {
+    MessagePump(queue, project).flush(30000);
 }
 
 KeyAction networkAction(const char* text, int channel) {
     KeyAction action;
-    action.function = kFunctionNetwork;
+    action.function = FunctionCode::Network;
     action.network.channel = channel;
     action.network.type = kAscii;
     action.network.texts = {gbk(text)};
@@ -52,7 +47,7 @@ QString makeSampleProject(const QString& folder) {
     MessageQueue queue;
     ProjectSession project(observer, queue);
     project.newProject(path.toStdString());
-    settleProject(project, queue, 1);
+    settleProject(project, queue);
 
     project.commitEnum(EnumVariable{1, kAscii, {gbk("开机"), gbk("关机"), "standby"}});
     project.commitEnum(EnumVariable{2, kHex, {"01 02 ab ff", "0a 0b"}});
@@ -63,12 +58,12 @@ QString makeSampleProject(const QString& folder) {
 
     project.selectEvent(0);
     KeyAction infrared;
-    infrared.function = kFunctionInfrared;
+    infrared.function = FunctionCode::Infrared;
     infrared.irChannels = 5;
     infrared.irCode = 12;
     project.commitAddAction(infrared);
     KeyAction relay;
-    relay.function = kFunctionRelay;
+    relay.function = FunctionCode::Relay;
     relay.relayOperation = 1;
     relay.relayChannels = 3;
     project.commitAddAction(relay);
@@ -78,7 +73,7 @@ QString makeSampleProject(const QString& folder) {
     append.addIsSend = 1;
     append.addString = "STOP";
     project.commitAppendSettings(append);
-    settleProject(project, queue, 2);
+    settleProject(project, queue);
     project.shutdown();
     return path;
 }

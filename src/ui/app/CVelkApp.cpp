@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "model/Version.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkView.h"
 
@@ -12,21 +13,20 @@ namespace velk::ui {
 
 namespace {
 
-std::optional<uint32_t> parseIpv4(const QString& text) {
-    QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4) {
-        return std::nullopt;
+const char* const kVelkUsage =
+    "usage: velk [--panel IP[:PORT]] [PROJECT.db]\n"
+    "  --panel IP[:PORT]  put this panel address into the form (port 4800 when left out)\n"
+    "  --help             print this help and exit\n"
+    "  --version          print the version and exit\n";
+
+// --help and --version answer on the terminal; true when one of them was asked for.
+bool answeredOnTerminal(const AppOptions& options) {
+    if (options.help) {
+        std::fputs(kVelkUsage, stdout);
+    } else if (options.version) {
+        std::printf("velk %s\n", kVelkVersion);
     }
-    uint32_t address = 0;
-    for (const QString& part : parts) {
-        bool ok = false;
-        uint value = part.toUInt(&ok);
-        if (!ok || value > 255 || part.size() > 3) {
-            return std::nullopt;
-        }
-        address = (address << 8) | value;
-    }
-    return address;
+    return options.help || options.version;
 }
 
 }  // namespace
@@ -35,19 +35,23 @@ AppOptions parseAppOptions(const QStringList& arguments) {
     AppOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            options.help = true;
+            return options;
+        }
+        if (argument == QLatin1String("--version")) {
+            options.version = true;
+            return options;
+        }
         if (argument == QLatin1String("--panel") && i + 1 < arguments.size()) {
             QString value = arguments.at(++i);
-            QString host = value.section(QLatin1Char(':'), 0, 0);
-            QString portText = value.section(QLatin1Char(':'), 1);
-            std::optional<uint32_t> address = parseIpv4(host);
-            bool portOk = true;
-            int port = portText.isEmpty() ? 4800 : portText.toInt(&portOk);
-            if (!address || !portOk || port < 0 || port > 65535) {
+            std::optional<PanelAddress> panel = parsePanelAddress(value.toStdString());
+            if (!panel) {
                 options.error = QStringLiteral("--panel takes IP[:PORT], got \"%1\"").arg(value);
                 return options;
             }
-            options.panelIp = address;
-            options.panelPort = port;
+            options.panelIp = panel->ip;
+            options.panelPort = panel->port;
         } else if (argument.startsWith(QLatin1String("-"))) {
             options.error =
                 QStringLiteral("unknown option \"%1\"; usage: velk [--panel IP[:PORT]] [PROJECT.db]")
@@ -73,6 +77,14 @@ bool displayAvailable(QString& reason) {
 }
 
 int runVelkApp(int argc, char** argv) {
+    // Looked at before Qt starts, so they work without a display.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i) {
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (answeredOnTerminal(parseAppOptions(rawArguments))) {
+        return 0;
+    }
     QString reason;
     if (!displayAvailable(reason)) {
         std::fprintf(stderr, "%s\n", reason.toLocal8Bit().constData());
@@ -81,11 +93,16 @@ int runVelkApp(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velk"));
     QApplication::setOrganizationName(QStringLiteral("velk"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELK_APP_ID));
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(12);
     QApplication::setFont(font);
 
+    // Parsed again once Qt has taken its own options (-platform, -style) out of the list.
     AppOptions options = parseAppOptions(QApplication::arguments());
+    if (answeredOnTerminal(options)) {
+        return 0;
+    }
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "velk: %s\n", options.error.toLocal8Bit().constData());
         return 1;

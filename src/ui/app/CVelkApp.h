@@ -4,14 +4,18 @@
 #include <cstdint>
 #include <optional>
 
+#include "device/PanelAddress.h"
+
 namespace velk::ui {
 
 // What the command line asks of the desktop program.
 struct AppOptions {
     std::optional<uint32_t> panelIp;  // --panel IP[:PORT]
-    int panelPort = 4800;
-    QString projectPath;  // a project file to open at start
-    QString error;        // set when the command line is not understood
+    int panelPort = kDefaultPanelPort;
+    QString projectPath;   // a project file to open at start
+    QString error;         // set when the command line is not understood
+    bool help = false;     // --help: print the usage and end
+    bool version = false;  // --version: print the version and end
 };
 
 AppOptions parseAppOptions(const QStringList& arguments);

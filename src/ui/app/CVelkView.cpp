@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "device/PanelAddress.h"
 #include "ui/app/FormDialogs.h"
 #include "ui/app/QtUiPoster.h"
 #include "ui/common/FileDialogs.h"
@@ -19,8 +20,6 @@
 
 namespace velk::ui {
 namespace {
-
-constexpr uint32_t kDefaultPanelIp = (192u << 24) | (168u << 16) | (1u << 8) | 165u;
 
 template <size_t N>
 QStringList qtTexts(const std::array<std::string, N>& texts) {
@@ -90,7 +89,8 @@ void CVelkView::connectControls() {
     connect(c.learnIrButton, &QPushButton::clicked, this,
             [this, &device] { device.learnIr(m_controls.irIdEdit->text().toStdString()); });
     connect(c.connectButton, &QPushButton::clicked, this, [this, &device] {
-        device.connectOrDisconnect(m_controls.ipEdit->address(), m_controls.portEdit->text().toStdString());
+        device.connectOrDisconnect(m_controls.ipEdit->address(),
+                                   portEditValue(m_controls.portEdit->text().toStdString()));
     });
 
     connect(c.enumModify, &QPushButton::clicked, this, [this] { onModifyEnum(); });

@@ -25,7 +25,7 @@ public:
     Session& session() { return *m_session; }
     const MainFormControls& controls() const { return m_controls; }
 
-    // The panel address typed in the form (from --panel); the form keeps 192.168.1.165 otherwise.
+    // The panel address typed in the form (from --panel); the form keeps the default panel otherwise.
     void setPanelAddress(uint32_t ip, int port);
     // Opens a project as 打开 does, without the file dialog (the command line's file).
     void openProjectFile(const QString& path);

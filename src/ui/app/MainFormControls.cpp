@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
+#include "device/PanelAddress.h"
 #include "ui/common/Ipv4Edit.h"
 
 namespace velk::ui {
@@ -104,7 +105,7 @@ void buildFunctionArea(QWidget* form, MainFormControls& c) {
     c.ipEdit = new Ipv4Edit(form);
     c.ipEdit->setGeometry(58, 68, 140, 25);
     c.portLabel = label(form, QStringLiteral("端口:"), 205, 66, 38, 25);
-    c.portEdit = new QLineEdit(QStringLiteral("4800"), form);
+    c.portEdit = new QLineEdit(QString::number(kDefaultPanelPort), form);
     c.portEdit->setGeometry(243, 66, 60, 25);
     c.connectButton = button(form, QStringLiteral("连接"), 314, 66, 60, 20);
 

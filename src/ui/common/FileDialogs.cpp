@@ -1,12 +1,13 @@
 #include "ui/common/FileDialogs.h"
 
 #include <QFileDialog>
+#include <utility>
 
 namespace velk::ui {
 namespace {
 
-std::function<QString(bool)>& fileDialogHandler() {
-    static std::function<QString(bool)> handler;
+FileDialogHandler& fileDialogHandler() {
+    static FileDialogHandler handler;
     return handler;
 }
 
@@ -43,8 +44,8 @@ QString chooseProjectFileToOpen(QWidget* parent) {
     return dialog.selectedFiles().first();
 }
 
-void setFileDialogHandler(std::function<QString(bool saveDialog)> handler) {
-    fileDialogHandler() = std::move(handler);
+FileDialogHandler setFileDialogHandler(FileDialogHandler handler) {
+    return std::exchange(fileDialogHandler(), std::move(handler));
 }
 
 }  // namespace velk::ui

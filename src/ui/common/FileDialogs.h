@@ -11,8 +11,10 @@ namespace velk::ui {
 QString chooseNewProjectFile(QWidget* parent);
 QString chooseProjectFileToOpen(QWidget* parent);
 
+using FileDialogHandler = std::function<QString(bool saveDialog)>;
+
 // Test hook: while set, the dialogs are not shown and the handler's answer is taken instead. The
-// flag tells whether the save-style dialog was asked for.
-void setFileDialogHandler(std::function<QString(bool saveDialog)> handler);
+// flag tells whether the save-style dialog was asked for. Returns the handler it replaces.
+FileDialogHandler setFileDialogHandler(FileDialogHandler handler);
 
 }  // namespace velk::ui

@@ -1,17 +1,18 @@
 #include "ui/common/UiSeams.h"
 
 #include <QDialog>
+#include <utility>
 
 namespace velk::ui {
 namespace {
 
-std::function<void(const ShownMessage&)>& messageHandler() {
-    static std::function<void(const ShownMessage&)> handler;
+MessageHandler& messageHandler() {
+    static MessageHandler handler;
     return handler;
 }
 
-std::function<int(QDialog&)>& modalHandler() {
-    static std::function<int(QDialog&)> handler;
+ModalHandler& modalHandler() {
+    static ModalHandler handler;
     return handler;
 }
 
@@ -37,12 +38,12 @@ int runModal(QDialog& dialog) {
     return dialog.exec();
 }
 
-void setMessageHandler(std::function<void(const ShownMessage&)> handler) {
-    messageHandler() = std::move(handler);
+MessageHandler setMessageHandler(MessageHandler handler) {
+    return std::exchange(messageHandler(), std::move(handler));
 }
 
-void setModalHandler(std::function<int(QDialog&)> handler) {
-    modalHandler() = std::move(handler);
+ModalHandler setModalHandler(ModalHandler handler) {
+    return std::exchange(modalHandler(), std::move(handler));
 }
 
 }  // namespace velk::ui

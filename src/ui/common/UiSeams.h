@@ -29,9 +29,13 @@ void showError(QWidget* parent, const QString& text, QMessageBox::Icon icon = QM
 // Runs a dialog modally and returns its result code (QDialog::Accepted or Rejected).
 int runModal(QDialog& dialog);
 
+using MessageHandler = std::function<void(const ShownMessage&)>;
+using ModalHandler = std::function<int(QDialog&)>;
+
 // Test hooks: while set, messages are handed to the handler instead of being shown, and modal
-// runs call the handler (which drives the dialog and returns a result) instead of exec().
-void setMessageHandler(std::function<void(const ShownMessage&)> handler);
-void setModalHandler(std::function<int(QDialog&)> handler);
+// runs call the handler (which drives the dialog and returns a result) instead of exec(). Each
+// returns the handler it replaces, so a test can put it back.
+MessageHandler setMessageHandler(MessageHandler handler);
+ModalHandler setModalHandler(ModalHandler handler);
 
 }  // namespace velk::ui

@@ -1,5 +1,7 @@
 #include "ui/dialogs/CAboutDlg.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
@@ -32,8 +34,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setFixedSize(336, 110);
 }
 
+QString CAboutDlg::guidePath(const QString& programDir) {
+    // VELK_GUIDE_FROM_PROGRAM is the guide's place relative to the programs' folder, the same in
+    // the installed tree and in the build folder (cmake/Install.cmake).
+    return QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(VELK_GUIDE_FROM_PROGRAM)));
+}
+
 QString CAboutDlg::documentationUrl() {
-    return QUrl::fromLocalFile(QStringLiteral(VELK_GUIDE_PATH)).toString();
+    return QUrl::fromLocalFile(guidePath(QCoreApplication::applicationDirPath())).toString();
 }
 
 }  // namespace velk::ui

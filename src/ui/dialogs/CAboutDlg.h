@@ -14,8 +14,11 @@ public:
 
     CHyperLink* link() const { return m_link; }
 
-    // Where the link points: the user guide that comes with the program.
+    // Where the link points: the user guide that comes with the program, found beside the
+    // running program's folder.
     static QString documentationUrl();
+    // The guide's path for a program in programDir.
+    static QString guidePath(const QString& programDir);
 
 private:
     CHyperLink* m_link = nullptr;

@@ -142,7 +142,7 @@ bool CAddEnumDialog::collect() {
     for (const std::string& value : values) {
         if (!hex) {
             result.data.push_back(value);
-        } else if (std::optional<std::string> normal = NormalizeHexText(value)) {
+        } else if (std::optional<std::string> normal = normalizeHexText(value)) {
             // A value of spaces only yields no byte and is dropped.
             result.data.push_back(std::move(*normal));
         }

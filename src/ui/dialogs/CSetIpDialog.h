@@ -4,7 +4,7 @@
 #include <array>
 
 #include "device/PanelNetwork.h"
-#include "device/Replies.h"
+#include "device/ReplyReader.h"
 
 class QLineEdit;
 

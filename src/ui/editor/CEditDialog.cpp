@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "action/ActionText.h"
-#include "device/Commands.h"
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 #include "rules/FieldRules.h"
 #include "rules/RuleMessages.h"
@@ -27,14 +27,14 @@ namespace {
 struct FunctionEntry {
     const char* label;
     int bit;
-    int code;
+    FunctionCode code;
 };
 
 // The order the function list offers them in.
 constexpr FunctionEntry kFunctions[] = {
-    {"红外", kBitInfrared, kFunctionInfrared}, {"IO", kBitIo, kFunctionIo},
-    {"继电器", kBitRelay, kFunctionRelay},     {"网络", kBitNetwork, kFunctionNetwork},
-    {"串口", kBitSerial, kFunctionSerial},
+    {"红外", kBitInfrared, FunctionCode::Infrared}, {"IO", kBitIo, FunctionCode::Io},
+    {"继电器", kBitRelay, FunctionCode::Relay},     {"网络", kBitNetwork, FunctionCode::Network},
+    {"串口", kBitSerial, FunctionCode::Serial},
 };
 
 constexpr int kOfferedBlanks = 6;
@@ -236,7 +236,7 @@ void CEditDialog::buildSerial() {
         makeList(c.serial, {QStringLiteral("1位"), QStringLiteral("2位")}, QRect(530, 30, 80, kRowHeight));
 }
 
-bool CEditDialog::isModifying(int function) const {
+bool CEditDialog::isModifying(FunctionCode function) const {
     return m_pSource != nullptr && m_pSource->function == function;
 }
 
@@ -261,7 +261,7 @@ void CEditDialog::OnInitDialog() {
 
 void CEditDialog::setInitialValues() {
     const Controls& c = m_controls;
-    if (isModifying(kFunctionInfrared)) {
+    if (isModifying(FunctionCode::Infrared)) {
         c.irCode->setText(QString::fromStdString(strprintf("%d", m_pSource->irCode)));
         setBits(c.irChannels, m_pSource->irChannels);
     } else {
@@ -269,12 +269,12 @@ void CEditDialog::setInitialValues() {
         setBits(c.irChannels, 0);
     }
 
-    const bool io = isModifying(kFunctionIo);
+    const bool io = isModifying(FunctionCode::Io);
     selectPosition(c.ioOperation, io ? m_pSource->ioOperation : 0);
     setBits(c.ioChannels, io ? m_pSource->ioChannels : 0);
     m_ioOperation = c.ioOperation->currentIndex();
 
-    const bool relay = isModifying(kFunctionRelay);
+    const bool relay = isModifying(FunctionCode::Relay);
     selectPosition(c.relayOperation, relay ? m_pSource->relayOperation : 0);
     setBits(c.relayChannels, relay ? m_pSource->relayChannels : 0);
 
@@ -286,7 +286,7 @@ void CEditDialog::setInitialValues() {
             QStringLiteral("%1:%2").arg(QString::fromStdString(dottedAddress(target.ip))).arg(target.port),
             Qt::ToolTipRole);
     }
-    if (isModifying(kFunctionNetwork)) {
+    if (isModifying(FunctionCode::Network)) {
         const SendData& network = m_pSource->network;
         selectPosition(c.netChannel, network.channel, kTcp1Position);
         selectPosition(c.netType, network.type);
@@ -305,7 +305,7 @@ void CEditDialog::setInitialValues() {
     c.customIp->setAddress(m_customIp);
     c.customPort->setText(QString::number(m_customPort));
 
-    if (isModifying(kFunctionSerial)) {
+    if (isModifying(FunctionCode::Serial)) {
         const SerialSendData& serial = m_pSource->serial;
         selectPosition(c.serialChannel, serial.channel);
         selectPosition(c.serialType, serial.type);
@@ -332,24 +332,24 @@ void CEditDialog::buildFunctionList() {
     list->clear();
     for (const FunctionEntry& entry : kFunctions) {
         if ((m_disabledFunctions & entry.bit) == 0) {
-            list->addItem(QString::fromUtf8(entry.label), entry.code);
+            list->addItem(QString::fromUtf8(entry.label), functionCodeValue(entry.code));
         }
     }
     if (m_pSource != nullptr) {
         // A key action (or any code the list never offers) leaves the choice empty.
-        list->setCurrentIndex(list->findData(m_pSource->function));
+        list->setCurrentIndex(list->findData(functionCodeValue(m_pSource->function)));
         return;
     }
-    const int network = list->findData(kFunctionNetwork);
+    const int network = list->findData(functionCodeValue(FunctionCode::Network));
     list->setCurrentIndex(network >= 0 ? network : (list->count() > 0 ? 0 : -1));
 }
 
-std::optional<int> CEditDialog::selectedFunction() const {
+std::optional<FunctionCode> CEditDialog::selectedFunction() const {
     const int position = m_controls.function->currentIndex();
     if (position < 0) {
         return std::nullopt;
     }
-    return m_controls.function->itemData(position).toInt();
+    return functionCodeOf(m_controls.function->itemData(position).toInt());
 }
 
 bool CEditDialog::customChannelChosen() const {
@@ -360,22 +360,22 @@ bool CEditDialog::customChannelChosen() const {
 void CEditDialog::OnFunctionChanged() {
     const Controls& c = m_controls;
     c.customFrame->hide();
-    const std::optional<int> function = selectedFunction();
-    auto is = [&function](int code) { return function && *function == code; };
-    c.infrared->setVisible(is(kFunctionInfrared));
-    c.io->setVisible(is(kFunctionIo));
-    c.relay->setVisible(is(kFunctionRelay));
-    c.network->setVisible(is(kFunctionNetwork));
-    c.serial->setVisible(is(kFunctionSerial));
-    m_netPanel->setVisible(is(kFunctionNetwork));
-    m_serialPanel->setVisible(is(kFunctionSerial));
-    if (is(kFunctionNetwork)) {
+    const std::optional<FunctionCode> function = selectedFunction();
+    auto is = [&function](FunctionCode code) { return function == code; };
+    c.infrared->setVisible(is(FunctionCode::Infrared));
+    c.io->setVisible(is(FunctionCode::Io));
+    c.relay->setVisible(is(FunctionCode::Relay));
+    c.network->setVisible(is(FunctionCode::Network));
+    c.serial->setVisible(is(FunctionCode::Serial));
+    m_netPanel->setVisible(is(FunctionCode::Network));
+    m_serialPanel->setVisible(is(FunctionCode::Serial));
+    if (is(FunctionCode::Network)) {
         const int n = c.netCount->currentIndex();
         m_netPanel->ShowCells(n);
         m_netPanel->LoadCells(n);
         OnNetCountChanged();
         OnNetChannelChanged();
-    } else if (is(kFunctionSerial)) {
+    } else if (is(FunctionCode::Serial)) {
         const int n = c.serialCount->currentIndex();
         m_serialPanel->ShowCells(n);
         m_serialPanel->LoadCells(n);
@@ -390,7 +390,7 @@ void CEditDialog::OnNetCountChanged() {
 }
 
 void CEditDialog::OnNetChannelChanged() {
-    m_controls.customFrame->setVisible(selectedFunction() == kFunctionNetwork && customChannelChosen());
+    m_controls.customFrame->setVisible(selectedFunction() == FunctionCode::Network && customChannelChosen());
     applyWindowSize();
 }
 
@@ -400,17 +400,17 @@ void CEditDialog::OnSerialCountChanged() {
 }
 
 void CEditDialog::applyWindowSize() {
-    const std::optional<int> function = selectedFunction();
+    const std::optional<FunctionCode> function = selectedFunction();
     int width = 320;
     int height = 170;
     int okX = 15;
     int cancelX = 145;
     int buttonY = 105;
-    if (function == kFunctionRelay) {
+    if (function == FunctionCode::Relay) {
         okX = 50;
         cancelX = 180;
-    } else if (function == kFunctionNetwork || function == kFunctionSerial) {
-        const bool network = function == kFunctionNetwork;
+    } else if (function == FunctionCode::Network || function == FunctionCode::Serial) {
+        const bool network = function == FunctionCode::Network;
         const int n = std::max(0, (network ? m_controls.netCount : m_controls.serialCount)->currentIndex());
         const int r = n / 3;
         if (n >= 2) {
@@ -449,7 +449,7 @@ void CEditDialog::OnOK() {
     }
     m_customPort = *port;
 
-    const std::optional<int> function = selectedFunction();
+    const std::optional<FunctionCode> function = selectedFunction();
     if (!function) {
         // Nothing chosen (an editor opened on a key action): the action stays as it is.
         reject();
@@ -457,7 +457,7 @@ void CEditDialog::OnOK() {
     }
     KeyAction result;
     switch (*function) {
-        case kFunctionInfrared: {
+        case FunctionCode::Infrared: {
             const int mask = bitsOf(c.irChannels);
             if (mask == 0) {
                 reject();
@@ -469,12 +469,12 @@ void CEditDialog::OnOK() {
                 showError(this, QString::fromStdString(refusal->message));
                 return;
             }
-            result.function = kFunctionInfrared;
+            result.function = FunctionCode::Infrared;
             result.irChannels = mask;
             result.irCode = id;
             break;
         }
-        case kFunctionNetwork:
+        case FunctionCode::Network:
             if (!m_netPanel->CollectData(c.netCount->currentIndex(), c.netType->currentIndex(),
                                          result.network)) {
                 return;
@@ -482,9 +482,9 @@ void CEditDialog::OnOK() {
             result.network.channel = c.netChannel->currentIndex();
             result.network.ip = m_customIp;
             result.network.port = static_cast<uint16_t>(m_customPort);
-            result.function = kFunctionNetwork;
+            result.function = FunctionCode::Network;
             break;
-        case kFunctionSerial:
+        case FunctionCode::Serial:
             if (!m_serialPanel->CollectData(c.serialCount->currentIndex(), c.serialType->currentIndex(),
                                             result.serial)) {
                 return;
@@ -494,31 +494,32 @@ void CEditDialog::OnOK() {
             result.serial.dataWidth = c.dataWidth->currentIndex();
             result.serial.adjust = c.parity->currentIndex();
             result.serial.stop = c.stop->currentIndex();
-            result.function = kFunctionSerial;
+            result.function = FunctionCode::Serial;
             break;
-        case kFunctionIo: {
+        case FunctionCode::Io: {
             const int mask = bitsOf(c.ioChannels);
             if (mask == 0) {
                 reject();
                 return;
             }
-            result.function = kFunctionIo;
+            result.function = FunctionCode::Io;
             result.ioOperation = m_ioOperation;
             result.ioChannels = mask;
             break;
         }
-        case kFunctionRelay: {
+        case FunctionCode::Relay: {
             const int mask = bitsOf(c.relayChannels);
             if (mask == 0) {
                 reject();
                 return;
             }
-            result.function = kFunctionRelay;
+            result.function = FunctionCode::Relay;
             result.relayOperation = c.relayOperation->currentIndex();
             result.relayChannels = mask;
             break;
         }
-        default:
+        case FunctionCode::Key:
+            // The list never offers it.
             reject();
             return;
     }

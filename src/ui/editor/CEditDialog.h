@@ -74,7 +74,7 @@ public:
     int eventIndex() const { return m_eventIndex; }
 
     // The function code of the selected entry of "功能选择：", or nothing (a key action's editor).
-    std::optional<int> selectedFunction() const;
+    std::optional<FunctionCode> selectedFunction() const;
 
 private:
     void OnInitDialog();
@@ -94,7 +94,7 @@ private:
     void setInitialValues();
     void buildFunctionList();
     void applyWindowSize();
-    bool isModifying(int function) const;
+    bool isModifying(FunctionCode function) const;
     bool customChannelChosen() const;
 
     const ConfigModel& m_model;

@@ -168,9 +168,9 @@ void CNetComData::LoadCells(int n) {
     } else {
         // The block follows the record's function, not the panel loading it: a network action
         // turned into a serial one keeps its data.
-        if (m_record->function == kFunctionNetwork) {
+        if (m_record->function == FunctionCode::Network) {
             block = &m_record->network;
-        } else if (m_record->function == kFunctionSerial) {
+        } else if (m_record->function == FunctionCode::Serial) {
             block = &m_record->serial;
         } else {
             return;

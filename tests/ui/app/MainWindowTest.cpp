@@ -16,8 +16,10 @@
 #include "ui/common/FileDialogs.h"
 #include "ui/common/UiSeams.h"
 #include "ui/editor/CEditDialog.h"
+#include "ui/support/WidgetTestSupport.h"
 
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 
@@ -56,9 +58,10 @@ private:
 
     QString newProject(CVelkView& view, const QString& name) {
         QString path = m_dir.filePath(name);
-        setFileDialogHandler([path](bool) { return path; });
-        view.controls().newButton->click();
-        setFileDialogHandler(nullptr);
+        {
+            FileDialogGuard chosen([path](bool) { return path; });
+            view.controls().newButton->click();
+        }
         // The default rows arrive through the event loop once the worker has run.
         bool loaded = QTest::qWaitFor(
             [&] { return rowTexts(view.controls().netList, 6).at(0) == QStringLiteral("UDP3"); }, 10000);
@@ -185,7 +188,7 @@ private slots:
         newProject(view, QStringLiteral("cancel.db"));
         const MainFormControls& c = view.controls();
         int modalRuns = 0;
-        setModalHandler([&](QDialog&) {
+        ModalHandlerGuard modal([&](QDialog&) {
             ++modalRuns;
             return int(QDialog::Rejected);
         });
@@ -201,7 +204,7 @@ private slots:
         const MainFormControls& c = view.controls();
         QString irCode = QStringLiteral("12");
         int editorRuns = 0;
-        setModalHandler([&](QDialog& dialog) {
+        ModalHandlerGuard modal([&](QDialog& dialog) {
             auto* editor = dynamic_cast<CEditDialog*>(&dialog);
             if (!editor) {
                 return int(QDialog::Rejected);
@@ -290,6 +293,19 @@ private slots:
         QVERIFY(!parseAppOptions({"velk", "--panel", "1.2.3.4:70000"}).error.isEmpty());
         QVERIFY(!parseAppOptions({"velk", "--verbose"}).error.isEmpty());
         QCOMPARE(parseAppOptions({"velk", "--panel", "10.0.0.9"}).panelPort, 4800);
+    }
+
+    void helpAndVersionAnswerWhateverFollows() {
+        AppOptions version = parseAppOptions({"velk", "p.db", "--version", "--panel", "300.1.1.1"});
+        QVERIFY(version.version);
+        QVERIFY(!version.help);
+        QVERIFY(version.error.isEmpty());
+        QVERIFY(parseAppOptions({"velk", "-h"}).help);
+        QVERIFY(parseAppOptions({"velk", "--help", "--verbose"}).help);
+        QVERIFY(!parseAppOptions({"velk", "--versions"}).version);
+        QVERIFY(!parseAppOptions({"velk", "--versions"}).error.isEmpty());
+        AppOptions plain = parseAppOptions({"velk", "p.db"});
+        QVERIFY(!plain.help && !plain.version);
     }
 };
 

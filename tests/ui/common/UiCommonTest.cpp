@@ -2,11 +2,14 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "ui/common/FileDialogs.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/UiSeams.h"
+#include "ui/support/WidgetTestSupport.h"
 
 using namespace velk::ui;
+using namespace velk::test;
 
 class UiCommonTest : public QObject {
     Q_OBJECT
@@ -37,16 +40,55 @@ private slots:
 
     void seamsAnswerMessagesAndModalRuns() {
         QList<ShownMessage> seen;
-        setMessageHandler([&](const ShownMessage& m) { seen.append(m); });
-        showError(nullptr, QStringLiteral("请输入一个整数。"));
-        setMessageHandler(nullptr);
+        {
+            MessageHandlerGuard messages([&](const ShownMessage& m) { seen.append(m); });
+            showError(nullptr, QStringLiteral("请输入一个整数。"));
+        }
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].title, QStringLiteral("错误"));
 
-        setModalHandler([](QDialog&) { return int(QDialog::Accepted); });
+        ModalHandlerGuard modal([](QDialog&) { return int(QDialog::Accepted); });
         QDialog dialog;
         QCOMPARE(runModal(dialog), int(QDialog::Accepted));
-        setModalHandler(nullptr);
+    }
+
+    void guardsPutBackTheHandlerTheyReplaced() {
+        QStringList shown;
+        {
+            MessageHandlerGuard outer(
+                [&](const ShownMessage& m) { shown << QStringLiteral("outer ") + m.text; });
+            {
+                MessageHandlerGuard inner(
+                    [&](const ShownMessage& m) { shown << QStringLiteral("inner ") + m.text; });
+                showMessage(nullptr, QStringLiteral("提示"), QStringLiteral("a"));
+            }
+            showMessage(nullptr, QStringLiteral("提示"), QStringLiteral("b"));
+            MessageRecorder recorder;
+            showError(nullptr, QStringLiteral("c"));
+            QCOMPARE(recorder.lastText(), QStringLiteral("c"));
+        }
+        QCOMPARE(shown, QStringList({QStringLiteral("inner a"), QStringLiteral("outer b")}));
+        QVERIFY(!setMessageHandler(nullptr));
+
+        {
+            ModalHandlerGuard outer([](QDialog&) { return 7; });
+            {
+                ModalHandlerGuard inner([](QDialog&) { return 8; });
+                QDialog dialog;
+                QCOMPARE(runModal(dialog), 8);
+            }
+            QDialog dialog;
+            QCOMPARE(runModal(dialog), 7);
+        }
+        QVERIFY(!setModalHandler(nullptr));
+
+        {
+            FileDialogGuard chosen(
+                [](bool save) { return save ? QStringLiteral("new.db") : QStringLiteral("old.db"); });
+            QCOMPARE(chooseNewProjectFile(nullptr), QStringLiteral("new.db"));
+            QCOMPARE(chooseProjectFileToOpen(nullptr), QStringLiteral("old.db"));
+        }
+        QVERIFY(!setFileDialogHandler(nullptr));
     }
 };
 

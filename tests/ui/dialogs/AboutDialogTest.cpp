@@ -1,14 +1,20 @@
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
 
-#include "MessageRecorder.h"
 #include "ui/dialogs/CAboutDlg.h"
 #include "ui/dialogs/CHyperLink.h"
 #include "ui/dialogs/Clogo.h"
+#include "ui/support/WidgetTestSupport.h"
 
 using namespace velk::ui;
+using velk::test::MessageRecorder;
 
 namespace {
 
@@ -27,6 +33,28 @@ public:
 
     QStringList targets;
 };
+
+// The build folder holds the installed tree's share/ beside its bin/, as the package does.
+QString besideTheProgram(const QString& path) {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../") + path);
+}
+
+// Share of pixels where the two pictures differ clearly in any channel (premultiplied ARGB).
+double differingShare(const QImage& a, const QImage& b) {
+    QImage left = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage right = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int differing = 0;
+    for (int y = 0; y < left.height(); ++y) {
+        for (int x = 0; x < left.width(); ++x) {
+            QRgb l = left.pixel(x, y);
+            QRgb r = right.pixel(x, y);
+            int most = std::max({std::abs(qRed(l) - qRed(r)), std::abs(qGreen(l) - qGreen(r)),
+                                 std::abs(qBlue(l) - qBlue(r)), std::abs(qAlpha(l) - qAlpha(r))});
+            differing += most > 40 ? 1 : 0;
+        }
+    }
+    return double(differing) / (left.width() * left.height());
+}
 
 void hover(CHyperLink& link) {
     QPointF inside(2, 2);
@@ -49,6 +77,73 @@ private slots:
         QCOMPARE(link->toolTip(), link->url());
         // The link leads to the guide that ships with the program.
         QVERIFY(QFileInfo::exists(QUrl(link->url()).toLocalFile()));
+    }
+
+    void linkOpensTheGuideBesideTheProgram() {
+        QString target = QUrl(CAboutDlg::documentationUrl()).toLocalFile();
+        QCOMPARE(target, besideTheProgram(QStringLiteral("share/doc/velk/guide.html")));
+        // Never the sources' copy: that is not there once the program is installed or moved.
+        QVERIFY(!target.startsWith(QStringLiteral(VELK_SOURCE_DIR "/docs/")));
+        // A page a browser opens, made from the guide.
+        QFile page(target);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QByteArray html = page.readAll();
+        QVERIFY(html.startsWith("<!DOCTYPE html>"));
+        QVERIFY(html.contains("<meta charset=\"utf-8\">"));
+        QVERIFY(html.contains("<h1>velk user guide</h1>"));
+        QVERIFY(html.contains("红外学习"));
+    }
+
+    void guideFollowsTheProgramsFolder_data() {
+        QTest::addColumn<QString>("programDir");
+        QTest::addColumn<QString>("guide");
+        QTest::newRow("installed") << "/usr/bin"
+                                   << "/usr/share/doc/velk/guide.html";
+        QTest::newRow("other prefix") << "/opt/velk/bin"
+                                      << "/opt/velk/share/doc/velk/guide.html";
+        QTest::newRow("trailing slash") << "/home/i/build/bin/"
+                                        << "/home/i/build/share/doc/velk/guide.html";
+        QTest::newRow("unpacked package") << "/tmp/root/usr/bin"
+                                          << "/tmp/root/usr/share/doc/velk/guide.html";
+    }
+
+    void guideFollowsTheProgramsFolder() {
+        QFETCH(QString, programDir);
+        QFETCH(QString, guide);
+        QCOMPARE(CAboutDlg::guidePath(programDir), guide);
+    }
+
+    void movedTreeStillFindsItsGuide() {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/share/doc/velk")));
+        QFile guide(root.filePath(QStringLiteral("usr/share/doc/velk/guide.html")));
+        QVERIFY(guide.open(QIODevice::WriteOnly));
+        guide.close();
+        QString found = CAboutDlg::guidePath(root.filePath(QStringLiteral("usr/bin")));
+        QVERIFY(QFileInfo(found).isFile());
+        QCOMPARE(QFileInfo(found).canonicalFilePath(), QFileInfo(guide).canonicalFilePath());
+    }
+
+    void iconIsThePanelMarkOfTheLogo_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("48") << 48;
+        QTest::newRow("128") << 128;
+        QTest::newRow("256") << 256;
+    }
+
+    void iconIsThePanelMarkOfTheLogo() {
+        QFETCH(int, size);
+        QString file =
+            besideTheProgram(QStringLiteral("share/icons/hicolor/%1x%1/apps/" VELK_APP_ID ".png").arg(size));
+        QImage icon(file);
+        QVERIFY2(!icon.isNull(), qPrintable(file));
+        QCOMPARE(icon.size(), QSize(size, size));
+        QImage mark = Clogo::panelMark(size).toImage();
+        QVERIFY2(differingShare(icon, mark) < 0.02, qPrintable(QString::number(differingShare(icon, mark))));
+        // The measure tells another picture apart: the mark turned on its side.
+        QVERIFY(differingShare(icon, mark.transformed(QTransform().rotate(90))) > 0.1);
     }
 
     void linkLooksLikeALink() {

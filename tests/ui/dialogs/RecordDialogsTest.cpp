@@ -4,25 +4,22 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "MessageRecorder.h"
 #include "model/Gbk.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/dialogs/CAddEnumDialog.h"
 #include "ui/dialogs/CAddNet.h"
 #include "ui/dialogs/CAddVariableDialog.h"
 #include "ui/dialogs/DialogSupport.h"
+#include "ui/support/WidgetTestSupport.h"
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 
 QLineEdit* valueEdit(QDialog& dialog, int k) {
     return dialog.findChild<QLineEdit*>(QStringLiteral("value%1").arg(k));
-}
-
-void clickOk(QDialog& dialog) {
-    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
 }
 
 std::vector<std::string> gbkList(const QStringList& texts) {

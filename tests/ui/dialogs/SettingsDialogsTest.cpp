@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "MessageRecorder.h"
 #include "model/Gbk.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/dialogs/CAddCommandDlg.h"
@@ -13,17 +12,15 @@
 #include "ui/dialogs/CSetTimeDlg.h"
 #include "ui/dialogs/CWritingTip.h"
 #include "ui/dialogs/DialogSupport.h"
+#include "ui/support/WidgetTestSupport.h"
 
 Q_DECLARE_METATYPE(velk::EventSettings)
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
-
-void clickOk(QDialog& dialog) {
-    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
-}
 
 // A record whose every field differs from the defaults, to see which fields a dialog touches.
 EventSettings fullRecord() {
@@ -226,7 +223,7 @@ private slots:
 
     void writingTipModalRunEndsOnlyWithFinish() {
         CWritingTip tip;
-        setModalHandler([](QDialog& dialog) {
+        ModalHandlerGuard modal([](QDialog& dialog) {
             dialog.show();
             QTest::keyClick(&dialog, Qt::Key_Escape);
             dialog.close();
@@ -235,7 +232,6 @@ private slots:
             return stillOpen && !dialog.isVisible() ? dialog.result() : -1;
         });
         int result = runModal(tip);
-        setModalHandler(nullptr);
         QCOMPARE(result, int(QDialog::Accepted));
     }
 

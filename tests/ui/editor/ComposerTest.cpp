@@ -9,6 +9,7 @@
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 
@@ -342,7 +343,7 @@ private slots:
 
     void loadTakesTheBlockOfTheRecordsFunction() {
         KeyAction record;
-        record.function = kFunctionNetwork;
+        record.function = FunctionCode::Network;
         record.network.varNum = 1;
         record.network.texts = {"n0", "n1"};
         Placeholder p;
@@ -371,7 +372,7 @@ private slots:
 
     void loadWithRecordOfAnotherFunctionChangesNothing() {
         KeyAction record;
-        record.function = kFunctionRelay;
+        record.function = FunctionCode::Relay;
         QWidget editor;
         CNetComData panel(&editor, &record);
         panel.ShowCells(1);
@@ -386,7 +387,7 @@ private slots:
 
     void loadsOutOfRangeFieldsWithASelection() {
         KeyAction record;
-        record.function = kFunctionSerial;
+        record.function = FunctionCode::Serial;
         record.serial.texts = {"a", "b"};
         Placeholder p;
         p.kind = kKindEnum;

@@ -12,10 +12,10 @@
 #include "action/ActionText.h"
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
+#include "session/FormMirror.h"
+#include "session/MessagePump.h"
 #include "session/Session.h"
 #include "sim/PanelSimulator.h"
-#include "support/Drain.h"
-#include "support/RecorderObserver.h"
 #include "support/TempDir.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/editor/CEditDialog.h"
@@ -23,26 +23,26 @@
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 
 // Pacing sleeps shortened a hundredfold; the seconds clock runs on the shortened time.
 class QuickClock : public PacingClock {
 public:
-    void sleepMs(int milliseconds) override {
-        std::this_thread::sleep_for(std::chrono::microseconds(milliseconds * 10));
-        m_virtualMs += milliseconds;
+    int64_t nowUs() override { return m_virtualUs.load(); }
+    void sleepUntilUs(int64_t deadlineUs) override {
+        const int64_t now = m_virtualUs.load();
+        if (deadlineUs > now) {
+            std::this_thread::sleep_for(std::chrono::microseconds((deadlineUs - now) / 100));
+            m_virtualUs.store(deadlineUs);
+        }
     }
-    int64_t nowSeconds() override { return m_virtualMs.load() / 1000; }
+    int64_t nowSeconds() override { return m_virtualUs.load() / 1000000; }
 
 private:
-    std::atomic<int64_t> m_virtualMs{0};
+    std::atomic<int64_t> m_virtualUs{0};
 };
-
-void choose(CEditDialog& dialog, const QString& label) {
-    QComboBox* list = dialog.controls().function;
-    list->setCurrentIndex(list->findText(label));
-}
 
 using Fill = std::function<void(CEditDialog&)>;
 
@@ -56,26 +56,25 @@ private slots:
     void actionsFromTheEditorReachListFileAndPanel() {
         test::TempDir dir;
         const std::string path = dir.file("flow.db");
-        test::RecorderObserver recorder;
+        FormMirror recorder;
         MessageQueue queue;
         QuickClock clock;
         Session session(recorder, queue, clock);
         ProjectSession& project = session.project();
         QVERIFY(project.newProject(path));
-        QVERIFY(test::flush(queue, session));
+        QVERIFY(MessagePump(queue, session).flush());
 
         // Runs the add command with the editor filled by `fill`; the returned action is committed.
         auto add = [&](int slot, const Fill& fill) {
             project.selectEvent(slot);
             auto request = project.beginAddAction();
             QVERIFY(request.has_value());
-            setModalHandler([&](QDialog& d) {
+            ModalHandlerGuard modal([&](QDialog& d) {
                 fill(static_cast<CEditDialog&>(d));
                 static_cast<CEditDialog&>(d).controls().ok->click();
                 return d.result();
             });
             std::optional<KeyAction> action = CEditDialog::edit(nullptr, project.model(), *request);
-            setModalHandler(nullptr);
             QVERIFY(action.has_value());
             project.commitAddAction(*action);
         };
@@ -115,7 +114,7 @@ private slots:
         project.selectEvent(0);
         auto request = project.beginModifyAction(2);
         QVERIFY(request.has_value());
-        setModalHandler([](QDialog& d) {
+        ModalHandlerGuard relayEditor([](QDialog& d) {
             auto& editor = static_cast<CEditDialog&>(d);
             if (editor.controls().function->currentText() != QStringLiteral("继电器")) {
                 return int(QDialog::Rejected);
@@ -125,7 +124,6 @@ private slots:
             return d.result();
         });
         std::optional<KeyAction> relay = CEditDialog::edit(nullptr, project.model(), *request);
-        setModalHandler(nullptr);
         QVERIFY(relay.has_value());
         project.commitModifyAction(request->row, *relay);
 
@@ -133,7 +131,7 @@ private slots:
         QCOMPARE(slot0.size(), size_t(4));
         QCOMPARE(recorder.actionRows.size(), size_t(4));
         for (size_t i = 0; i < slot0.size(); ++i) {
-            QCOMPARE(recorder.actionRows[i], *ActionRowTextsOf(slot0[i]));
+            QCOMPARE(recorder.actionRows[i], *actionRowTextsOf(slot0[i]));
         }
         QCOMPARE(recorder.actionRows[0], (ActionRowTexts{"红外", "1,4", "ID:12", ""}));
         QCOMPARE(recorder.actionRows[2], (ActionRowTexts{"继电器", "1", "关闭", ""}));
@@ -142,15 +140,15 @@ private slots:
         QCOMPARE(project.model().actions[5].at(0).serial.texts, std::vector<std::string>{"01 02 ab"});
 
         // The project file holds what the model holds.
-        QVERIFY(test::flush(queue, session));
+        QVERIFY(MessagePump(queue, session).flush());
         const ConfigModel written = project.model();
         {
-            test::RecorderObserver reopenedRecorder;
+            FormMirror reopenedRecorder;
             MessageQueue reopenedQueue;
             QuickClock reopenedClock;
             Session reopened(reopenedRecorder, reopenedQueue, reopenedClock);
             QVERIFY(reopened.project().openProject(path));
-            QVERIFY(test::flush(reopenedQueue, reopened));
+            QVERIFY(MessagePump(reopenedQueue, reopened).flush());
             QCOMPARE(reopened.project().model().actions[0], written.actions[0]);
             QCOMPARE(reopened.project().model().actions[5], written.actions[5]);
             reopened.shutdown();
@@ -164,19 +162,9 @@ private slots:
         std::optional<uint16_t> port = panel.start(error);
         QVERIFY2(port.has_value(), error.c_str());
         DeviceSession& device = session.device();
-        auto pumpUntil = [&](const std::function<bool()>& done) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-            while (!done()) {
-                if (std::chrono::steady_clock::now() > deadline) {
-                    return false;
-                }
-                if (auto message = queue.take(10)) {
-                    session.handle(*message);
-                }
-            }
-            return true;
-        };
-        device.connectOrDisconnect(kLoopbackAddress, std::to_string(*port));
+        MessagePump pump(queue, session);
+        auto pumpUntil = [&](const std::function<bool()>& done) { return pump.runUntil(done, 30000); };
+        device.connectOrDisconnect(kLoopbackAddress, *port);
         QVERIFY(pumpUntil([&] { return device.linkState() == LinkState::Connected; }));
         QVERIFY(device.write());
         QVERIFY(pumpUntil([&] { return !device.writing(); }));
@@ -186,7 +174,7 @@ private slots:
             sent += command;
         }
         std::string planned;
-        for (const std::string& command : planCommands(BuildWritePlan(written))) {
+        for (const std::string& command : planCommands(buildWritePlan(written))) {
             planned += command;
         }
         QCOMPARE(sent, planned);
@@ -199,7 +187,7 @@ private slots:
         }
         QVERIFY(key1Press >= 1);
         QVERIFY(key2Hold >= 1);
-        device.connectOrDisconnect(0, "");
+        device.connectOrDisconnect(0, 0);
         QVERIFY(pumpUntil([&] { return device.linkState() == LinkState::Closed; }));
         session.shutdown();
         panel.stop();

@@ -16,6 +16,7 @@ Q_DECLARE_METATYPE(velk::KeyAction)
 
 using namespace velk;
 using namespace velk::ui;
+using namespace velk::test;
 
 namespace {
 
@@ -26,13 +27,6 @@ ProjectSession::ActionEditRequest request(int mask, std::optional<KeyAction> sou
     r.source = std::move(source);
     r.row = r.source ? 0 : -1;
     return r;
-}
-
-void choose(CEditDialog& dialog, const QString& label) {
-    QComboBox* list = dialog.controls().function;
-    const int position = list->findText(label);
-    QVERIFY2(position >= 0, qPrintable(label));
-    list->setCurrentIndex(position);
 }
 
 Placeholder enumBlank() {
@@ -70,7 +64,7 @@ Placeholder inputBlank() {
 
 KeyAction networkAction(int channel, std::vector<std::string> texts, std::vector<Placeholder> blanks) {
     KeyAction a;
-    a.function = kFunctionNetwork;
+    a.function = FunctionCode::Network;
     a.network.channel = channel;
     a.network.varNum = static_cast<int>(blanks.size());
     a.network.texts = std::move(texts);
@@ -126,17 +120,17 @@ private slots:
     void modifySelectsTheSourceFunction_data() {
         QTest::addColumn<int>("function");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("infrared") << int(kFunctionInfrared) << QStringLiteral("红外");
-        QTest::newRow("io") << int(kFunctionIo) << QStringLiteral("IO");
-        QTest::newRow("serial") << int(kFunctionSerial) << QStringLiteral("串口");
-        QTest::newRow("network") << int(kFunctionNetwork) << QStringLiteral("网络");
-        QTest::newRow("relay") << int(kFunctionRelay) << QStringLiteral("继电器");
+        QTest::newRow("infrared") << int(FunctionCode::Infrared) << QStringLiteral("红外");
+        QTest::newRow("io") << int(FunctionCode::Io) << QStringLiteral("IO");
+        QTest::newRow("serial") << int(FunctionCode::Serial) << QStringLiteral("串口");
+        QTest::newRow("network") << int(FunctionCode::Network) << QStringLiteral("网络");
+        QTest::newRow("relay") << int(FunctionCode::Relay) << QStringLiteral("继电器");
     }
     void modifySelectsTheSourceFunction() {
         QFETCH(int, function);
         QFETCH(QString, selected);
         KeyAction source;
-        source.function = function;
+        source.function = static_cast<FunctionCode>(function);
         CEditDialog dialog(m_model);
         dialog.setRequest(request(0, source));
         QCOMPARE(dialog.controls().function->currentText(), selected);
@@ -186,7 +180,7 @@ private slots:
             verify(dialog.controls());
         };
         KeyAction ir;
-        ir.function = kFunctionInfrared;
+        ir.function = FunctionCode::Infrared;
         ir.irChannels = 8 | 2;
         ir.irCode = 37;
         check(ir, [](const CEditDialog::Controls& c) {
@@ -195,7 +189,7 @@ private slots:
             QVERIFY(!c.irChannels[2]->isChecked() && c.irChannels[3]->isChecked());
         });
         KeyAction io;
-        io.function = kFunctionIo;
+        io.function = FunctionCode::Io;
         io.ioOperation = 2;
         io.ioChannels = 2;
         check(io, [](const CEditDialog::Controls& c) {
@@ -203,7 +197,7 @@ private slots:
             QVERIFY(!c.ioChannels[0]->isChecked() && c.ioChannels[1]->isChecked());
         });
         KeyAction relay;
-        relay.function = kFunctionRelay;
+        relay.function = FunctionCode::Relay;
         relay.relayOperation = 1;
         relay.relayChannels = 3;
         check(relay, [](const CEditDialog::Controls& c) {
@@ -223,7 +217,7 @@ private slots:
             QVERIFY(!c.customFrame->isHidden());
         });
         KeyAction serial;
-        serial.function = kFunctionSerial;
+        serial.function = FunctionCode::Serial;
         serial.serial.channel = 1;
         serial.serial.type = kHex;
         serial.serial.baudrate = 5;
@@ -339,7 +333,7 @@ private slots:
         }
         c.irCode->setText(QStringLiteral("64"));
         QCOMPARE(pressOk(dialog).accepted, 1);
-        QCOMPARE(dialog.action().function, int(kFunctionInfrared));
+        QCOMPARE(int(dialog.action().function), int(FunctionCode::Infrared));
         QCOMPARE(dialog.action().irChannels, 5);
         QCOMPARE(dialog.action().irCode, 64);
         KeyAction expected;
@@ -364,14 +358,13 @@ private slots:
         QCOMPARE(pressOk(dialog).rejected, 1);
         QVERIFY(messages.messages.isEmpty());
         // edit() hands nothing back in this case.
-        setModalHandler([&](QDialog& d) {
+        ModalHandlerGuard modal([&](QDialog& d) {
             auto& editor = static_cast<CEditDialog&>(d);
             choose(editor, function);
             editor.controls().ok->click();
             return d.result();
         });
         QVERIFY(!CEditDialog::edit(nullptr, m_model, request(0)).has_value());
-        setModalHandler(nullptr);
     }
 
     void emptiedPortFieldIsRefusedWhateverTheFunction_data() {
@@ -408,7 +401,7 @@ private slots:
         c.customPort->setText(QStringLiteral("5000"));
         dialog.netPanel()->textEdit(0)->setText(QStringLiteral("hello"));
         QCOMPARE(pressOk(dialog).accepted, 1);
-        QCOMPARE(dialog.action().function, int(kFunctionNetwork));
+        QCOMPARE(int(dialog.action().function), int(FunctionCode::Network));
         QCOMPARE(dialog.action().network.channel, 1);
         QCOMPARE(dialog.action().network.ip, 0xC0A80114u);
         QCOMPARE(dialog.action().network.port, 5000);
@@ -476,7 +469,7 @@ private slots:
         dialog.serialPanel()->textEdit(0)->setText(QStringLiteral("AT$0d$0a"));
         QCOMPARE(pressOk(dialog).accepted, 1);
         KeyAction expected;
-        expected.function = kFunctionSerial;
+        expected.function = FunctionCode::Serial;
         expected.serial.channel = 1;
         expected.serial.baudrate = 9;
         expected.serial.texts = {"AT$0d$0a"};
@@ -557,12 +550,12 @@ private slots:
         ir.irCode = 1;
         QTest::newRow("infrared") << ir;
         KeyAction io;
-        io.function = kFunctionIo;
+        io.function = FunctionCode::Io;
         io.ioOperation = 1;
         io.ioChannels = 3;
         QTest::newRow("io") << io;
         KeyAction relay;
-        relay.function = kFunctionRelay;
+        relay.function = FunctionCode::Relay;
         relay.relayOperation = 2;
         relay.relayChannels = 1;
         QTest::newRow("relay") << relay;
@@ -575,7 +568,7 @@ private slots:
         hex.network.type = kHex;
         QTest::newRow("network hex") << hex;
         KeyAction serial;
-        serial.function = kFunctionSerial;
+        serial.function = FunctionCode::Serial;
         serial.serial.channel = 1;
         serial.serial.baudrate = 7;
         serial.serial.dataWidth = 0;
@@ -600,7 +593,7 @@ private slots:
         KeyAction result = dialog.action();
         result.id = source.id;  // the caller keeps the id
         QCOMPARE(result, source);
-        QCOMPARE(ActionRowTextsOf(result), ActionRowTextsOf(source));
+        QCOMPARE(actionRowTextsOf(result), actionRowTextsOf(source));
     }
 
     void tabChainReachesTheComposerBeforeTheButtons() {
@@ -622,7 +615,7 @@ private slots:
 
     void keyActionIsNeverHandedBackUndetermined() {
         KeyAction key;
-        key.function = kFunctionKey;
+        key.function = FunctionCode::Key;
         key.keyChannel = 7;
         CEditDialog dialog(m_model);
         dialog.setRequest(request(0, key));
@@ -635,12 +628,12 @@ private slots:
         choose(dialog, QStringLiteral("IO"));
         dialog.controls().ioChannels[1]->setChecked(true);
         QCOMPARE(pressOk(dialog).accepted, 1);
-        QCOMPARE(dialog.action().function, int(kFunctionIo));
+        QCOMPARE(int(dialog.action().function), int(FunctionCode::Io));
         QCOMPARE(dialog.action().keyChannel, 0);
     }
 
     void editRunsModallyThroughTheSeam() {
-        setModalHandler([](QDialog& d) {
+        ModalHandlerGuard relayEditor([](QDialog& d) {
             auto& editor = static_cast<CEditDialog&>(d);
             choose(editor, QStringLiteral("继电器"));
             editor.controls().relayChannels[1]->setChecked(true);
@@ -649,18 +642,16 @@ private slots:
             return d.result();
         });
         std::optional<KeyAction> action = CEditDialog::edit(nullptr, m_model, request(8 | 16));
-        setModalHandler(nullptr);
         QVERIFY(action.has_value());
-        QCOMPARE(action->function, int(kFunctionRelay));
+        QCOMPARE(int(action->function), int(FunctionCode::Relay));
         QCOMPARE(action->relayChannels, 2);
         QCOMPARE(action->relayOperation, 2);
 
-        setModalHandler([](QDialog& d) {
+        ModalHandlerGuard cancellingEditor([](QDialog& d) {
             static_cast<CEditDialog&>(d).controls().cancel->click();
             return d.result();
         });
         QVERIFY(!CEditDialog::edit(nullptr, m_model, request(0)).has_value());
-        setModalHandler(nullptr);
     }
 
 private:

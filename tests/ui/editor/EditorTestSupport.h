@@ -1,31 +1,11 @@
 #pragma once
 
 #include <QComboBox>
-#include <QList>
 #include <QStringList>
+#include <QTest>
 
-#include "ui/common/UiSeams.h"
-
-// A message box no test expects would block the run: stop with its text instead.
-inline void failOnMessages() {
-    velk::ui::setMessageHandler(
-        [](const velk::ui::ShownMessage& m) { qFatal("unexpected message box: %s", qPrintable(m.text)); });
-}
-
-// Records every message box instead of showing it, for as long as it lives.
-class MessageRecorder {
-public:
-    MessageRecorder() {
-        velk::ui::setMessageHandler([this](const velk::ui::ShownMessage& m) { messages.append(m); });
-    }
-    ~MessageRecorder() { failOnMessages(); }
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-
-    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
-
-    QList<velk::ui::ShownMessage> messages;
-};
+#include "ui/editor/CEditDialog.h"
+#include "ui/support/WidgetTestSupport.h"
 
 // The texts of a list's entries, in order.
 inline QStringList entries(const QComboBox* list) {
@@ -34,4 +14,12 @@ inline QStringList entries(const QComboBox* list) {
         out.append(list->itemText(i));
     }
     return out;
+}
+
+// Picks the function the editor offers under label; the check fails when it offers none.
+inline void choose(velk::ui::CEditDialog& dialog, const QString& label) {
+    QComboBox* list = dialog.controls().function;
+    const int position = list->findText(label);
+    QVERIFY2(position >= 0, qPrintable(label));
+    list->setCurrentIndex(position);
 }

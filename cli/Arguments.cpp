@@ -1,0 +1,71 @@
+#include "cli/Arguments.h"
+
+#include <CLI/CLI.hpp>
+
+namespace velk::cli {
+
+void addProjectFile(CLI::App& command, std::string& file) {
+    command.add_option("FILE", file, "The project file")
+        ->required()
+        ->type_name("")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return text.empty() ? std::string("the file name is empty") : std::string();
+            },
+            ""));
+}
+
+void addPanelOption(CLI::App& command, PanelAddress& panel) {
+    const std::string help = "The panel's address (default " + panelAddressText(PanelAddress{}) + ")";
+    command
+        .add_option_function<std::string>(
+            "--panel", [&panel](const std::string& text) { panel = *parsePanelAddress(text); }, help)
+        ->type_name("IP[:PORT]")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return parsePanelAddress(text) ? std::string() : "wants IP[:PORT], not '" + text + "'";
+            },
+            ""));
+}
+
+void addProjectAndPanel(CLI::App& command, ProjectAndPanel& arguments) {
+    addProjectFile(command, arguments.file);
+    addPanelOption(command, arguments.panel);
+}
+
+void addAddressOption(CLI::App& command, const char* name, const char* description,
+                      std::optional<uint32_t>& address) {
+    command
+        .add_option_function<std::string>(
+            std::string("--") + name,
+            [&address](const std::string& text) {
+                uint32_t value = 0;
+                parseDottedAddress(text, value);
+                address = value;
+            },
+            description)
+        ->type_name("A.B.C.D")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                uint32_t value = 0;
+                return parseDottedAddress(text, value) ? std::string()
+                                                       : "wants an IPv4 address, not '" + text + "'";
+            },
+            ""));
+}
+
+void addMacOption(CLI::App& command, std::optional<std::array<std::string, 6>>& mac) {
+    command
+        .add_option_function<std::string>(
+            "--mac", [&mac](const std::string& text) { mac = splitMacText(text); },
+            "The panel's new MAC address")
+        ->type_name("XX.XX.XX.XX.XX.XX")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return splitMacText(text) ? std::string()
+                                          : "wants six bytes as XX.XX.XX.XX.XX.XX, not '" + text + "'";
+            },
+            ""));
+}
+
+}  // namespace velk::cli

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "device/PanelAddress.h"
+
+namespace CLI {
+class App;
+}
+
+// The arguments several subcommands share, each checked while the command line is parsed so a
+// wrong one ends velkctl with a clear message and status 1 before anything runs.
+namespace velk::cli {
+
+// The required FILE argument: a project file, not empty.
+void addProjectFile(CLI::App& command, std::string& file);
+
+// --panel IP[:PORT]; the default panel when not given.
+void addPanelOption(CLI::App& command, PanelAddress& panel);
+
+// FILE and --panel, for the subcommands that bring a project to the panel.
+struct ProjectAndPanel {
+    std::string file;
+    PanelAddress panel;
+};
+void addProjectAndPanel(CLI::App& command, ProjectAndPanel& arguments);
+
+// --name A.B.C.D
+void addAddressOption(CLI::App& command, const char* name, const char* description,
+                      std::optional<uint32_t>& address);
+
+// --mac XX.XX.XX.XX.XX.XX (also with "-" or ":"), as the texts of the dialog's six MAC edits.
+void addMacOption(CLI::App& command, std::optional<std::array<std::string, 6>>& mac);
+
+}  // namespace velk::cli

@@ -1,0 +1,39 @@
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/Arguments.h"
+#include "cli/CliRuntime.h"
+#include "cli/Subcommand.h"
+#include "device/CommandLog.h"
+#include "device/WritePlan.h"
+
+namespace velk::cli {
+namespace {
+
+int runCommands(const std::string& file) {
+    CliRuntime runtime;
+    if (!runtime.openAndLoad(file)) {
+        return kExitUsage;
+    }
+    for (const std::string& command : planCommands(buildWritePlan(runtime.session.project().model()))) {
+        std::string line = escapeCommand(command);
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
+}
+
+SubcommandRun define(CLI::App& command) {
+    auto file = std::make_shared<std::string>();
+    addProjectFile(command, *file);
+    return [file] { return runCommands(*file); };
+}
+
+const SubcommandRegistration kRegistration({"commands",
+                                            "Print the commands a write of the project sends, one per line",
+                                            30, define});
+
+}  // namespace
+}  // namespace velk::cli

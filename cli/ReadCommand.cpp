@@ -1,0 +1,55 @@
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/Arguments.h"
+#include "cli/CliRuntime.h"
+#include "cli/Subcommand.h"
+
+namespace velk::cli {
+namespace {
+
+// Replies to the last read requests arrive within this after the requests are out.
+constexpr int kReadGraceMs = 1500;
+
+int runRead(const ProjectAndPanel& arguments) {
+    CliRuntime runtime;
+    if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
+        return status;
+    }
+    DeviceSession& device = runtime.session.device();
+    if (!device.read()) {
+        std::fprintf(stderr, "velkctl: the read could not start\n");
+        return kExitUnreachable;
+    }
+    runtime.runUntil([&] { return !device.reading(); }, 60000);
+    runtime.pump.runFor(kReadGraceMs);
+    runtime.disconnectPanel();
+    if (!runtime.flushDatabase()) {
+        std::fprintf(stderr, "velkctl: the project file was not written in time\n");
+        return kExitUsage;
+    }
+    for (const auto& row : runtime.observer.enumRows) {
+        printRow(row);
+    }
+    for (const auto& row : runtime.observer.variableRows) {
+        printRow(row);
+    }
+    for (const auto& row : runtime.observer.netRows) {
+        printRow(row);
+    }
+    return kExitOk;
+}
+
+SubcommandRun define(CLI::App& command) {
+    auto arguments = std::make_shared<ProjectAndPanel>();
+    addProjectAndPanel(command, *arguments);
+    return [arguments] { return runRead(*arguments); };
+}
+
+const SubcommandRegistration kRegistration({"read", "Read the panel's variables and targets into the project",
+                                            50, define});
+
+}  // namespace
+}  // namespace velk::cli

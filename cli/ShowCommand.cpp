@@ -1,0 +1,79 @@
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "action/ActionText.h"
+#include "cli/Arguments.h"
+#include "cli/CliRuntime.h"
+#include "cli/Subcommand.h"
+#include "model/StrPrintf.h"
+#include "session/RowTexts.h"
+
+namespace velk::cli {
+namespace {
+
+// The selector a slot stands for on the form; slots past 29 have none.
+std::string slotTitle(int slot) {
+    static const char* const kKeyEvents[] = {"按下", "弹起", "保持"};
+    static const char* const kIoEvents[] = {"变低", "变高", "拉低"};
+    int input = inputOf(slot);
+    int event = eventOf(slot);
+    if (slot >= kSelectableSlots) {
+        return strprintf("[%d]", slot);
+    }
+    if (input <= 8) {
+        return strprintf("[%d] 按键%d %s", slot, input, kKeyEvents[event]);
+    }
+    return strprintf("[%d] IO%d %s", slot, input - 8, kIoEvents[event]);
+}
+
+int runShow(const std::string& file) {
+    CliRuntime runtime;
+    if (!runtime.openAndLoad(file)) {
+        return kExitUsage;
+    }
+    const FormMirror& form = runtime.observer;
+    std::printf("枚举变量区\n");
+    for (const EnumRowTexts& row : form.enumRows) {
+        printRow(row);
+    }
+    std::printf("普通变量区\n");
+    for (const VariableRowTexts& row : form.variableRows) {
+        printRow(row);
+    }
+    std::printf("网络连接\n");
+    for (const NetTargetRowTexts& row : form.netRows) {
+        printRow(row);
+    }
+    const ConfigModel& model = runtime.session.project().model();
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const auto& actions = model.actions[static_cast<size_t>(slot)];
+        const EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];
+        if (actions.empty() && settings == EventSettings{}) {
+            continue;
+        }
+        std::printf("%s\n", slotTitle(slot).c_str());
+        for (const KeyAction& action : actions) {
+            if (std::optional<ActionRowTexts> texts = actionRowTextsOf(action)) {
+                printRow(*texts);
+            }
+        }
+        EventSettingsTexts texts = eventSettingsTexts(slot, settings, true);
+        std::printf("%s\n%s\n%s\n", texts.timeText.c_str(), texts.appendLine1.c_str(),
+                    texts.appendLine2.c_str());
+    }
+    return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
+}
+
+SubcommandRun define(CLI::App& command) {
+    auto file = std::make_shared<std::string>();
+    addProjectFile(command, *file);
+    return [file] { return runShow(*file); };
+}
+
+const SubcommandRegistration kRegistration({"show", "Print the texts the form shows for a project", 20,
+                                            define});
+
+}  // namespace
+}  // namespace velk::cli

@@ -1,0 +1,59 @@
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/Arguments.h"
+#include "cli/CliRuntime.h"
+#include "cli/Subcommand.h"
+
+namespace velk::cli {
+namespace {
+
+// A write ends by itself (every wait has a time-out), but a maximal project paces for minutes.
+constexpr int kWriteLimitMs = 2 * 60 * 60 * 1000;
+
+int runWrite(const ProjectAndPanel& arguments) {
+    CliRuntime runtime;
+    if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
+        return status;
+    }
+    DeviceSession& device = runtime.session.device();
+    if (!device.write()) {
+        std::fprintf(stderr, "velkctl: the write could not start\n");
+        return kExitUnreachable;
+    }
+    // The clear wait reports 10 on every poll of its third second; show each position once.
+    int shown = -1;
+    runtime.runUntil(
+        [&] {
+            const std::vector<int>& progress = runtime.observer.progress;
+            if (!progress.empty() && progress.back() != shown && progress.back() >= 0) {
+                shown = progress.back();
+                std::fprintf(stderr, "写入进度 %d/400\n", shown);
+            }
+            return !device.writing();
+        },
+        kWriteLimitMs);
+    WriteResult result = device.lastWriteResult();
+    runtime.disconnectPanel();
+    for (const std::string& name : device.leftOutOfLastWrite()) {
+        std::fprintf(stderr, "velkctl: left out, its command is longer than the panel takes: %s\n",
+                     name.c_str());
+    }
+    if (result != WriteResult::Succeeded) {
+        return kExitTimeout;
+    }
+    return device.leftOutOfLastWrite().empty() ? kExitOk : kExitLeftOut;
+}
+
+SubcommandRun define(CLI::App& command) {
+    auto arguments = std::make_shared<ProjectAndPanel>();
+    addProjectAndPanel(command, *arguments);
+    return [arguments] { return runWrite(*arguments); };
+}
+
+const SubcommandRegistration kRegistration({"write", "Write the project into the panel", 40, define});
+
+}  // namespace
+}  // namespace velk::cli

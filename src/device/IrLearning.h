@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace velk {
+
+// What the 红外学习 button does with the id typed in the 红外ID edit.
+struct IrLearnRequest {
+    std::string command;  // the learn command to send; empty when the id is refused
+    std::string refusal;  // the message refusing the id (UTF-8); empty when it is accepted
+
+    bool accepted() const { return refusal.empty(); }
+};
+
+// Ids 1..64 are learned; any other text is refused with the message the form shows.
+IrLearnRequest learnIrCommand(const std::string& idText);
+
+}  // namespace velk

@@ -1,0 +1,266 @@
+#include "project/DbWorker.h"
+
+#include <condition_variable>
+
+#include <sqlite3.h>
+
+namespace velk {
+
+namespace {
+
+// How long a statement waits for another program's lock on the file before it fails.
+constexpr int kBusyTimeoutMs = 5000;
+
+std::string errorText(sqlite3* db) {
+    return db != nullptr ? sqlite3_errmsg(db) : "out of memory";
+}
+
+}  // namespace
+
+std::shared_ptr<DbConnection> DbConnection::open(const std::string& utf8Path, std::string& reason) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        reason = errorText(db);
+        sqlite3_close(db);
+        return nullptr;
+    }
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        reason = "文件只读，无法写入";
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Reading the schema reads the file header: a file that is not a database fails here.
+    char* error = nullptr;
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        reason = error != nullptr ? error : errorText(db);
+        sqlite3_free(error);
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return std::shared_ptr<DbConnection>(new DbConnection(db));
+}
+
+DbConnection::~DbConnection() {
+    sqlite3_close(m_db);
+}
+
+struct DbWorker::Shared {
+    struct Item {
+        DbThreadMessage id = DB_EXEC;
+        SqlRequest request;
+        bool barrier = false;
+        int64_t token = 0;
+    };
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable exited;
+    std::deque<Item> queue;
+    bool quitPosted = false;
+    bool done = false;
+    // Cleared when the owner gives up waiting, so a late worker never posts to a poster that is gone.
+    UiPoster* poster = nullptr;
+    std::function<void(const std::string&)> tap;
+
+    void postToUi(ViewMessage message) {
+        std::lock_guard lock(mutex);
+        if (poster != nullptr) {
+            poster->post(std::move(message));
+        }
+    }
+
+    void run();
+    void execute(const SqlRequest& request);
+};
+
+namespace {
+
+struct RowContext {
+    DbWorker::Shared* shared;
+    const SqlRequest* request;
+};
+
+int copyRow(void* context, int columns, char** values, char**) {
+    auto* rowContext = static_cast<RowContext*>(context);
+    ViewMessage message;
+    message.id = rowContext->request->rowMessage;
+    message.wParam = rowContext->request->rowParam;
+    message.row.reserve(static_cast<size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+        message.row.emplace_back(values[i] != nullptr ? values[i] : "");
+    }
+    rowContext->shared->postToUi(std::move(message));
+    return 0;
+}
+
+bool expectedFailure(ExpectedFailure expected, int extendedCode, const std::string& reason) {
+    switch (expected) {
+        case ExpectedFailure::TableExists:
+            return reason.find("already exists") != std::string::npos;
+        case ExpectedFailure::KeyExists:
+            return extendedCode == SQLITE_CONSTRAINT_PRIMARYKEY;
+        case ExpectedFailure::NoSuchTable:
+            return reason.rfind("no such table", 0) == 0;
+        case ExpectedFailure::None:
+            break;
+    }
+    return false;
+}
+
+}  // namespace
+
+void DbWorker::Shared::execute(const SqlRequest& request) {
+    std::function<void(const std::string&)> seen;
+    {
+        std::lock_guard lock(mutex);
+        seen = tap;
+    }
+    if (seen) {
+        seen(request.sql);
+    }
+    if (!request.connection) {
+        return;
+    }
+    sqlite3* db = request.connection->handle();
+    RowContext context{this, &request};
+    char* error = nullptr;
+    int rc = sqlite3_exec(db, request.sql.c_str(), request.postsRows ? copyRow : nullptr, &context, &error);
+    if (rc == SQLITE_OK) {
+        return;
+    }
+    std::string reason = error != nullptr ? error : sqlite3_errstr(rc);
+    sqlite3_free(error);
+    if (expectedFailure(request.expected, sqlite3_extended_errcode(db), reason)) {
+        return;
+    }
+    ViewMessage message;
+    message.id = WM_DB_ERROR;
+    message.wParam = request.generation;
+    message.text = reason;
+    postToUi(std::move(message));
+}
+
+void DbWorker::Shared::run() {
+    for (;;) {
+        Item item;
+        {
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [&] { return !queue.empty(); });
+            item = std::move(queue.front());
+            queue.pop_front();
+        }
+        if (item.id == DB_QUIT) {
+            break;
+        }
+        if (item.barrier) {
+            ViewMessage message;
+            message.id = WM_DB_BARRIER;
+            message.wParam = item.token;
+            postToUi(std::move(message));
+            continue;
+        }
+        execute(item.request);
+        // The request, and with it perhaps the last hold on a replaced connection, goes here.
+    }
+    std::lock_guard lock(mutex);
+    done = true;
+    exited.notify_all();
+}
+
+DbWorker::DbWorker(UiPoster& poster) : m_shared(std::make_shared<Shared>()) {
+    m_shared->poster = &poster;
+    m_thread = std::thread([shared = m_shared] { shared->run(); });
+}
+
+DbWorker::~DbWorker() {
+    quit(20000);
+}
+
+void DbWorker::post(SqlRequest request) {
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->quitPosted) {
+            return;
+        }
+        Shared::Item item;
+        item.request = std::move(request);
+        m_shared->queue.push_back(std::move(item));
+    }
+    m_shared->wake.notify_one();
+}
+
+void DbWorker::postBarrier(int64_t token) {
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->quitPosted) {
+            return;
+        }
+        Shared::Item item;
+        item.barrier = true;
+        item.token = token;
+        m_shared->queue.push_back(std::move(item));
+    }
+    m_shared->wake.notify_one();
+}
+
+bool DbWorker::quit(int timeoutMs) {
+    if (!m_thread.joinable()) {
+        return true;
+    }
+    std::unique_lock lock(m_shared->mutex);
+    if (!m_shared->quitPosted) {
+        m_shared->quitPosted = true;
+        Shared::Item item;
+        item.id = DB_QUIT;
+        m_shared->queue.push_back(std::move(item));
+        m_shared->wake.notify_one();
+    }
+    bool ended =
+        m_shared->exited.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_shared->done; });
+    if (!ended) {
+        m_shared->poster = nullptr;
+        lock.unlock();
+        m_thread.detach();
+        return false;
+    }
+    lock.unlock();
+    m_thread.join();
+    return true;
+}
+
+bool DbWorker::running() const {
+    std::lock_guard lock(m_shared->mutex);
+    return !m_shared->done && m_thread.joinable();
+}
+
+void DbWorker::setStatementTap(std::function<void(const std::string&)> tap) {
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->tap = std::move(tap);
+}
+
+void PostSql(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
+             ExpectedFailure expected, int64_t generation) {
+    SqlRequest request;
+    request.connection = connection;
+    request.sql = std::move(sql);
+    request.expected = expected;
+    request.generation = generation;
+    worker.post(std::move(request));
+}
+
+void postSelect(DbWorker& worker, const std::shared_ptr<DbConnection>& connection, std::string sql,
+                ViewMessageId rowMessage, int64_t rowParam, int64_t generation) {
+    SqlRequest request;
+    request.connection = connection;
+    request.sql = std::move(sql);
+    request.postsRows = true;
+    request.rowMessage = rowMessage;
+    request.rowParam = rowParam;
+    request.generation = generation;
+    worker.post(std::move(request));
+}
+
+}  // namespace velk

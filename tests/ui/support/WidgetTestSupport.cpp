@@ -1,0 +1,21 @@
+#include "ui/support/WidgetTestSupport.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+#include <utility>
+
+namespace velk::test {
+
+MessageRecorder::MessageRecorder() : m_guard([this](const ui::ShownMessage& m) { messages.append(m); }) {}
+
+void failOnMessages() {
+    ui::setMessageHandler(
+        [](const ui::ShownMessage& m) { qFatal("unexpected message box: %s", qPrintable(m.text)); });
+}
+
+void clickOk(QDialog& dialog) {
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+}
+
+}  // namespace velk::test
