@@ -1,15 +1,28 @@
 #include "cli/CliRuntime.h"
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 
 #include "cli/Subcommand.h"
 
 namespace velk {
+namespace {
+
+std::atomic<bool> g_errorShown{false};
+
+}  // namespace
+
+bool errorWasShown() {
+    return g_errorShown.load();
+}
 
 CliRuntime::CliRuntime() : session(observer, queue, clock), pump(queue, session) {
     observer.onMessage = [](MessageTitle title, const std::string& text) {
-        std::fprintf(stderr, "%s: %s\n", titleText(title), text.c_str());
+        if (title == MessageTitle::Error) {
+            g_errorShown.store(true);
+        }
+        std::fprintf(stderr, "%s: %s\n", titleText(title), cli::terminalMessage(text).c_str());
     };
 }
 
@@ -17,10 +30,26 @@ CliRuntime::~CliRuntime() {
     session.shutdown();
 }
 
-bool CliRuntime::openAndLoad(const std::string& path) {
+bool projectFileExists(const std::string& path) {
     std::error_code error;
+    const std::string shown = cli::terminalText(path);
+    if (std::filesystem::is_directory(path, error)) {
+        std::fprintf(stderr, "velkctl: %s: is a directory, not a project file\n", shown.c_str());
+        return false;
+    }
+    if (!std::filesystem::exists(path, error)) {
+        std::fprintf(stderr, "velkctl: %s: no such project file\n", shown.c_str());
+        return false;
+    }
     if (!std::filesystem::is_regular_file(path, error)) {
-        std::fprintf(stderr, "velkctl: %s: no such project file\n", path.c_str());
+        std::fprintf(stderr, "velkctl: %s: not a regular file\n", shown.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CliRuntime::openAndLoad(const std::string& path) {
+    if (!projectFileExists(path)) {
         return false;
     }
     if (!session.project().openProject(path)) {

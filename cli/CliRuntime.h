@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "cli/TerminalText.h"
 #include "device/PacingClock.h"
 #include "device/PanelAddress.h"
 #include "model/UiPoster.h"
@@ -47,13 +48,21 @@ public:
     int loadAndConnect(const std::string& file, const PanelAddress& panel);
 };
 
-// Prints the texts of one row as one line of stdout, separated by tabs.
+// Prints the texts of one row as one line of stdout, separated by tabs; texts from the file or
+// the panel are escaped for the terminal.
 template <size_t N>
 void printRow(const std::array<std::string, N>& texts) {
     for (size_t i = 0; i < N; ++i) {
-        std::fputs(texts[i].c_str(), stdout);
+        std::fputs(cli::terminalText(texts[i]).c_str(), stdout);
         std::fputc(i + 1 < N ? '\t' : '\n', stdout);
     }
 }
+
+// Says on stderr why path cannot be a project file to read (missing, a directory, not a file).
+bool projectFileExists(const std::string& path);
+
+// Whether any run in this process told the user of an error (a project that would not open, a
+// statement that failed): such a run must not end with status 0.
+bool errorWasShown();
 
 }  // namespace velk

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
 #include "textform/ProjectDiff.h"
 
@@ -23,7 +24,7 @@ int runDiff(const DiffArguments& arguments) {
     }
     std::vector<std::string> lines = text::diffProjects(*a, *b);
     for (const std::string& line : lines) {
-        std::printf("%s\n", line.c_str());
+        std::printf("%s\n", terminalText(line).c_str());
     }
     if (std::fflush(stdout) != 0) {
         return kExitCannotCompare;

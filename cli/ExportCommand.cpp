@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
 #include "textform/TextWriter.h"
 
@@ -28,13 +29,14 @@ int runExport(const ExportArguments& arguments) {
     }
     FILE* out = std::fopen(arguments.output.c_str(), "wb");
     if (out == nullptr) {
-        std::fprintf(stderr, "velkctl: %s: %s\n", arguments.output.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "velkctl: %s: %s\n", terminalText(arguments.output).c_str(),
+                     std::strerror(errno));
         return kExitUsage;
     }
     bool written = writeAll(out, document);
     written = std::fclose(out) == 0 && written;
     if (!written) {
-        std::fprintf(stderr, "velkctl: %s: cannot write the text\n", arguments.output.c_str());
+        std::fprintf(stderr, "velkctl: %s: cannot write the text\n", terminalText(arguments.output).c_str());
         return kExitUsage;
     }
     return kExitOk;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
 #include "session/ProjectImport.h"
 
@@ -19,7 +20,7 @@ struct ImportArguments {
 int runImport(const ImportArguments& arguments) {
     const std::string& target = arguments.project;
     if (std::optional<std::string> problem = importTargetProblem(target, arguments.force)) {
-        std::fprintf(stderr, "velkctl: %s: %s\n", target.c_str(), problem->c_str());
+        std::fprintf(stderr, "velkctl: %s: %s\n", terminalText(target).c_str(), problem->c_str());
         return kExitUsage;
     }
     std::optional<std::string> document = readTextFile(arguments.text);
@@ -33,7 +34,8 @@ int runImport(const ImportArguments& arguments) {
     }
     ImportOutcome outcome = importProject(read.model, target, arguments.force);
     if (!outcome.ok) {
-        std::fprintf(stderr, "velkctl: %s: %s\n", target.c_str(), outcome.error.c_str());
+        std::fprintf(stderr, "velkctl: %s: %s\n", terminalText(target).c_str(),
+                     terminalMessage(outcome.error).c_str());
         return kExitUsage;
     }
     return kExitOk;

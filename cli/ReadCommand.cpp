@@ -24,11 +24,23 @@ int runRead(const ProjectAndPanel& arguments) {
         return kExitUnreachable;
     }
     runtime.runUntil([&] { return !device.reading(); }, 60000);
-    runtime.pump.runFor(kReadGraceMs);
+    if (!device.lastReadLostLink()) {
+        runtime.pump.runFor(kReadGraceMs);
+    }
     runtime.disconnectPanel();
     if (!runtime.flushDatabase()) {
         std::fprintf(stderr, "velkctl: the project file was not written in time\n");
         return kExitUsage;
+    }
+    if (device.lastReadLostLink()) {
+        return kExitUnreachable;
+    }
+    if (device.recordRepliesSinceRead() == 0) {
+        std::fprintf(stderr, "velkctl: the panel answered none of the read requests; nothing was read\n");
+        return kExitUsage;
+    }
+    if (errorWasShown()) {
+        return kExitUsage;  // the replies did not all reach the file
     }
     for (const auto& row : runtime.observer.enumRows) {
         printRow(row);

@@ -15,17 +15,10 @@ namespace {
 
 // The selector a slot stands for on the form; slots past 29 have none.
 std::string slotTitle(int slot) {
-    static const char* const kKeyEvents[] = {"按下", "弹起", "保持"};
-    static const char* const kIoEvents[] = {"变低", "变高", "拉低"};
-    int input = inputOf(slot);
-    int event = eventOf(slot);
     if (slot >= kSelectableSlots) {
         return strprintf("[%d]", slot);
     }
-    if (input <= 8) {
-        return strprintf("[%d] 按键%d %s", slot, input, kKeyEvents[event]);
-    }
-    return strprintf("[%d] IO%d %s", slot, input - 8, kIoEvents[event]);
+    return strprintf("[%d] %s", slot, eventName(slot).c_str());
 }
 
 int runShow(const std::string& file) {
@@ -61,7 +54,7 @@ int runShow(const std::string& file) {
         }
         EventSettingsTexts texts = eventSettingsTexts(slot, settings, true);
         std::printf("%s\n%s\n%s\n", texts.timeText.c_str(), texts.appendLine1.c_str(),
-                    texts.appendLine2.c_str());
+                    terminalText(texts.appendLine2).c_str());
     }
     return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
 }

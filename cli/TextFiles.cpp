@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "cli/TerminalText.h"
 #include "project/ProjectReader.h"
 
 namespace velk::cli {
@@ -48,18 +49,18 @@ bool isProjectFile(const std::string& path) {
 }  // namespace
 
 std::string displayName(const std::string& path) {
-    return path == kStandardStream ? "<stdin>" : path;
+    return path == kStandardStream ? "<stdin>" : terminalText(path);
 }
 
 std::optional<std::string> readTextFile(const std::string& path) {
     std::error_code code;
     if (path != kStandardStream && std::filesystem::is_directory(path, code)) {
-        std::fprintf(stderr, "velkctl: %s: is a directory\n", path.c_str());
+        std::fprintf(stderr, "velkctl: %s: is a directory\n", displayName(path).c_str());
         return std::nullopt;
     }
     FILE* in = path == kStandardStream ? stdin : std::fopen(path.c_str(), "rb");
     if (in == nullptr) {
-        std::fprintf(stderr, "velkctl: %s: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "velkctl: %s: %s\n", displayName(path).c_str(), std::strerror(errno));
         return std::nullopt;
     }
     std::optional<std::string> text = readAll(in);
@@ -79,7 +80,9 @@ bool reportProblems(const std::string& path, const text::TextRead& read, bool wa
     for (const text::Problem& problem : read.problems) {
         const bool error = problem.severity == text::Severity::Error;
         if (error || warnings) {
-            std::fprintf(stderr, "%s\n", text::formatProblem(displayName(path), problem).c_str());
+            // A problem may quote the text; its control bytes are escaped like every text shown.
+            std::fprintf(stderr, "%s\n",
+                         terminalMessage(text::formatProblem(displayName(path), problem)).c_str());
         }
         errors += error ? 1 : 0;
     }
@@ -93,7 +96,8 @@ bool reportProblems(const std::string& path, const text::TextRead& read, bool wa
 std::optional<ConfigModel> loadProjectFile(const std::string& path) {
     ProjectLoad load = loadProjectReadOnly(path);
     if (!load.model) {
-        std::fprintf(stderr, "velkctl: %s: %s\n", path.c_str(), load.error.c_str());
+        std::fprintf(stderr, "velkctl: %s: %s\n", displayName(path).c_str(),
+                     terminalMessage(load.error).c_str());
     }
     return std::move(load.model);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
 #include "model/Version.h"
 
@@ -46,7 +47,10 @@ int main(int argc, char** argv) {
     }
     for (const Defined& defined : subcommands) {
         if (defined.command->parsed()) {
-            return defined.run();
+            const int status = defined.run();
+            // A run that printed an error (a database that could not be written, say) never
+            // reports success.
+            return status == kExitOk && velk::errorWasShown() ? kExitUsage : status;
         }
     }
     std::cerr << "velkctl: a subcommand is needed\n" << app.help();

@@ -60,7 +60,10 @@ std::optional<NetTarget> netTargetFromReply(const NetTargetReply& reply) {
 }
 
 void ParseResponse(std::string_view block, ReplyApplier& applier) {
-    Reply reply = readReply(block);
+    applyReply(readReply(block), applier);
+}
+
+void applyReply(const Reply& reply, ReplyApplier& applier) {
     if (const auto* enumReply = std::get_if<EnumReply>(&reply)) {
         if (auto variable = enumFromReply(*enumReply)) {
             applier.applyEnum(*variable);

@@ -26,6 +26,8 @@ public:
 // dropped. Records whose number has no place in the lists (enumerated variables 1..10, variables
 // 1..16, targets 1..7) are dropped too.
 void ParseResponse(std::string_view block, ReplyApplier& applier);
+// Applies one reply the reader has read.
+void applyReply(const Reply& reply, ReplyApplier& applier);
 
 // The record a read reply stands for, or nothing when its number is out of range.
 std::optional<EnumVariable> enumFromReply(const EnumReply& reply);

@@ -10,6 +10,9 @@ namespace {
 
 // How long a statement waits for another program's lock on the file before it fails.
 constexpr int kBusyTimeoutMs = 5000;
+// The check before a file counts as open runs on the user-interface thread: a file another program
+// holds locked is refused at once rather than freezing the window for the statements' wait.
+constexpr int kOpenCheckBusyTimeoutMs = 200;
 
 std::string errorText(sqlite3* db) {
     return db != nullptr ? sqlite3_errmsg(db) : "out of memory";
@@ -30,7 +33,7 @@ std::shared_ptr<DbConnection> DbConnection::open(const std::string& utf8Path, st
         sqlite3_close(db);
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, kOpenCheckBusyTimeoutMs);
     // Reading the schema reads the file header: a file that is not a database fails here.
     char* error = nullptr;
     rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &error);
@@ -40,6 +43,7 @@ std::shared_ptr<DbConnection> DbConnection::open(const std::string& utf8Path, st
         sqlite3_close(db);
         return nullptr;
     }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     return std::shared_ptr<DbConnection>(new DbConnection(db));
 }
 

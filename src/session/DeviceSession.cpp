@@ -30,9 +30,18 @@ class DeviceSession::ProjectReplyApplier : public ReplyApplier {
 public:
     explicit ProjectReplyApplier(DeviceSession& session) : m_session(session) {}
 
-    void applyEnum(const EnumVariable& variable) override { m_session.m_project.applyEnum(variable); }
-    void applyVariable(const Variable& variable) override { m_session.m_project.applyVariable(variable); }
-    void applyNetTarget(const NetTarget& target) override { m_session.m_project.applyNetTarget(target); }
+    void applyEnum(const EnumVariable& variable) override {
+        ++m_session.m_recordReplies;
+        m_session.m_project.applyEnum(variable);
+    }
+    void applyVariable(const Variable& variable) override {
+        ++m_session.m_recordReplies;
+        m_session.m_project.applyVariable(variable);
+    }
+    void applyNetTarget(const NetTarget& target) override {
+        ++m_session.m_recordReplies;
+        m_session.m_project.applyNetTarget(target);
+    }
     // The writer reports the outcome once it has seen the acknowledgement it was waiting for, so
     // an exit reply out of turn cannot announce a write that did not finish.
     void acknowledged(WriteAck ack) override { m_session.m_writeAck.store(ack); }
@@ -89,6 +98,7 @@ bool DeviceSession::read() {
         return false;
     }
     m_readLostLink = false;
+    m_recordReplies = 0;
     return startSequence(SequenceKind::Read, buildReadPlan());
 }
 
@@ -162,7 +172,11 @@ void DeviceSession::handle(const ViewMessage& message) {
         case WM_LINK_DATA:
             // Blocks of a connection already closed belong to nobody.
             if (message.wParam != 0 && message.wParam == m_link->generation()) {
-                ParseResponse(message.text, *m_replyApplier);
+                if (message.wParam != m_repliesGeneration) {
+                    m_replies.reset();
+                    m_repliesGeneration = message.wParam;
+                }
+                m_replies.take(message.text, *m_replyApplier);
             }
             break;
         case WM_WRITE_PROGRESS:

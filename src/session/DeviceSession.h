@@ -8,6 +8,7 @@
 #include "device/PacingClock.h"
 #include "device/PanelLink.h"
 #include "device/PanelNetwork.h"
+#include "device/ReplyAssembler.h"
 #include "device/ReplyReader.h"
 #include "device/WriteSequence.h"
 #include "model/UiPoster.h"
@@ -57,6 +58,11 @@ public:
     WriteResult lastWriteResult() const { return m_writeResult; }
     // The lists and events the last write left out because a command was too long for the link.
     const std::vector<std::string>& leftOutOfLastWrite() const { return m_leftOut; }
+    // Bytes the panel sent that are not yet a reply: the start of one that goes on in the next block.
+    const std::string& unreadReplyBytes() const { return m_replies.tail(); }
+    // Records (enumerated variables, variables, targets) the panel has reported since the last read
+    // began; replies keep coming in for a moment after the requests are out.
+    int recordRepliesSinceRead() const { return m_recordReplies; }
     // Whether the last read ended because the connection was lost.
     bool lastReadLostLink() const { return m_readLostLink; }
 
@@ -91,7 +97,10 @@ private:
     SequenceKind m_sequenceKind = SequenceKind::None;
     WriteResult m_writeResult = WriteResult::None;
     std::vector<std::string> m_leftOut;
+    ReplyAssembler m_replies;
+    int64_t m_repliesGeneration = 0;  // the connection m_replies holds bytes of
     bool m_readLostLink = false;
+    int m_recordReplies = 0;
 };
 
 }  // namespace velk

@@ -233,6 +233,27 @@ TEST_F(DeviceSessionTest, ReadReachesModelRowsAndFile) {
     EXPECT_EQ(model.netTargetAt(4), (NetTarget{0xC0A8011E, 6000, 5}));
 }
 
+// The panel's text has no delimiters: a reply the network hands over in two pieces still counts,
+// during a read and during a write.
+TEST_F(DeviceSessionTest, RepliesSplitOverTwoReceivesAreRead) {
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnvar-2-5-0-1"));
+    ASSERT_TRUE(pumpUntil([&] { return device().unreadReplyBytes() == "QM-PANEL-rtnvar-2-5-0-1"; }));
+    ASSERT_TRUE(panel.sendRaw("0-save"));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.variableRows[1][3] == "10"; }));
+    EXPECT_EQ(session->project().model().variableAt(1), (Variable{2, 0, 5, 10, 0}));
+    EXPECT_TRUE(device().unreadReplyBytes().empty());
+
+    panel.hold(kClearTrigger);
+    ASSERT_TRUE(device().write());
+    ASSERT_TRUE(panel.waitForText(0, kClearTrigger));
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnstate-cl"));
+    ASSERT_TRUE(pumpUntil([&] { return device().unreadReplyBytes() == "QM-PANEL-rtnstate-cl"; }));
+    ASSERT_TRUE(panel.sendRaw("r ok 16"));
+    ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 30000));
+    EXPECT_EQ(device().lastWriteResult(), WriteResult::Succeeded);
+}
+
 TEST_F(DeviceSessionTest, PanelNetworkSendsOnlyWhatChanged) {
     ASSERT_TRUE(connect());
     device().requestPanelNetwork();

@@ -104,6 +104,46 @@ TEST_F(VelkctlDevice, ReadStoresRepliesInTheFile) {
     EXPECT_NE(show.out.find("UDP1\t192.168.1.30\t6000\n"), std::string::npos) << show.out;
 }
 
+TEST_F(VelkctlDevice, ReadThatGetsNoReplyIsNoSuccess) {
+    ProgramRun run = velkctl({"read", project, "--panel", panelOption()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("nothing was read"), std::string::npos) << run.err;
+}
+
+// A statement that fails (here a trigger stands in for a full disk) is printed and the run fails.
+TEST_F(VelkctlDevice, ReadWhoseRepliesCannotBeStoredFails) {
+    int status = -1;
+    runSqlite3(project,
+               "CREATE TRIGGER full BEFORE UPDATE ON variable BEGIN SELECT RAISE(ABORT, 'disk full'); END;\n",
+               &status);
+    ASSERT_EQ(status, 0);
+    panel.answer("QM-PANEL-getvar-2QM", "QM-PANEL-rtnvar-2-5-0-10-SAVE");
+    ProgramRun run = velkctl({"read", project, "--panel", panelOption()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("项目文件无法写入：disk full"), std::string::npos) << run.err;
+}
+
+TEST_F(VelkctlDevice, PanelTextsCannotReachTheTerminalRaw) {
+    panel.answer("QM-PANEL-getenum-1QM",
+                 "QM-PANEL-rtnenum-1-ascii-\x1b[2J\x07#a\tb\\c#\x7f"
+                 "1m");
+    ProgramRun run = velkctl({"read", project, "--panel", panelOption()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("E1\tAscii\t3\t'\\x1b[2J\\x07', 'a\\x09b\\c', '\\x7f1m'\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+    ProgramRun show = velkctl({"show", project});
+    EXPECT_EQ(show.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(show.out.find("'\\x1b[2J\\x07'"), std::string::npos) << show.out;
+}
+
+TEST_F(VelkctlDevice, ADirectoryIsNamedAsOne) {
+    ProgramRun run = velkctl({"write", dir.path(), "--panel", panelOption()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is a directory"), std::string::npos) << run.err;
+    EXPECT_EQ(panel.connectionCount(), 0u);
+}
+
 TEST_F(VelkctlDevice, LanShowsAndSendsOnlyChanges) {
     std::string block =
         "QM-PANEL-rtnip-192.168.1.165\r\nQM-PANEL-rtngate-192.168.1.1\r\nQM-PANEL-rtnsubm-255.255.255.0\r\n"

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <chrono>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -167,6 +170,29 @@ TEST(DbConnection, RefusesWhatCannotBeAProjectFile) {
     EXPECT_TRUE(DbConnection::open(dir.file("fresh.db"), reason));
     writeFileBytes(dir.file("empty.db"), "");
     EXPECT_TRUE(DbConnection::open(dir.file("empty.db"), reason));
+}
+
+// Another program holding the file locked: the check is refused quickly with SQLite's reason, not
+// after the five seconds a statement waits out a lock.
+TEST(DbConnection, ALockedFileIsRefusedWithoutALongWait) {
+    TempDir dir;
+    std::string path = dir.file("locked.db");
+    runSqlite3(path, "create table t(a);");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO t VALUES (1);", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    std::string reason;
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(DbConnection::open(path, reason));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_NE(reason.find("locked"), std::string::npos) << reason;
+    sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    // Once the lock is gone the file opens, and statements wait out brief locks as before.
+    reason.clear();
+    EXPECT_TRUE(DbConnection::open(path, reason)) << reason;
 }
 
 TEST(DbConnection, RefusesAReadOnlyFile) {

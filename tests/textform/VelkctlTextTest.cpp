@@ -113,6 +113,20 @@ TEST_F(VelkctlText, CheckReportsEveryProblemWithItsPlace) {
     EXPECT_EQ(velkctl({"check", good, "--strict"}).status, 1);
 }
 
+TEST_F(VelkctlText, ProblemsQuotingTheTextCannotReachTheTerminalRaw) {
+    const std::string bad = dir.file("escapes.toml");
+    writeFileBytes(bad,
+                   "[[variable]]\nname = \"V1\"\n\"k\\u001b[2J\" = 1\n[[event]]\nname = \"x\\u0007y\"\n");
+    ProgramRun problems = velkctl({"check", bad});
+    EXPECT_EQ(problems.status, 1);
+    EXPECT_EQ(problems.err.find('\x1b'), std::string::npos) << problems.err;
+    EXPECT_EQ(problems.err.find('\x07'), std::string::npos) << problems.err;
+    EXPECT_NE(problems.err.find(":3:1: error: unknown key k\\x1b[2J in [[variable]]\n"), std::string::npos)
+        << problems.err;
+    EXPECT_NE(problems.err.find("name \"x\\x07y\" is not an event"), std::string::npos) << problems.err;
+    EXPECT_EQ(velkctl({"diff", bad, bad}).err.find('\x1b'), std::string::npos);
+}
+
 TEST_F(VelkctlText, ImportRefusesWhatItCannotWriteAndLeavesNoFile) {
     const std::string text = dir.file("p.toml");
     writeFileBytes(text, "[[variable]]\nname = \"V1\"\nmax = 10\n");
