@@ -18,6 +18,9 @@ constexpr int kExitUsage = 1;        // usage or file error
 constexpr int kExitUnreachable = 2;  // the panel could not be reached
 constexpr int kExitTimeout = 3;      // the write timed out or the panel dropped the connection
 constexpr int kExitLeftOut = 4;      // written, but commands too long for the link were left out
+// check: 1 when the text has problems (kExitUsage). diff answers as diff(1) and cmp(1) do.
+constexpr int kExitDifferent = 1;      // diff: the projects differ
+constexpr int kExitCannotCompare = 2;  // diff: a file could not be read or the command line is wrong
 
 // Runs a subcommand once the command line is parsed; returns the exit status.
 using SubcommandRun = std::function<int()>;
@@ -29,6 +32,8 @@ struct SubcommandDefinition {
     // Adds the subcommand's arguments and options to its CLI::App; the values they bind live in the
     // returned function.
     SubcommandRun (*define)(CLI::App& command);
+    // The exit status of a command line CLI11 refuses (help and --version end with kExitOk).
+    int usageStatus = kExitUsage;
 };
 
 // One namespace-scope object per subcommand file. The files are linked into velkctl itself, not

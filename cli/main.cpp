@@ -2,7 +2,6 @@
 #include <clocale>
 #include <iostream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cli/CliRuntime.h"
@@ -13,13 +12,19 @@
 int main(int argc, char** argv) {
     using namespace velk::cli;
     std::setlocale(LC_ALL, "C.UTF-8");
-    CLI::App app("Create, show and write velk projects and talk to the panel, without a window.", "velkctl");
+    CLI::App app("Create, check, compare and write velk projects and talk to the panel, without a window.",
+                 "velkctl");
     app.set_version_flag("--version", std::string("velkctl ") + velk::kVelkVersion);
 
-    std::vector<std::pair<CLI::App*, SubcommandRun>> subcommands;
+    struct Defined {
+        CLI::App* command;
+        SubcommandRun run;
+        int usageStatus;
+    };
+    std::vector<Defined> subcommands;
     for (const SubcommandDefinition& definition : registeredSubcommands()) {
         CLI::App* command = app.add_subcommand(definition.name, definition.description);
-        subcommands.emplace_back(command, definition.define(*command));
+        subcommands.push_back({command, definition.define(*command), definition.usageStatus});
     }
     if (argc < 2) {
         std::cerr << app.help();
@@ -28,12 +33,21 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        // Help and --version end with 0; every usage error with 1.
-        return app.exit(error) == 0 ? kExitOk : kExitUsage;
+        // Help and --version end with 0; a usage error with the status of the subcommand it was
+        // in (1 unless that subcommand says otherwise).
+        if (app.exit(error) == 0) {
+            return kExitOk;
+        }
+        for (const Defined& defined : subcommands) {
+            if (defined.command->parsed()) {
+                return defined.usageStatus;
+            }
+        }
+        return kExitUsage;
     }
-    for (const auto& [command, run] : subcommands) {
-        if (command->parsed()) {
-            const int status = run();
+    for (const Defined& defined : subcommands) {
+        if (defined.command->parsed()) {
+            const int status = defined.run();
             // A run that printed an error (a database that could not be written, say) never
             // reports success.
             return status == kExitOk && velk::errorWasShown() ? kExitUsage : status;

@@ -2,12 +2,13 @@
 
 #include "device/Commands.h"
 #include "device/FormNumbers.h"
+#include "rules/FieldRules.h"
 
 namespace velk {
 
 IrLearnRequest learnIrCommand(const std::string& idText) {
     long long id = leadingDecimal(idText);
-    if (id < 1 || id > 64) {
+    if (id < rules::kMinIrCode || id > rules::kMaxIrCode) {
         return {{}, "红外ID范围为1到64"};
     }
     return {MakeLearnIr(static_cast<int>(id)), {}};

@@ -40,23 +40,6 @@ std::string eventName(int slot) {
     return strprintf("输入%d %s", input, kKeyEvents[event]);
 }
 
-int functionMaskBits(FunctionCode function) {
-    switch (function) {
-        case FunctionCode::Infrared:
-            return kBitInfrared;
-        case FunctionCode::Io:
-            return kBitIo;
-        case FunctionCode::Relay:
-            return kBitRelay;
-        case FunctionCode::Serial:
-        case FunctionCode::Network:
-            return kBitNetwork | kBitSerial;
-        case FunctionCode::Key:
-            return 0;
-    }
-    return 0;  // a code no function has limits nothing
-}
-
 ConfigModel::ConfigModel() = default;
 
 void ConfigModel::reset() {
@@ -93,29 +76,6 @@ int ConfigModel::nextActionId(int slot) const {
             return candidate;
         }
     }
-}
-
-int ConfigModel::usedFunctionMask(int slot, std::optional<FunctionCode> exceptedFunction) const {
-    int mask = 0;
-    for (const auto& action : actions.at(static_cast<size_t>(slot))) {
-        if (exceptedFunction && action.function == *exceptedFunction) {
-            continue;
-        }
-        mask |= functionMaskBits(action.function);
-    }
-    return mask;
-}
-
-int ConfigModel::addMask(int slot) const {
-    int mask = usedFunctionMask(slot);
-    if (eventOf(slot) == 2) {
-        mask |= kBitInfrared | kBitIo | kBitRelay;
-    }
-    return mask;
-}
-
-bool ConfigModel::canAdd(int slot) const {
-    return addMask(slot) != kFullFunctionMask;
 }
 
 EnumVariable ConfigModel::enumAt(int key) const {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +35,6 @@ std::string netTargetName(int index);
 // does not offer are named "输入11 按下" and so on.
 std::string eventName(int slot);
 
-// The mask bits one action sets: serial and network both set 8 and 16, key actions set none.
-int functionMaskBits(FunctionCode function);
-
 class ConfigModel {
 public:
     ConfigModel();
@@ -52,11 +48,6 @@ public:
     void reset();
 
     int nextActionId(int slot) const;
-    // The mask of the slot's actions, leaving out those of exceptedFunction (the action modified).
-    int usedFunctionMask(int slot, std::optional<FunctionCode> exceptedFunction = std::nullopt) const;
-    // The mask the add command and the editor use; adding is refused when it is kFullFunctionMask.
-    int addMask(int slot) const;
-    bool canAdd(int slot) const;
 
     // Accessors by key; a missing map key yields a default record, replacing inserts.
     EnumVariable enumAt(int key) const;

@@ -48,19 +48,20 @@ Placeholder placeholderFromRow(const Row& row, int n) {
             p.digits = p5;
             p.enumDirection = p6;
             break;
-        case kKindVar:
-            p.kind = kKindVar;
-            p.varIndex = p1;
-            p.step = p2;
-            p.interval = p3;
-            p.varDirection = p4;
-            p.digits = p5;
-            break;
-        default:
+        case kKindInput:
             p.kind = kKindInput;
             p.modeIndex = p2;
             p.countIndex = p3;
             p.overflowIndex = p4;
+            p.digits = p5;
+            break;
+        default:
+            // Var, and any other kind, which is kept as stored and read in the Var form.
+            p.kind = kind;
+            p.varIndex = p1;
+            p.step = p2;
+            p.interval = p3;
+            p.varDirection = p4;
             p.digits = p5;
             break;
     }

@@ -32,7 +32,7 @@ struct EventSettingsRow {
 EventSettingsRow eventSettingsFromRow(const Row& row);
 
 // Nothing for a function code outside 0..5. varNum counts as 0..10; a placeholder kind outside
-// 0..2 reads as Input.
+// 0..2 is kept and its fields read in the Var form.
 std::optional<KeyAction> actionFromRow(const Row& row);
 
 }  // namespace velk::rows

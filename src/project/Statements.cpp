@@ -45,13 +45,13 @@ std::string insertValueGroups(const SendData& data) {
                 text += strprintf(",'1','%d','%d','%d','%d','%d','%d','%s'", p.enumIndex, p.groupIndex,
                                   p.loopIndex, p.saveIndex, p.digits, p.enumDirection, segment.c_str());
                 break;
-            case kKindVar:
-                text += strprintf(",'2','%d','%d','%d','%d','%d','0','%s'", p.varIndex, p.step, p.interval,
-                                  p.varDirection, p.digits, segment.c_str());
-                break;
-            default:
+            case kKindInput:
                 text += strprintf(",'0','0','%d','%d','%d','%d','0','%s'", p.modeIndex, p.countIndex,
                                   p.overflowIndex, p.digits, segment.c_str());
+                break;
+            default:  // Var, and any other kind, kept as it is in the Var form
+                text += strprintf(",'%d','%d','%d','%d','%d','%d','0','%s'", p.kind, p.varIndex, p.step,
+                                  p.interval, p.varDirection, p.digits, segment.c_str());
                 break;
         }
     }
@@ -72,20 +72,21 @@ std::string updateGroups(const SendData& data) {
                     n, n, p.enumIndex, n, p.groupIndex, n, p.loopIndex, n, p.saveIndex, n, p.digits, n,
                     p.enumDirection, n + 1, segment.c_str());
                 break;
-            case kKindVar:
-                text += strprintf(
-                    ",var%dIndex='2',param1_%d='%d',param2_%d='%d',param3_%d='%d',param4_%d='%d',param5_%d='%"
-                    "d',"
-                    "data%d='%s'",
-                    n, n, p.varIndex, n, p.step, n, p.interval, n, p.varDirection, n, p.digits, n + 1,
-                    segment.c_str());
-                break;
-            default:
+            case kKindInput:
                 text += strprintf(
                     ",var%dIndex='0',param1_%d='0',param2_%d='%d',param3_%d='%d',param4_%d='%d',param5_%d='%"
                     "d',"
                     "data%d='%s'",
                     n, n, n, p.modeIndex, n, p.countIndex, n, p.overflowIndex, n, p.digits, n + 1,
+                    segment.c_str());
+                break;
+            default:  // Var, and any other kind, kept as it is in the Var form
+                text += strprintf(
+                    ",var%dIndex='%d',param1_%d='%d',param2_%d='%d',param3_%d='%d',param4_%d='%d',param5_%d='"
+                    "%"
+                    "d',"
+                    "data%d='%s'",
+                    n, p.kind, n, p.varIndex, n, p.step, n, p.interval, n, p.varDirection, n, p.digits, n + 1,
                     segment.c_str());
                 break;
         }

@@ -1,7 +1,8 @@
 #include "session/ProjectSession.h"
 
 #include "project/ProjectDb.h"
-#include "project/RowLoader.h"
+#include "project/RowPlacement.h"
+#include "rules/FunctionRules.h"
 
 namespace velk {
 
@@ -17,14 +18,6 @@ constexpr const char* kCannotWrite = "项目文件无法写入：";
 
 bool isKeyOf(int key, int count) {
     return key >= 0 && key < count;
-}
-
-// index - 1 as a map key; an index of INT32_MIN has none.
-std::optional<int> keyOfIndex(int32_t index) {
-    if (index == INT32_MIN) {
-        return std::nullopt;
-    }
-    return index - 1;
 }
 
 }  // namespace
@@ -169,53 +162,33 @@ void ProjectSession::reportDbError(const ViewMessage& message) {
 // them, but no list row shows them.
 void ProjectSession::loadRow(const ViewMessage& message) {
     switch (message.id) {
-        case WM_ROW_NET: {
-            NetTarget target = rows::netTargetFromRow(message.row);
-            if (std::optional<int> key = keyOfIndex(target.index)) {
-                m_model.setNetTarget(*key, target);
+        case WM_ROW_NET:
+            if (std::optional<int> key = rows::placeNetTarget(m_model, message.row)) {
                 showNetTargetRow(*key);
             }
             break;
-        }
-        case WM_ROW_ENUM: {
-            EnumVariable variable = rows::enumFromRow(message.row);
-            if (std::optional<int> key = keyOfIndex(variable.index)) {
-                m_model.setEnum(*key, variable);
+        case WM_ROW_ENUM:
+            if (std::optional<int> key = rows::placeEnum(m_model, message.row)) {
                 showEnumRow(*key);
             }
             break;
-        }
-        case WM_ROW_VARIABLE: {
-            Variable variable = rows::variableFromRow(message.row);
-            if (std::optional<int> key = keyOfIndex(variable.index)) {
-                m_model.setVariable(*key, variable);
+        case WM_ROW_VARIABLE:
+            if (std::optional<int> key = rows::placeVariable(m_model, message.row)) {
                 showVariableRow(*key);
             }
             break;
-        }
-        case WM_ROW_KEYOTHER: {
-            rows::EventSettingsRow row = rows::eventSettingsFromRow(message.row);
-            if (!ConfigModel::isValidSlot(row.oindex)) {
-                break;
-            }
-            m_model.eventSettings[static_cast<size_t>(row.oindex)] = row.settings;
+        case WM_ROW_KEYOTHER:
             // Slot 0 is the one a load selects; another selected slot keeps its own texts.
-            if (row.oindex == 0 && m_currentEvent == 0) {
+            if (rows::placeEventSettings(m_model, message.row) == 0 && m_currentEvent == 0) {
                 fillActionList(0);
                 showEventSettings(0);
             }
             break;
-        }
         case WM_ROW_ACTION: {
             int slot = static_cast<int>(message.wParam);
-            if (!ConfigModel::isValidSlot(slot) || message.wParam != slot) {
+            if (message.wParam != slot || !rows::placeAction(m_model, slot, message.row)) {
                 break;
             }
-            std::optional<KeyAction> action = rows::actionFromRow(message.row);
-            if (!action) {
-                break;
-            }
-            m_model.actions[static_cast<size_t>(slot)].push_back(*action);
             if (slot == m_currentEvent) {
                 fillActionList(slot);
             }
@@ -311,13 +284,13 @@ std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginAddAction(
     if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
         return std::nullopt;
     }
-    if (!m_model.canAdd(slot)) {
+    if (!rules::canAdd(m_model, slot)) {
         m_observer.message(MessageTitle::Error, kSlotFull);
         return std::nullopt;
     }
     ActionEditRequest request;
     request.slot = slot;
-    request.disabledFunctions = m_model.addMask(slot);
+    request.disabledFunctions = rules::addMask(m_model, slot);
     return request;
 }
 
@@ -357,7 +330,7 @@ std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginModifyActi
     const KeyAction& source = list[static_cast<size_t>(selectedRow)];
     ActionEditRequest request;
     request.slot = slot;
-    request.disabledFunctions = m_model.usedFunctionMask(slot, source.function);
+    request.disabledFunctions = rules::usedFunctionMask(m_model, slot, source.function);
     request.source = source;
     request.row = selectedRow;
     return request;
@@ -454,7 +427,7 @@ void ProjectSession::commitAppendSettings(const EventSettings& settings) {
 }
 
 void ProjectSession::applyEnum(const EnumVariable& variable) {
-    std::optional<int> key = keyOfIndex(variable.index);
+    std::optional<int> key = rows::keyOfIndex(variable.index);
     if (!key) {
         return;
     }
@@ -464,7 +437,7 @@ void ProjectSession::applyEnum(const EnumVariable& variable) {
 }
 
 void ProjectSession::applyVariable(const Variable& variable) {
-    std::optional<int> key = keyOfIndex(variable.index);
+    std::optional<int> key = rows::keyOfIndex(variable.index);
     if (!key) {
         return;
     }
@@ -474,7 +447,7 @@ void ProjectSession::applyVariable(const Variable& variable) {
 }
 
 void ProjectSession::applyNetTarget(const NetTarget& target) {
-    std::optional<int> key = keyOfIndex(target.index);
+    std::optional<int> key = rows::keyOfIndex(target.index);
     if (!key) {
         return;
     }

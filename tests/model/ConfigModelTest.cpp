@@ -60,53 +60,6 @@ TEST(ConfigModel, NextActionIdTakesTheSmallestFreeId) {
     EXPECT_EQ(model.nextActionId(1), 0) << "ids are per slot";
 }
 
-TEST(ConfigModel, MasksFollowTheFunctionsOfTheSlot) {
-    struct Case {
-        int slot;
-        std::vector<FunctionCode> functions;
-        std::optional<FunctionCode> excepted;
-        int used;
-        bool canAdd;
-    };
-    const Case cases[] = {
-        {0, {}, std::nullopt, 0, true},
-        {2, {FunctionCode::Network}, std::nullopt, 24, false},  // hold: only data actions
-        {2, {}, std::nullopt, 0, true},
-        {0,
-         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial},
-         std::nullopt,
-         31,
-         false},
-        {0, {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}, std::nullopt, 7, true},
-        {1, {FunctionCode::Key, FunctionCode::Key}, std::nullopt, 0, true},
-        {0, {FunctionCode::Infrared, FunctionCode::Network}, FunctionCode::Network, 1, true},
-        {0, {FunctionCode::Infrared, FunctionCode::Network}, FunctionCode::Infrared, 24, true},
-        {0, {static_cast<FunctionCode>(99), static_cast<FunctionCode>(-1)}, std::nullopt, 0, true},
-    };
-    for (const auto& c : cases) {
-        ConfigModel model;
-        for (FunctionCode f : c.functions) {
-            model.actions[c.slot].push_back(actionOf(f));
-        }
-        EXPECT_EQ(model.usedFunctionMask(c.slot, c.excepted), c.used) << "slot " << c.slot;
-        if (!c.excepted) {
-            EXPECT_EQ(model.canAdd(c.slot), c.canAdd) << "slot " << c.slot;
-        }
-    }
-}
-
-TEST(ConfigModel, DeletingTheDataActionAllowsAnotherOne) {
-    ConfigModel model;
-    for (FunctionCode f :
-         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial}) {
-        model.actions[0].push_back(actionOf(f));
-    }
-    EXPECT_FALSE(model.canAdd(0));
-    model.actions[0].pop_back();
-    EXPECT_TRUE(model.canAdd(0));
-    EXPECT_EQ(model.addMask(0), 7);
-}
-
 TEST(FunctionCode, StoredCodesZeroToFiveAndNoOthers) {
     const FunctionCode all[] = {FunctionCode::Infrared, FunctionCode::Io,    FunctionCode::Serial,
                                 FunctionCode::Network,  FunctionCode::Relay, FunctionCode::Key};

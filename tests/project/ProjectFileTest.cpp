@@ -271,7 +271,8 @@ TEST_F(ProjectFile, HostileFileOpensByTheLoadingRules) {
     EXPECT_EQ(serial.varNum, 10);
     EXPECT_EQ(serial.texts[0], "seg");
     EXPECT_EQ(serial.texts[1], "tail");
-    EXPECT_EQ(serial.placeholders[0].kind, kKindInput);  // kind 7 reads as Input
+    EXPECT_EQ(serial.placeholders[0].kind, 7);  // kept as stored, read in the Var form
+    EXPECT_EQ(serial.placeholders[0].varIndex, 3);
     EXPECT_EQ(recorder.badRowCalls, 0);
     EXPECT_EQ(recorder.actionRows.size(), 2u);  // slot 0 is shown
 

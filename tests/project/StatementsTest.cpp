@@ -175,6 +175,22 @@ TEST(Statements, KeyTableStatementsAreByteExactForEveryFunction) {
     EXPECT_EQ(sql::updateAction(0, unknown), "");
 }
 
+TEST(Statements, ABlankOfAnotherKindIsStoredUnchangedInTheVarForm) {
+    KeyAction a = networkAction();
+    a.network.placeholders[0].kind = 7;
+    EXPECT_EQ(sql::insertAction(29, a),
+              "insert into key_table29 (id,function,channel,ip,port,type,varNum,data1"
+              ",var1Index,param1_1,param2_1,param3_1,param4_1,param5_1,param6_1,data2) "
+              "values('3','3','2','-1062731355','4800','1','1','01 02'"
+              ",'7','16','2','100','1','5','0','ff') ");
+    a.network.placeholders[0].kind = -1;
+    EXPECT_EQ(sql::updateAction(29, a),
+              "UPDATE key_table29 set function='3',channel='2',ip='-1062731355',port='4800',type='1',"
+              "varNum='1',data1='01 02'"
+              ",var1Index='-1',param1_1='16',param2_1='2',param3_1='100',param4_1='1',param5_1='5',data2='ff'"
+              " where id=3");
+}
+
 TEST(Statements, CreationOfAKeyTableJoinsNameAndColumnsWithoutBlank) {
     std::string text = sql::createKeyTable(42);
     EXPECT_EQ(text.rfind("create table key_table42(id integer PRIMARY KEY NOT NULL,function integer", 0), 0u);

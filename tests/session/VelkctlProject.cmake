@@ -84,12 +84,12 @@ expect_contains("${notes}" "plain text, not a project file")
 
 # Every subcommand explains itself, --version names the version, and unknown options and
 # subcommands end with status 1 and a message naming them.
-foreach(sub new show commands write read lan learn-ir)
+foreach(sub new show commands write read lan learn-ir export import check diff)
     run_velkctl(0 ${sub} --help)
     expect_contains("${out}" "Usage: velkctl ${sub} ")
 endforeach()
 run_velkctl(0 --help)
-foreach(sub new show commands write read lan learn-ir)
+foreach(sub new show commands write read lan learn-ir export import check diff)
     expect_contains("${out}" "  ${sub} ")
 endforeach()
 run_velkctl(0 --version)

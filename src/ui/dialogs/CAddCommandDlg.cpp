@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include "rules/RuleMessages.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -53,7 +54,7 @@ void CAddCommandDlg::accept() {
     std::optional<std::string> command =
         m_commandEdit->text() == m_shownCommand ? m_settings.addString : toGbk(m_commandEdit->text());
     if (!command) {
-        showError(this, gbkRefusedMessage(QStringLiteral("追加指令")));
+        showError(this, QString::fromStdString(rules::appendCommandNotGbk()));
         m_commandEdit->setFocus();
         return;
     }

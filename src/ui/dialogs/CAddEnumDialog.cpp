@@ -9,6 +9,8 @@
 
 #include "action/TextRules.h"
 #include "model/ConfigModel.h"
+#include "rules/FieldRules.h"
+#include "rules/RuleMessages.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -34,15 +36,6 @@ public:
 private:
     QLineEdit* m_edit;
 };
-
-bool isHexText(const QString& text) {
-    for (QChar c : text) {
-        if (c != QLatin1Char(' ') && (c.unicode() > 0x7f || !isHexDigit(static_cast<char>(c.unicode())))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -124,13 +117,8 @@ bool CAddEnumDialog::collect() {
     for (int k = 0; k < rows; ++k) {
         QLineEdit* edit = m_valueEdits[static_cast<size_t>(k)];
         QString text = edit->text();
-        if (text.isEmpty()) {
-            showError(this, QStringLiteral("数据%1不能为空").arg(k + 1));
-            edit->setFocus();
-            return false;
-        }
-        if (hex && !isHexText(text)) {
-            showError(this, QStringLiteral("数据%1错误，hex格式的数据只能为数字和字母A到F").arg(k + 1));
+        if (std::optional<rules::Refusal> refusal = rules::enumValueProblem(k + 1, hex, text.toStdString())) {
+            showError(this, QString::fromStdString(refusal->message));
             edit->setFocus();
             return false;
         }
@@ -139,7 +127,7 @@ bool CAddEnumDialog::collect() {
         std::optional<std::string> bytes =
             text == m_shownValues[row] && row < m_original.data.size() ? m_original.data[row] : toGbk(text);
         if (!bytes) {
-            showError(this, gbkRefusedMessage(QStringLiteral("数据%1").arg(k + 1)));
+            showError(this, QString::fromStdString(rules::enumValueNotGbk(k + 1)));
             edit->setFocus();
             return false;
         }

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "model/ConfigModel.h"
+#include "rules/RuleMessages.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -67,7 +68,7 @@ void CAddNet::accept() {
 bool CAddNet::collect() {
     std::optional<int> port = readInteger(m_portEdit->text());
     if (!port) {
-        showError(this, QStringLiteral("请输入一个整数。"));
+        showError(this, QString::fromUtf8(rules::kNotAnInteger));
         m_portEdit->setFocus();
         return false;
     }

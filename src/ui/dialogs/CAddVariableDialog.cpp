@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "model/ConfigModel.h"
+#include "rules/RuleMessages.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
 
@@ -68,7 +69,7 @@ bool CAddVariableDialog::collect() {
     for (int i = 0; i < 3; ++i) {
         std::optional<int> value = readInteger(edits[i]->text());
         if (!value) {
-            showError(this, QStringLiteral("请输入一个整数。"));
+            showError(this, QString::fromUtf8(rules::kNotAnInteger));
             edits[i]->setFocus();
             return false;
         }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "rules/RuleMessages.h"
+
 namespace velk::ui {
 namespace {
 
@@ -103,7 +105,7 @@ int leadingInteger(const QString& text) {
 }
 
 QString gbkRefusedMessage(const QString& field) {
-    return QStringLiteral("%1中有GBK编码无法表示的字符，请修改后再确定。").arg(field);
+    return QString::fromStdString(rules::gbkRefused(field.toStdString()));
 }
 
 }  // namespace velk::ui

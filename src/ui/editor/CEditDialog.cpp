@@ -11,6 +11,8 @@
 #include "action/ActionText.h"
 #include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
+#include "rules/FieldRules.h"
+#include "rules/RuleMessages.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/UiSeams.h"
@@ -38,7 +40,6 @@ constexpr FunctionEntry kFunctions[] = {
 constexpr int kOfferedBlanks = 6;
 constexpr int kTcp1Position = 2;
 constexpr int kDefaultDataWidth = 3;
-constexpr int kMaxIrCode = 64;
 constexpr int kIrCodeRead = 19;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
@@ -442,7 +443,7 @@ void CEditDialog::OnOK() {
     m_customIp = c.customIp->address();
     const std::optional<int32_t> port = wholeInteger(c.customPort->text());
     if (!port) {
-        showMessage(this, QGuiApplication::applicationDisplayName(), QStringLiteral("请输入一个整数。"),
+        showMessage(this, QGuiApplication::applicationDisplayName(), QString::fromUtf8(rules::kNotAnInteger),
                     QMessageBox::Warning);
         return;
     }
@@ -464,8 +465,8 @@ void CEditDialog::OnOK() {
             }
             const int32_t id = leadingInteger(
                 c.irCode->text(), {.maxChars = kIrCodeRead, .allowSign = false, .skipLeadingSpace = false});
-            if (id <= 0 || id > kMaxIrCode) {
-                showError(this, QStringLiteral("红外ID范围 1~64"));
+            if (std::optional<rules::Refusal> refusal = rules::irCodeProblem(id)) {
+                showError(this, QString::fromStdString(refusal->message));
                 return;
             }
             result.function = FunctionCode::Infrared;

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
-#include "action/TextRules.h"
+#include "rules/FieldRules.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -44,19 +44,6 @@ QFrame* makeFrame(QWidget* parent, const QRect& geometry) {
 
 int clampCount(int n) {
     return std::clamp(n, 0, CNetComData::kBlankCount);
-}
-
-// The first character of a segment that GBK cannot hold, for the refusal message.
-QString firstNonGbkCharacter(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype length = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        QString character = text.mid(i, length);
-        if (!toGbk(character)) {
-            return character;
-        }
-        i += length - 1;
-    }
-    return text;
 }
 
 }  // namespace
@@ -269,41 +256,12 @@ bool CNetComData::CollectData(int n, int type, SendData& out) {
     std::vector<std::string> texts;
     for (int i = 1; i <= t; ++i) {
         const QString text = textEdit(i - 1)->text().left(kMaxSegmentRead);
-        QString failure;
-        if (text.isEmpty()) {
-            if (t == 1 || (i != 1 && i != t)) {
-                failure = QStringLiteral("文本%1  不能为空").arg(i);
-            } else {
-                texts.emplace_back();
-                continue;
-            }
+        rules::SegmentContent segment = rules::composeSegment(i, t, type, text.toStdString());
+        if (!segment.stored) {
+            showError(this, QString::fromStdString(segment.refusal), QMessageBox::Critical);
+            return false;
         }
-        std::optional<std::string> bytes;
-        if (failure.isEmpty()) {
-            bytes = toGbk(text);
-            if (!bytes) {
-                failure = QStringLiteral("文本%1  含有无法以GBK编码保存的字符“%2”，请删除或替换后再试。")
-                              .arg(i)
-                              .arg(firstNonGbkCharacter(text));
-            }
-        }
-        if (failure.isEmpty() && type == kHex) {
-            std::optional<std::string> normal = normalizeHexText(*bytes);
-            if (normal) {
-                texts.push_back(std::move(*normal));
-                continue;
-            }
-            failure = QStringLiteral("数据格式错误");
-        }
-        if (failure.isEmpty()) {
-            if (CheckDollarEscapes(*bytes)) {
-                texts.push_back(std::move(*bytes));
-                continue;
-            }
-            failure = QStringLiteral("数据格式错误,\"$\"后两位数据不正确,\n\n若要输入\"$\"，请使用$24。");
-        }
-        showError(this, failure, QMessageBox::Critical);
-        return false;
+        texts.push_back(std::move(*segment.stored));
     }
 
     std::vector<Placeholder> placeholders;

@@ -1,0 +1,49 @@
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
+#include "cli/TextFiles.h"
+#include "textform/ProjectDiff.h"
+
+namespace velk::cli {
+namespace {
+
+struct DiffArguments {
+    std::string a;
+    std::string b;
+};
+
+int runDiff(const DiffArguments& arguments) {
+    std::optional<ConfigModel> a = loadProjectOrText(arguments.a);
+    std::optional<ConfigModel> b = a ? loadProjectOrText(arguments.b) : std::nullopt;
+    if (!a || !b) {
+        return kExitCannotCompare;
+    }
+    std::vector<std::string> lines = text::diffProjects(*a, *b);
+    for (const std::string& line : lines) {
+        std::printf("%s\n", terminalText(line).c_str());
+    }
+    if (std::fflush(stdout) != 0) {
+        return kExitCannotCompare;
+    }
+    return lines.empty() ? kExitOk : kExitDifferent;
+}
+
+SubcommandRun define(CLI::App& command) {
+    auto arguments = std::make_shared<DiffArguments>();
+    command.add_option("A", arguments->a, "A project file or a project text (\"-\" for standard input)")
+        ->required()
+        ->type_name("");
+    command.add_option("B", arguments->b, "Another one, compared with A")->required()->type_name("");
+    return [arguments] { return runDiff(*arguments); };
+}
+
+// A command line diff cannot take is trouble too, not a difference.
+const SubcommandRegistration kRegistration({"diff", "Tell what differs between two projects, files or texts",
+                                            110, define, kExitCannotCompare});
+
+}  // namespace
+}  // namespace velk::cli

@@ -1,0 +1,126 @@
+#include "project/ProjectReader.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "project/RowPlacement.h"
+#include "project/Statements.h"
+
+namespace velk {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+using RowHandler = std::function<void(const rows::Row&)>;
+
+int handleRow(void* context, int columns, char** values, char**) {
+    rows::Row row;
+    row.reserve(static_cast<size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+        row.emplace_back(values[i] != nullptr ? values[i] : "");
+    }
+    (*static_cast<RowHandler*>(context))(row);
+    return 0;
+}
+
+class ReadOnlyFile {
+public:
+    ~ReadOnlyFile() { sqlite3_close(m_db); }
+
+    bool open(const std::string& path, std::string& error) {
+        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            error = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
+            return false;
+        }
+        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+        RowHandler collect = [this](const rows::Row& row) {
+            if (!row.empty()) {
+                m_tables.insert(row[0]);
+            }
+        };
+        return exec("SELECT name FROM sqlite_master WHERE type='table'", collect, error);
+    }
+
+    bool has(const std::string& table) const { return m_tables.count(table) != 0; }
+
+    // Every row of a table the file has; a table it lacks has none.
+    bool selectAll(const std::string& table, RowHandler handler, std::string& error) {
+        return !has(table) || exec(sql::selectAll(table), handler, error);
+    }
+
+private:
+    bool exec(const std::string& text, RowHandler& handler, std::string& error) {
+        char* message = nullptr;
+        int rc = sqlite3_exec(m_db, text.c_str(), handleRow, &handler, &message);
+        if (rc != SQLITE_OK) {
+            error = message != nullptr ? message : sqlite3_errstr(rc);
+            sqlite3_free(message);
+            return false;
+        }
+        return true;
+    }
+
+    sqlite3* m_db = nullptr;
+    std::set<std::string> m_tables;
+};
+
+}  // namespace
+
+ProjectLoad loadProjectReadOnly(const std::string& utf8Path) {
+    ProjectLoad load;
+    std::error_code code;
+    if (std::filesystem::is_directory(utf8Path, code)) {
+        load.error = "is a directory";
+        return load;
+    }
+    if (!std::filesystem::exists(utf8Path, code)) {
+        load.error = "no such project file";
+        return load;
+    }
+    ReadOnlyFile file;
+    std::string error;
+    if (!file.open(utf8Path, error)) {
+        load.error = "not a project file (" + error + ")";
+        return load;
+    }
+    bool anyProjectTable = false;
+    for (const char* table : {"variable", "net_table", "enum_table", "keyOherData"}) {
+        anyProjectTable = anyProjectTable || file.has(table);
+    }
+    for (int slot = 0; slot < kSlotCount && !anyProjectTable; ++slot) {
+        anyProjectTable = file.has(sql::keyTableName(slot));
+    }
+    if (!anyProjectTable) {
+        load.error = "not a project file";
+        return load;
+    }
+
+    // The order of Open's selects; each row replaces a default of the reset model.
+    ConfigModel model;
+    model.reset();
+    bool ok = file.selectAll(
+        "variable", [&](const rows::Row& row) { rows::placeVariable(model, row); }, error);
+    ok = ok && file.selectAll(
+                   "net_table", [&](const rows::Row& row) { rows::placeNetTarget(model, row); }, error);
+    for (int slot = 0; ok && slot < kSlotCount; ++slot) {
+        ok = file.selectAll(
+            sql::keyTableName(slot), [&](const rows::Row& row) { rows::placeAction(model, slot, row); },
+            error);
+    }
+    ok = ok && file.selectAll(
+                   "enum_table", [&](const rows::Row& row) { rows::placeEnum(model, row); }, error);
+    ok = ok && file.selectAll(
+                   "keyOherData", [&](const rows::Row& row) { rows::placeEventSettings(model, row); }, error);
+    if (!ok) {
+        load.error = error;
+        return load;
+    }
+    load.model = std::move(model);
+    return load;
+}
+
+}  // namespace velk

@@ -1,0 +1,79 @@
+#include "rules/FieldRules.h"
+
+#include <algorithm>
+
+#include "action/TextRules.h"
+#include "model/Gbk.h"
+#include "model/Records.h"
+#include "rules/RuleMessages.h"
+
+namespace velk::rules {
+
+std::optional<Refusal> enumValueProblem(int row, bool hex, std::string_view typed) {
+    if (typed.empty()) {
+        return Refusal{enumValueEmpty(row)};
+    }
+    if (hex) {
+        for (char c : typed) {
+            if (c != ' ' && !isHexDigit(c)) {
+                return Refusal{enumValueNotHex(row)};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Refusal> irCodeProblem(int32_t code) {
+    if (code < kMinIrCode || code > kMaxIrCode) {
+        return Refusal{kIrCodeRange};
+    }
+    return std::nullopt;
+}
+
+bool emptySegmentAllowed(int segment, int segments) {
+    return segments > 1 && (segment == 1 || segment == segments);
+}
+
+SegmentContent segmentContent(int type, std::string_view gbk) {
+    if (type == kHex) {
+        if (std::optional<std::string> normal = normalizeHexText(gbk)) {
+            return {std::move(normal), {}};
+        }
+        return {std::nullopt, kDataFormat};
+    }
+    if (!CheckDollarEscapes(gbk)) {
+        return {std::nullopt, kDollarEscape};
+    }
+    return {std::string(gbk), {}};
+}
+
+SegmentContent composeSegment(int segment, int segments, int type, std::string_view utf8) {
+    if (utf8.empty()) {
+        if (emptySegmentAllowed(segment, segments)) {
+            return {std::string(), {}};
+        }
+        return {std::nullopt, segmentEmpty(segment)};
+    }
+    std::optional<std::string> gbk = utf8ToGbk(utf8);
+    if (!gbk) {
+        return {std::nullopt, segmentNotGbk(segment, firstNonGbkCharacter(utf8))};
+    }
+    return segmentContent(type, *gbk);
+}
+
+std::string firstNonGbkCharacter(std::string_view utf8) {
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        size_t length = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+        length = std::min(length, utf8.size() - i);
+        std::string_view character = utf8.substr(i, length);
+        if (!utf8ToGbk(character)) {
+            return std::string(character);
+        }
+        i += length;
+    }
+    return std::string(utf8);
+}
+
+}  // namespace velk::rules

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The checks the dialogs run on what the user typed, on UTF-8 texts and plain numbers, so that the
+// dialogs and velkctl check refuse the same inputs with the same messages.
+namespace velk::rules {
+
+// A refusal: the message the dialog shows.
+struct Refusal {
+    std::string message;
+};
+
+// Value row `row` (1-based) of the enumeration dialog as typed: empty, or in Hex format a character
+// other than a hexadecimal digit or a space.
+std::optional<Refusal> enumValueProblem(int row, bool hex, std::string_view typed);
+
+constexpr int32_t kMinIrCode = 1;
+constexpr int32_t kMaxIrCode = 64;
+std::optional<Refusal> irCodeProblem(int32_t code);
+
+// Segment i of t (both counted from 1) may be empty only when it is the first or the last of
+// several: the blanks stand between the segments.
+bool emptySegmentAllowed(int segment, int segments);
+
+// What the composer stores for a non-empty segment given as GBK bytes: Hex is parsed and brought
+// to its normal form, Ascii is taken as it is when every "$" is followed by two hex digits.
+struct SegmentContent {
+    std::optional<std::string> stored;
+    std::string refusal;  // when nothing is stored
+};
+SegmentContent segmentContent(int type, std::string_view gbk);
+
+// Segment i of t as the composer takes it from its edit (UTF-8): the empty rule, the GBK
+// conversion, then segmentContent.
+SegmentContent composeSegment(int segment, int segments, int type, std::string_view utf8);
+
+// The first character of a UTF-8 text that GBK cannot hold, or the whole text when none is found.
+std::string firstNonGbkCharacter(std::string_view utf8);
+
+}  // namespace velk::rules

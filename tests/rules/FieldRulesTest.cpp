@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "rules/FieldRules.h"
+#include "rules/RuleMessages.h"
+
+namespace velk::rules {
+namespace {
+
+TEST(FieldRules, EnumValueRowsGiveTheDialogsMessages) {
+    struct Case {
+        int row;
+        bool hex;
+        std::string typed;
+        std::string message;  // empty: accepted
+    };
+    const Case cases[] = {
+        {1, false, "", "数据1不能为空"},
+        {2, true, "", "数据2不能为空"},
+        {3, true, "0x12", "数据3错误，hex格式的数据只能为数字和字母A到F"},
+        {4, true, "中", "数据4错误，hex格式的数据只能为数字和字母A到F"},
+        {5, true, "1 2 AB 3f0", ""},
+        {6, true, "   ", ""},  // accepted here; the value is dropped when stored
+        {7, false, "0x12 $", ""},
+        {8, false, "中文", ""},
+    };
+    for (const Case& c : cases) {
+        std::optional<Refusal> refusal = enumValueProblem(c.row, c.hex, c.typed);
+        EXPECT_EQ(refusal ? refusal->message : "", c.message) << c.typed;
+    }
+}
+
+TEST(FieldRules, InfraredIdsRunFromOneToSixtyFour) {
+    for (int32_t code : {0, -1, 65, INT32_MAX, INT32_MIN}) {
+        ASSERT_TRUE(irCodeProblem(code).has_value()) << code;
+        EXPECT_EQ(irCodeProblem(code)->message, "红外ID范围 1~64");
+    }
+    for (int32_t code : {1, 32, 64}) {
+        EXPECT_FALSE(irCodeProblem(code).has_value()) << code;
+    }
+}
+
+TEST(FieldRules, SegmentsAreComposedAsTheComposerDoes) {
+    struct Case {
+        int segment;
+        int segments;
+        int type;
+        std::string typed;
+        std::optional<std::string> stored;
+        std::string refusal;
+    };
+    const std::string dollar = "数据格式错误,\"$\"后两位数据不正确,\n\n若要输入\"$\"，请使用$24。";
+    const Case cases[] = {
+        {1, 1, 0, "", std::nullopt, "文本1  不能为空"},
+        {1, 3, 0, "", "", ""},
+        {3, 3, 1, "", "", ""},  // an empty last segment is not parsed as Hex
+        {2, 3, 0, "", std::nullopt, "文本2  不能为空"},
+        {1, 1, 1, "1 2 AB 3f0", "01 02 ab ff", ""},
+        {1, 1, 1, "0x12", std::nullopt, "数据格式错误"},
+        {1, 1, 1, "   ", std::nullopt, "数据格式错误"},
+        {1, 1, 0, "100$", std::nullopt, dollar},
+        {1, 1, 0, "$2", std::nullopt, dollar},
+        {1, 1, 0, "$g1", std::nullopt, dollar},
+        {1, 1, 0, "$$41", std::nullopt, dollar},
+        {1, 1, 0, "$24", "$24", ""},
+        {1, 1, 0, "A$0d$0a", "A$0d$0a", ""},
+        {1, 1, 0, "中文", "\xd6\xd0\xce\xc4", ""},
+        {2, 2, 0, "aกb", std::nullopt, "文本2  含有无法以GBK编码保存的字符“ก”，请删除或替换后再试。"},
+        {1, 1, 0, "x😀", std::nullopt, "文本1  含有无法以GBK编码保存的字符“😀”，请删除或替换后再试。"},
+    };
+    for (const Case& c : cases) {
+        SegmentContent result = composeSegment(c.segment, c.segments, c.type, c.typed);
+        EXPECT_EQ(result.stored, c.stored) << c.typed;
+        EXPECT_EQ(result.refusal, c.refusal) << c.typed;
+    }
+}
+
+TEST(FieldRules, RefusalsNameTheirField) {
+    EXPECT_EQ(enumValueNotGbk(2), "数据2中有GBK编码无法表示的字符，请修改后再确定。");
+    EXPECT_EQ(appendCommandNotGbk(), "追加指令中有GBK编码无法表示的字符，请修改后再确定。");
+    EXPECT_EQ(firstNonGbkCharacter("ab😀c"), "😀");
+    EXPECT_EQ(firstNonGbkCharacter("abc"), "abc");
+}
+
+}  // namespace
+}  // namespace velk::rules

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velk::test {
+
+struct ProgramRun {
+    int status = -1;  // exit status; -1 when the program did not exit by itself (a crash)
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+// Runs a program with the arguments and the given standard input and waits for it to end.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& input = {});
+
+}  // namespace velk::test

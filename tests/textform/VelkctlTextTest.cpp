@@ -1,0 +1,234 @@
+// velkctl export, import, check and diff as a separate process on real project files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+
+#include "support/Program.h"
+#include "support/RichProject.h"
+#include "support/SqliteCli.h"
+#include "support/TempDir.h"
+
+namespace velk::test {
+namespace {
+
+ProgramRun velkctl(const std::vector<std::string>& args, const std::string& input = {}) {
+    return runProgram(VELKCTL_PATH, args, input);
+}
+
+struct FileState {
+    std::string bytes;
+    int64_t modified = 0;
+    bool operator==(const FileState&) const = default;
+};
+
+FileState stateOf(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return {readFileBytes(path), info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
+class VelkctlText : public ::testing::Test {
+protected:
+    // A project as an installer makes one: velkctl new, then edits by another program.
+    std::string project(const std::string& name, const std::string& sql) {
+        const std::string path = dir.file(name);
+        EXPECT_EQ(velkctl({"new", path}).status, 0);
+        int status = -1;
+        runSqlite3(path, sql, &status);
+        EXPECT_EQ(status, 0);
+        return path;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(VelkctlText, ExportThenImportGivesTheSameRowsCommandsAndText) {
+    const std::string rich = project("rich.db", richProjectSql());
+    const std::string plain = project("plain.db", readFileBytes(VELK_RICH_PROJECT_SQL));
+    for (const std::string& original : {rich, plain}) {
+        SCOPED_TRACE(original);
+        const std::string text = original + ".toml";
+        const std::string copy = original + ".copy.db";
+        ProgramRun exported = velkctl({"export", original, "-o", text});
+        ASSERT_EQ(exported.status, 0) << exported.err;
+        EXPECT_EQ(exported.out, "");
+        EXPECT_EQ(velkctl({"export", original}).out, readFileBytes(text));
+
+        ProgramRun imported = velkctl({"import", text, copy});
+        ASSERT_EQ(imported.status, 0) << imported.err;
+        EXPECT_TRUE(projectRows(copy) == projectRows(original));
+        ProgramRun commands = velkctl({"commands", original});
+        EXPECT_EQ(commands.status, 0);
+        EXPECT_EQ(velkctl({"commands", copy}).out, commands.out);
+        EXPECT_EQ(velkctl({"export", copy}).out, readFileBytes(text));
+        ProgramRun same = velkctl({"diff", original, copy});
+        EXPECT_EQ(same.status, 0) << same.out << same.err;
+        EXPECT_EQ(same.out, "");
+    }
+}
+
+TEST_F(VelkctlText, ReadingCommandsLeaveTheFileAsItIs) {
+    // A file New did not fill: no default rows, a key table missing.
+    const std::string path =
+        project("sparse.db", "delete from keyOherData; delete from enum_table; drop table key_table5;");
+    const std::string tables =
+        runSqlite3(path, "select count(*) from sqlite_master; select count(*) from keyOherData;");
+    const FileState before = stateOf(path);
+    EXPECT_EQ(velkctl({"export", path, "-o", dir.file("sparse.toml")}).status, 0);
+    EXPECT_EQ(velkctl({"diff", path, dir.file("sparse.toml")}).status, 0);
+    EXPECT_EQ(velkctl({"diff", path, path}).status, 0);
+    EXPECT_TRUE(stateOf(path) == before);
+    EXPECT_EQ(runSqlite3(path, "select count(*) from sqlite_master; select count(*) from keyOherData;"),
+              tables);
+    EXPECT_EQ(tables, "63\n0\n");
+}
+
+TEST_F(VelkctlText, CheckReportsEveryProblemWithItsPlace) {
+    const std::string good = dir.file("good.toml");
+    writeFileBytes(good, "[[variable]]\nname = \"V1\"\nmax = 10\n");
+    ProgramRun clean = velkctl({"check", good});
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.out + clean.err, "");
+
+    const std::string bad = dir.file("bad.toml");
+    writeFileBytes(
+        bad, "[[enum]]\nname = \"E2\"\nvalues = [\"a\", \"\"]\n[[variable]]\nname = \"V1\"\ninit = \"x\"\n");
+    ProgramRun problems = velkctl({"check", bad});
+    EXPECT_EQ(problems.status, 1);
+    EXPECT_EQ(problems.out, "");
+    EXPECT_EQ(problems.err, bad + ":3:16: warning: 数据2不能为空\n" + bad +
+                                ":6:8: error: 请输入一个整数。\n" + bad + ": 1 errors, 1 warnings\n");
+
+    ProgramRun piped = velkctl({"check", "-"}, "[[enum]]\nname = \"E2\"\nvalues = []\n");
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.err,
+              "<stdin>:3:10: warning: no values: the dialog takes 1 to 10\n<stdin>: 0 errors, 1 warnings\n");
+
+    ProgramRun missing = velkctl({"check", dir.file("none.toml")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("none.toml: No such file or directory"), std::string::npos);
+    EXPECT_EQ(velkctl({"check"}).status, 1);
+    EXPECT_EQ(velkctl({"check", good, "--strict"}).status, 1);
+}
+
+TEST_F(VelkctlText, ProblemsQuotingTheTextCannotReachTheTerminalRaw) {
+    const std::string bad = dir.file("escapes.toml");
+    writeFileBytes(bad,
+                   "[[variable]]\nname = \"V1\"\n\"k\\u001b[2J\" = 1\n[[event]]\nname = \"x\\u0007y\"\n");
+    ProgramRun problems = velkctl({"check", bad});
+    EXPECT_EQ(problems.status, 1);
+    EXPECT_EQ(problems.err.find('\x1b'), std::string::npos) << problems.err;
+    EXPECT_EQ(problems.err.find('\x07'), std::string::npos) << problems.err;
+    EXPECT_NE(problems.err.find(":3:1: error: unknown key k\\x1b[2J in [[variable]]\n"), std::string::npos)
+        << problems.err;
+    EXPECT_NE(problems.err.find("name \"x\\x07y\" is not an event"), std::string::npos) << problems.err;
+    EXPECT_EQ(velkctl({"diff", bad, bad}).err.find('\x1b'), std::string::npos);
+}
+
+TEST_F(VelkctlText, ImportRefusesWhatItCannotWriteAndLeavesNoFile) {
+    const std::string text = dir.file("p.toml");
+    writeFileBytes(text, "[[variable]]\nname = \"V1\"\nmax = 10\n");
+    const std::string target = dir.file("p.db");
+    writeFileBytes(target, "an older file");
+
+    ProgramRun refused = velkctl({"import", text, target});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "velkctl: " + target + ": exists already (--force replaces it)\n");
+    EXPECT_EQ(readFileBytes(target), "an older file");
+    ProgramRun forced = velkctl({"import", text, target, "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(runSqlite3(target, "select max from variable where vindex=1;"), "10\n");
+
+    writeFileBytes(text, "[[variable]]\nname = \"V1\"\nmax = 1.5\n");
+    const std::string fresh = dir.file("fresh.db");
+    ProgramRun bad = velkctl({"import", text, fresh});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find(":3:7: error: 请输入一个整数。"), std::string::npos);
+    EXPECT_NE(bad.err.find("not imported"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+
+    ProgramRun piped = velkctl({"import", "-", fresh}, "[[target]]\nname = \"UDP1\"\nport = 80\n");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(runSqlite3(fresh, "select port from net_table where netindex=5;"), "80\n");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"fresh.db", "p.db", "p.toml"}));
+    EXPECT_EQ(velkctl({"import", text}).status, 1);
+    EXPECT_EQ(velkctl({"import", text, fresh, "--replace"}).status, 1);
+}
+
+TEST_F(VelkctlText, HostileTextsEndWithAMessageAndStatusOne) {
+    std::mt19937 random(5);
+    std::string noise(4096, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random());
+    }
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"random bytes", noise},
+        {"a 10 MB string",
+         "[[event]]\nname = \"按键1 按下\"\naddString = \"" + std::string(10 << 20, 'x') + "\"\n"},
+        {"a 10 MB key", std::string(10 << 20, 'k') + " = 1\n"},
+        {"deep nesting", "a = " + std::string(200000, '[') + std::string(200000, ']') + "\n"},
+        {"wrong types", "[[enum]]\nname = 3\nvalues = \"x\"\n[[event]]\nname = \"按键1 按下\"\naction = 1\n"},
+        {"duplicate keys", "[[target]]\nname = \"TCP1\"\nport = 1\nport = 2\n"},
+        {"more than a text holds", std::string(40 << 20, '#')},
+    };
+    for (const auto& [what, text] : texts) {
+        SCOPED_TRACE(what);
+        const std::string path = dir.file("hostile.toml");
+        writeFileBytes(path, text);
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"check", path},
+              std::vector<std::string>{"import", path, dir.file("h.db")}}) {
+            ProgramRun run = velkctl(args);
+            EXPECT_EQ(run.status, 1) << args[0];
+            EXPECT_FALSE(run.err.empty()) << args[0];
+            EXPECT_EQ(run.out, "");
+        }
+        EXPECT_EQ(velkctl({"diff", path, path}).status, 2);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("h.db")));
+    }
+}
+
+TEST_F(VelkctlText, DiffTellsSameDifferentAndTrouble) {
+    const std::string a = project("a.db", "update variable set max=100 where vindex=2;");
+    const std::string b = dir.file("b.toml");
+    writeFileBytes(b, "[[variable]]\nname = \"V2\"\nmax = 200\n[[event]]\nname = \"IO1 变高\"\ntime = 5\n");
+    ProgramRun different = velkctl({"diff", a, b});
+    EXPECT_EQ(different.status, 1);
+    EXPECT_EQ(different.out, "V2: max 100 -> 200\nIO1 变高: time 0 -> 5\n");
+    EXPECT_EQ(velkctl({"diff", b, b}).status, 0);
+
+    writeFileBytes(dir.file("broken.toml"), "[[variable]]\nname = \"V99999999999\"\n");
+    writeFileBytes(dir.file("empty.db"), "");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"diff", a, dir.file("none.db")},
+          std::vector<std::string>{"diff", a, dir.file("broken.toml")},
+          std::vector<std::string>{"diff", dir.file("empty.db"), a}, std::vector<std::string>{"diff", a},
+          std::vector<std::string>{"diff", a, a, "--brief"}}) {
+        ProgramRun trouble = velkctl(args);
+        EXPECT_EQ(trouble.status, 2) << args.back();
+        EXPECT_EQ(trouble.out, "");
+        EXPECT_FALSE(trouble.err.empty());
+    }
+}
+
+TEST_F(VelkctlText, ExportRefusesWhatIsNoProject) {
+    writeFileBytes(dir.file("notes.db"), "plain text, not a project file, long enough for a header.........");
+    for (const std::string& path : {dir.file("notes.db"), dir.file("missing.db"), dir.path()}) {
+        ProgramRun run = velkctl({"export", path});
+        EXPECT_EQ(run.status, 1) << path;
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(run.err.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));
+    EXPECT_EQ(velkctl({"export", dir.file("notes.db"), "-o"}).status, 1);
+}
+
+}  // namespace
+}  // namespace velk::test
