@@ -15,8 +15,10 @@ constexpr int kFullProgress = 400;
 
 std::string bar(int progress) {
     const int filled = std::clamp(progress, 0, kFullProgress) * kBarWidth / kFullProgress;
-    return "[" + std::string(static_cast<size_t>(filled), '#') +
-           std::string(static_cast<size_t>(kBarWidth - filled), '.') + "]";
+    std::string text = "[";
+    text.append(static_cast<size_t>(filled), '#');
+    text.append(static_cast<size_t>(kBarWidth - filled), '.');
+    return text + "]";
 }
 
 const char* workWord(SiteTask task) {

@@ -68,7 +68,9 @@ bool isUtf8(std::string_view text) {
 }
 
 std::string quotedText(std::string_view text) {
-    return "'" + std::string(text) + "'";
+    std::string quoted = "'";
+    quoted.append(text);
+    return quoted + "'";
 }
 
 std::string where(const CsvField& field, Column column) {
