@@ -6,6 +6,7 @@
 #include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFiles.h"
 
 namespace velk::cli {
 namespace {
@@ -14,6 +15,11 @@ namespace {
 constexpr int kReadGraceMs = 1500;
 
 int runRead(const ProjectAndPanel& arguments) {
+    // A read stores into the file, so it opens it as the form does; but it never turns a file
+    // that is no project into one.
+    if (!loadProjectFile(arguments.file)) {
+        return kExitUsage;
+    }
     CliRuntime runtime;
     if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
         return status;
