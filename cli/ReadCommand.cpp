@@ -7,6 +7,7 @@
 #include "cli/CliRuntime.h"
 #include "cli/SiteCommand.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFiles.h"
 
 namespace velk::cli {
 namespace {
@@ -15,6 +16,11 @@ namespace {
 constexpr int kReadGraceMs = 1500;
 
 int runRead(const ProjectAndPanel& arguments) {
+    // A read stores into the file, so it opens it as the form does; but it never turns a file
+    // that is no project into one.
+    if (!loadProjectFile(arguments.file)) {
+        return kExitUsage;
+    }
     CliRuntime runtime;
     if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
         return status;

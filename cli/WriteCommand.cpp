@@ -7,6 +7,7 @@
 #include "cli/CliRuntime.h"
 #include "cli/SiteCommand.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFiles.h"
 
 namespace velk::cli {
 namespace {
@@ -15,9 +16,15 @@ namespace {
 constexpr int kWriteLimitMs = 2 * 60 * 60 * 1000;
 
 int runWrite(const ProjectAndPanel& arguments) {
+    // Read-only: a write never changes the project file, and only a whole project reaches a panel.
+    std::optional<ConfigModel> model = loadProjectFile(arguments.file, MissingTables::Refuse);
+    if (!model) {
+        return kExitUsage;
+    }
     CliRuntime runtime;
-    if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
-        return status;
+    runtime.session.project().model() = std::move(*model);
+    if (!runtime.connectPanel(arguments.panel)) {
+        return kExitUnreachable;
     }
     DeviceSession& device = runtime.session.device();
     if (!device.write()) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <vector>
 
 #include "project/RowPlacement.h"
 #include "project/Statements.h"
@@ -68,9 +69,26 @@ private:
     std::set<std::string> m_tables;
 };
 
+// The project's tables that the file does not hold, in the order Open creates them.
+std::vector<std::string> missingTables(const ReadOnlyFile& file) {
+    std::vector<std::string> names = {"variable", "net_table"};
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        names.push_back(sql::keyTableName(slot));
+    }
+    names.push_back("enum_table");
+    names.push_back("keyOherData");
+    std::vector<std::string> missing;
+    for (const std::string& name : names) {
+        if (!file.has(name)) {
+            missing.push_back(name);
+        }
+    }
+    return missing;
+}
+
 }  // namespace
 
-ProjectLoad loadProjectReadOnly(const std::string& utf8Path) {
+ProjectLoad loadProjectReadOnly(const std::string& utf8Path, MissingTables missing) {
     ProjectLoad load;
     std::error_code code;
     if (std::filesystem::is_directory(utf8Path, code)) {
@@ -87,15 +105,16 @@ ProjectLoad loadProjectReadOnly(const std::string& utf8Path) {
         load.error = "not a project file (" + error + ")";
         return load;
     }
-    bool anyProjectTable = false;
-    for (const char* table : {"variable", "net_table", "enum_table", "keyOherData"}) {
-        anyProjectTable = anyProjectTable || file.has(table);
-    }
-    for (int slot = 0; slot < kSlotCount && !anyProjectTable; ++slot) {
-        anyProjectTable = file.has(sql::keyTableName(slot));
-    }
-    if (!anyProjectTable) {
+    const std::vector<std::string> absent = missingTables(file);
+    if (absent.size() == 2 + kSlotCount + 2) {
         load.error = "not a project file";
+        return load;
+    }
+    if (missing == MissingTables::Refuse && !absent.empty()) {
+        load.error = "not a project file: it lacks the table " + absent.front();
+        if (absent.size() > 1) {
+            load.error += " and " + std::to_string(absent.size() - 1) + " more";
+        }
         return load;
     }
 
