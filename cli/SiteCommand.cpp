@@ -13,10 +13,9 @@
 #include <map>
 
 #include "cli/Arguments.h"
-#include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
 #include "cli/TerminalText.h"
-#include "project/ProjectReader.h"
+#include "cli/TextFiles.h"
 #include "site/PanelRead.h"
 #include "site/PanelWrite.h"
 #include "site/SiteDisplay.h"
@@ -36,27 +35,33 @@ std::string projectKey(const std::string& path) {
     return error ? path : canonical.string();
 }
 
-// Loads each distinct project once, read-only; the model of every panel, or nothing after saying
-// why on stderr.
+// Loads each distinct project once, read-only, as the single write or read of it would: the one
+// given on the command line (even when every row names its own, so a wrong one is not missed) and
+// those of the panels. The model of every panel, or nothing after saying why on stderr. Only a
+// whole project is written.
 std::optional<std::vector<std::shared_ptr<const ConfigModel>>> loadProjects(
-    const std::vector<SitePanel>& panels) {
+    const std::string& project, const std::vector<SitePanel>& panels, SiteTask task) {
     std::map<std::string, std::shared_ptr<const ConfigModel>> loaded;
+    auto load = [&](const std::string& path) -> std::shared_ptr<const ConfigModel> {
+        std::shared_ptr<const ConfigModel>& model = loaded[projectKey(path)];
+        if (!model) {
+            std::optional<ConfigModel> read = loadProjectFile(
+                path, task == SiteTask::Write ? MissingTables::Refuse : MissingTables::CountAsEmpty);
+            if (read) {
+                model = std::make_shared<const ConfigModel>(std::move(*read));
+            }
+        }
+        return model;
+    };
+    if (!project.empty() && !load(project)) {
+        return std::nullopt;
+    }
     std::vector<std::shared_ptr<const ConfigModel>> models;
     for (const SitePanel& panel : panels) {
-        std::shared_ptr<const ConfigModel>& model = loaded[projectKey(panel.project)];
-        if (!model) {
-            if (!projectFileExists(panel.project)) {
-                return std::nullopt;
-            }
-            ProjectLoad load = loadProjectReadOnly(panel.project);
-            if (!load.model) {
-                std::fprintf(stderr, "velkctl: %s: %s\n", terminalText(panel.project).c_str(),
-                             terminalMessage(load.error).c_str());
-                return std::nullopt;
-            }
-            model = std::make_shared<const ConfigModel>(std::move(*load.model));
+        models.push_back(load(panel.project));
+        if (!models.back()) {
+            return std::nullopt;
         }
-        models.push_back(model);
     }
     return models;
 }
@@ -178,7 +183,8 @@ int runSite(SiteTask task, const std::string& project, const SiteArguments& argu
     if (!panels) {
         return kExitUsage;
     }
-    std::optional<std::vector<std::shared_ptr<const ConfigModel>>> models = loadProjects(*panels);
+    std::optional<std::vector<std::shared_ptr<const ConfigModel>>> models =
+        loadProjects(project, *panels, task);
     if (!models) {
         return kExitUsage;
     }
