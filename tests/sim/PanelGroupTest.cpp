@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "SimClient.h"
+#include "model/StrPrintf.h"
 #include "sim/PanelGroup.h"
 #include "support/TempDir.h"
 
@@ -40,7 +41,7 @@ TEST(PanelGroupTest, EveryPanelHasItsOwnPortStateLogAndFaults) {
     for (int i = 0; i < 3; ++i) {
         SimClient client(static_cast<uint16_t>(*base + i));
         ASSERT_TRUE(client.connected());
-        client.send("QM-PANEL-setvar-1-" + std::to_string(i) + "-0-9-save");
+        client.send(strprintf("QM-PANEL-setvar-1-%d-0-9-save", i));
         client.send("QM-PANEL-exitedit");
         EXPECT_EQ(client.read(kExitAck.size(), i == 1 ? 300ms : 5s), i == 1 ? "" : kExitAck);
         client.close();
@@ -50,8 +51,8 @@ TEST(PanelGroupTest, EveryPanelHasItsOwnPortStateLogAndFaults) {
         const int port = *base + i;
         EXPECT_EQ(group.panel(static_cast<size_t>(i)).snapshot().variables[0].init, i);
         EXPECT_EQ(group.panel(static_cast<size_t>(i)).snapshot().network.tcpPort, port);
-        EXPECT_EQ(velk::test::readFileBytes(folder.file("logs/" + std::to_string(port) + ".log")),
-                  "QM-PANEL-setvar-1-" + std::to_string(i) + "-0-9-save\nQM-PANEL-exitedit\n");
+        EXPECT_EQ(velk::test::readFileBytes(folder.file(strprintf("logs/%d.log", port))),
+                  strprintf("QM-PANEL-setvar-1-%d-0-9-save\nQM-PANEL-exitedit\n", i));
     }
     group.stop();
     std::lock_guard lock(eventsMutex);
@@ -78,7 +79,7 @@ TEST(PanelGroupTest, RefusesPortsInUse) {
     line.options.port = taken->port();
     PanelGroup group(line, {});
     EXPECT_FALSE(group.start(error));
-    EXPECT_NE(error.find("port " + std::to_string(taken->port())), std::string::npos) << error;
+    EXPECT_NE(error.find(strprintf("port %d", taken->port())), std::string::npos) << error;
     EXPECT_EQ(group.size(), 0u);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "model/StrPrintf.h"
 #include "site/SiteDisplay.h"
 #include "site/TextWidth.h"
 
@@ -143,7 +144,7 @@ TEST(DisplayTest, TerminalOutputRedrawsInPlaceAndFitsTheScreen) {
     Captured out;
     std::vector<PanelLabel> labels;
     for (int i = 0; i < 30; ++i) {
-        labels.push_back({"panel-" + std::to_string(i), "10.0.0.1:" + std::to_string(4800 + i), ""});
+        labels.push_back({strprintf("panel-%d", i), strprintf("10.0.0.1:%d", 4800 + i), ""});
     }
     SiteDisplay display(out.file(), true, SiteTask::Write, labels);
     ProgressBoard board(labels.size());

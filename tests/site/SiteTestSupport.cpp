@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePanel.h"
+#include "model/StrPrintf.h"
 #include "session/IgnoringObserver.h"
 #include "session/MessagePump.h"
 #include "session/ProjectSession.h"
@@ -13,7 +14,7 @@ namespace velk::test {
 ConfigModel shortModel(int variant) {
     ConfigModel model;
     model.reset();
-    model.enums[0] = EnumVariable{1, kAscii, {"on", "off" + std::to_string(variant)}};
+    model.enums[0] = EnumVariable{1, kAscii, {"on", strprintf("off%d", variant)}};
     model.variables[1] = Variable{2, 0, 10 + variant, 100, 0};
     model.netTargets[4] = NetTarget{0xC0A80100u + static_cast<uint32_t>(variant), 6000, 5};
     KeyAction relay;
@@ -47,7 +48,7 @@ std::vector<SiteTarget> targetsFor(const std::vector<PanelAddress>& addresses,
                                    const std::vector<std::shared_ptr<const ConfigModel>>& models) {
     std::vector<SiteTarget> targets;
     for (size_t i = 0; i < addresses.size(); ++i) {
-        targets.push_back({"p" + std::to_string(i), addresses[i], "p.db", models[i % models.size()]});
+        targets.push_back({strprintf("p%zu", i), addresses[i], "p.db", models[i % models.size()]});
     }
     return targets;
 }
