@@ -8,45 +8,19 @@ velkctl=$1
 sim=$2
 sqlite=${3:-sqlite3}
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    if [ -n "$sim_pid" ]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+# shellcheck source=../support/sim_support.sh
+source "$(dirname "$0")/../support/sim_support.sh"
 
 # Starts N simulated panels logging into $work/logs-TAG; sets base, the first port.
 start_sim() {
     local panels=$1 tag=$2
     shift 2
     logs=$work/logs-$tag
-    rm -f "$work/out.fifo"
-    mkfifo "$work/out.fifo"
-    "$sim" --panels "$panels" --port 0 --log "$logs" "$@" >"$work/out.fifo" &
-    sim_pid=$!
-    exec 3<"$work/out.fifo"
-    local first
-    IFS= read -r first <&3 || fail "the simulator printed nothing"
-    local range=${first#listening on 127.0.0.1:}
+    start_sim_with "$tag" --panels "$panels" --port 0 --log "$logs" "$@"
+    local range=${first_line#listening on 127.0.0.1:}
     base=${range%%..*}
-    [[ "$first" == "listening on 127.0.0.1:"*".."* && "$base" =~ ^[0-9]+$ ]] || fail "unexpected first line: $first"
-    cat <&3 >"$work/sim-$tag.out" &
-    exec 3<&-
-}
-
-stop_sim() {
-    kill -TERM "$sim_pid"
-    wait "$sim_pid" || fail "the simulator ended with status $? on SIGTERM"
-    sim_pid=
+    [[ "$first_line" == "listening on 127.0.0.1:"*".."* && "$base" =~ ^[0-9]+$ ]] ||
+        fail "unexpected first line: $first_line"
 }
 
 # A site file of N panels from base, the project of panel i being the i-th of the projects given
