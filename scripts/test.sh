@@ -10,14 +10,17 @@ bash scripts/setup.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
+# build_and_test DIR LABEL CMAKE-ARGS...: with a label, only the tests of that label run, and only
+# what they need is built (the target LABEL_tests).
 build_and_test() {
     local dir=$1 label=$2
     shift 2
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-    cmake --build "$dir" -j "$jobs"
     if [ -n "$label" ]; then
+        cmake --build "$dir" -j "$jobs" --target "${label}_tests"
         ctest --test-dir "$dir" -j "$jobs" --output-on-failure -L "$label"
     else
+        cmake --build "$dir" -j "$jobs"
         ctest --test-dir "$dir" -j "$jobs" --output-on-failure
     fi
 }
