@@ -3,6 +3,7 @@
 #include "project/ProjectDb.h"
 #include "project/RowPlacement.h"
 #include "rules/FunctionRules.h"
+#include "rules/RuleMessages.h"
 
 namespace velk {
 
@@ -10,7 +11,6 @@ namespace {
 
 constexpr const char* kSelectToModify = "请选中一项修改";
 constexpr const char* kSelectToDelete = "请选中一项删除";
-constexpr const char* kSlotFull = "添加功能已满！";
 constexpr const char* kEmptyAddFirst = "变量列表为空，请先添加";
 constexpr const char* kEmpty = "变量列表为空";
 constexpr const char* kCannotOpen = "无法打开项目文件：";
@@ -285,7 +285,7 @@ std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginAddAction(
         return std::nullopt;
     }
     if (!rules::canAdd(m_model, slot)) {
-        m_observer.message(MessageTitle::Error, kSlotFull);
+        m_observer.message(MessageTitle::Error, rules::kSlotFull);
         return std::nullopt;
     }
     ActionEditRequest request;
