@@ -49,6 +49,9 @@ bool canAdd(const ConfigModel& model, int slot) {
 }
 
 std::optional<Refusal> addProblem(const ConfigModel& model, int slot, FunctionCode function) {
+    if (!functionCodeOf(functionCodeValue(function))) {
+        return Refusal{kUnknownFunction};
+    }
     if (!canAdd(model, slot)) {
         return Refusal{kSlotFull};
     }

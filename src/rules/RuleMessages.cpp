@@ -17,6 +17,7 @@ const char* const kNoFunction = "请选择功能。";
 
 const char* const kSlotFull = "添加功能已满！";
 const char* const kKeyNotAdded = "添加时不能选择按键功能。";
+const char* const kUnknownFunction = "未知的功能，无法添加。";
 const char* const kHoldEventTakesData = "保持和拉低事件只能添加串口或网络功能。";
 
 std::string kindAlreadyHeld(FunctionCode function) {

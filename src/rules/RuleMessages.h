@@ -22,6 +22,7 @@ extern const char* const kNoFunction;      // the editor's OK with no function c
 
 extern const char* const kSlotFull;            // "添加功能已满！"
 extern const char* const kKeyNotAdded;         // the editor never offers the key function
+extern const char* const kUnknownFunction;     // a function code no action has
 extern const char* const kHoldEventTakesData;  // infrared, IO or relay on a hold event
 // The event already holds an action of this kind (serial and network count as one).
 std::string kindAlreadyHeld(FunctionCode function);

@@ -93,6 +93,7 @@ TEST(FunctionRules, AddProblemsGiveTheReasonOfEachRefusal) {
          {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial},
          FunctionCode::Key,
          "添加功能已满！"},
+        {0, {}, static_cast<FunctionCode>(6), "未知的功能，无法添加。"},
     };
     for (const Case& c : cases) {
         ConfigModel model;
