@@ -247,8 +247,8 @@ struct ReadAction {
     const toml::table* table = nullptr;
 };
 
-std::optional<ReadAction> readAction(ReadContext& context, const toml::table& table) {
-    TableKeys keys(context, table, "[[event.action]]");
+std::optional<ReadAction> readAction(ReadContext& context, const toml::table& table, const char* what) {
+    TableKeys keys(context, table, what);
     ReadAction read;
     read.table = &table;
     KeyAction& a = read.action;
@@ -343,7 +343,7 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
     std::vector<ReadAction> read;
     std::map<int32_t, int> ids;  // id -> line of the action that gives it
     for (const toml::table* table : tablesOf(context, node, "action")) {
-        std::optional<ReadAction> action = readAction(context, *table);
+        std::optional<ReadAction> action = readAction(context, *table, "[[event.action]]");
         if (!action) {
             continue;
         }
@@ -395,6 +395,14 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
                             "command");
         }
         actions.push_back(action.action);
+    }
+}
+
+void readActionList(ReadContext& context, const toml::node& node, std::vector<KeyAction>& actions) {
+    for (const toml::table* table : tablesOf(context, node, "action")) {
+        if (std::optional<ReadAction> action = readAction(context, *table, "[[action]]")) {
+            actions.push_back(action->action);
+        }
     }
 }
 
