@@ -31,12 +31,12 @@ class ReadOnlyFile {
 public:
     ~ReadOnlyFile() { sqlite3_close(m_db); }
 
-    bool open(const std::string& path, std::string& error) {
+    bool open(const std::string& path, std::string& error, int busyTimeoutMs = kBusyTimeoutMs) {
         if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
             error = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
             return false;
         }
-        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+        sqlite3_busy_timeout(m_db, busyTimeoutMs);
         RowHandler collect = [this](const rows::Row& row) {
             if (!row.empty()) {
                 m_tables.insert(row[0]);
@@ -46,6 +46,21 @@ public:
     }
 
     bool has(const std::string& table) const { return m_tables.count(table) != 0; }
+    bool hasTables() const { return !m_tables.empty(); }
+
+    bool hasProjectTable() const {
+        for (const char* table : {"variable", "net_table", "enum_table", "keyOherData"}) {
+            if (has(table)) {
+                return true;
+            }
+        }
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            if (has(sql::keyTableName(slot))) {
+                return true;
+            }
+        }
+        return false;
+    }
 
     // Every row of a table the file has; a table it lacks has none.
     bool selectAll(const std::string& table, RowHandler handler, std::string& error) {
@@ -87,14 +102,7 @@ ProjectLoad loadProjectReadOnly(const std::string& utf8Path) {
         load.error = "not a project file (" + error + ")";
         return load;
     }
-    bool anyProjectTable = false;
-    for (const char* table : {"variable", "net_table", "enum_table", "keyOherData"}) {
-        anyProjectTable = anyProjectTable || file.has(table);
-    }
-    for (int slot = 0; slot < kSlotCount && !anyProjectTable; ++slot) {
-        anyProjectTable = file.has(sql::keyTableName(slot));
-    }
-    if (!anyProjectTable) {
+    if (!file.hasProjectTable()) {
         load.error = "not a project file";
         return load;
     }
@@ -121,6 +129,25 @@ ProjectLoad loadProjectReadOnly(const std::string& utf8Path) {
     }
     load.model = std::move(model);
     return load;
+}
+
+ProjectFileKind projectFileKind(const std::string& utf8Path, int busyTimeoutMs) {
+    std::error_code code;
+    if (!std::filesystem::exists(utf8Path, code)) {
+        return ProjectFileKind::Missing;
+    }
+    if (std::filesystem::is_regular_file(utf8Path, code) && std::filesystem::file_size(utf8Path, code) == 0) {
+        return ProjectFileKind::Empty;
+    }
+    ReadOnlyFile file;
+    std::string error;
+    if (std::filesystem::is_directory(utf8Path, code) || !file.open(utf8Path, error, busyTimeoutMs)) {
+        return ProjectFileKind::Unreadable;
+    }
+    if (file.hasProjectTable()) {
+        return ProjectFileKind::Project;
+    }
+    return file.hasTables() ? ProjectFileKind::Foreign : ProjectFileKind::Empty;
 }
 
 }  // namespace velk

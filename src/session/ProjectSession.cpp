@@ -1,6 +1,7 @@
 #include "session/ProjectSession.h"
 
 #include "project/ProjectDb.h"
+#include "project/ProjectReader.h"
 #include "project/RowPlacement.h"
 #include "rules/FunctionRules.h"
 #include "rules/RuleMessages.h"
@@ -15,6 +16,8 @@ constexpr const char* kEmptyAddFirst = "变量列表为空，请先添加";
 constexpr const char* kEmpty = "变量列表为空";
 constexpr const char* kCannotOpen = "无法打开项目文件：";
 constexpr const char* kCannotWrite = "项目文件无法写入：";
+constexpr const char* kForeignFileQuestion = "所选文件不是velk项目文件，其中没有项目的表：\n";
+constexpr const char* kForeignFileQuestionEnd = "\n\n要在这个文件中添加项目的表并打开它吗？";
 
 bool isKeyOf(int key, int count) {
     return key >= 0 && key < count;
@@ -35,6 +38,15 @@ bool ProjectSession::newProject(const std::string& utf8Path) {
 
 bool ProjectSession::openProject(const std::string& utf8Path) {
     return attachProject(utf8Path, false);
+}
+
+std::string ProjectSession::openQuestion(const std::string& utf8Path) {
+    // As short as the open check's own wait: a file another program holds must not freeze the form.
+    constexpr int kLookBusyTimeoutMs = 200;
+    if (projectFileKind(utf8Path, kLookBusyTimeoutMs) != ProjectFileKind::Foreign) {
+        return {};
+    }
+    return kForeignFileQuestion + utf8Path + kForeignFileQuestionEnd;
 }
 
 bool ProjectSession::attachProject(const std::string& utf8Path, bool emptyFirst) {

@@ -33,6 +33,9 @@ public:
     bool newProject(const std::string& utf8Path);
     bool openProject(const std::string& utf8Path);
     bool projectOpen() const { return m_projectOpen; }
+    // Before 打开: the question to ask when the file is a database of another program, which Open
+    // would add the project's tables to (UTF-8); empty when Open needs no consent.
+    static std::string openQuestion(const std::string& utf8Path);
     const std::string& projectPath() const { return m_path; }
 
     ConfigModel& model() { return m_model; }
