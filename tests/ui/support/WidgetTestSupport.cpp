@@ -14,6 +14,10 @@ void failOnMessages() {
         [](const ui::ShownMessage& m) { qFatal("unexpected message box: %s", qPrintable(m.text)); });
 }
 
+void pinScreenArea(const QRect& area) {
+    ui::setScreenAreaHandler([area](const QWidget*) { return area; });
+}
+
 void clickOk(QDialog& dialog) {
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
 }

@@ -30,6 +30,14 @@ private:
 using MessageHandlerGuard = SeamGuard<ui::MessageHandler, ui::setMessageHandler>;
 using ModalHandlerGuard = SeamGuard<ui::ModalHandler, ui::setModalHandler>;
 using FileDialogGuard = SeamGuard<ui::FileDialogHandler, ui::setFileDialogHandler>;
+using QuestionGuard = SeamGuard<ui::QuestionHandler, ui::setQuestionHandler>;
+using ScreenAreaGuard = SeamGuard<ui::ScreenAreaHandler, ui::setScreenAreaHandler>;
+
+// A screen of this available area for every window, whatever the platform offers (the offscreen
+// platform's screen is 800x600). For the whole test program (initTestCase).
+void pinScreenArea(const QRect& area);
+// A roomy desktop, where every window has its designed size.
+constexpr QRect kLargeScreen{0, 0, 1920, 1050};
 
 // Records every message box instead of showing it, for as long as it lives.
 class MessageRecorder {
