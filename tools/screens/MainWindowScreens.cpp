@@ -11,6 +11,7 @@
 #include "session/IgnoringObserver.h"
 #include "session/MessagePump.h"
 #include "session/ProjectSession.h"
+#include "ui/app/AppSettings.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkView.h"
 
@@ -86,6 +87,8 @@ QTemporaryDir& sampleFolder() {
 const bool registered = velk::screens::addScreen(velk::screens::Screen{
     QStringLiteral("main-window"),
     [] {
+        // The screens' own settings, not the user's recent projects.
+        velk::ui::setAppSettingsFile(QDir(sampleFolder().path()).filePath(QStringLiteral("settings.ini")));
         QString path = makeSampleProject(sampleFolder().path());
         auto frame = std::make_unique<velk::ui::CMainFrame>();
         frame->view()->openProjectFile(path);

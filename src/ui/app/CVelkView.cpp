@@ -1,6 +1,8 @@
 #include "ui/app/CVelkView.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 
 #include "device/PanelAddress.h"
 #include "session/EventOverview.h"
+#include "session/MessagePump.h"
 #include "ui/app/AppSettings.h"
 #include "ui/app/EventMarks.h"
 #include "ui/app/FormDialogs.h"
@@ -57,6 +60,9 @@ CVelkView::CVelkView(QWidget* parent) : QWidget(parent) {
         if (!m_shutDown) {
             m_session->handle(message);
         }
+        if (message.id == WM_DB_BARRIER && message.wParam == m_awaitedBarrier) {
+            m_barrierSeen = true;
+        }
     });
     m_session = std::make_unique<Session>(*this, *m_poster, m_clock);
     m_undoStack = new QUndoStack(this);
@@ -83,6 +89,19 @@ void CVelkView::shutdown() {
     }
     m_session->shutdown();
     m_shutDown = true;
+}
+
+bool CVelkView::settleProjectFile(int timeoutMs) {
+    m_awaitedBarrier = nextBarrierToken();
+    m_barrierSeen = false;
+    m_session->project().postBarrier(m_awaitedBarrier);
+    QDeadlineTimer deadline(timeoutMs);
+    while (!m_barrierSeen && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    // What the rows brought is drawn once they are in (the overview).
+    QCoreApplication::processEvents();
+    return m_barrierSeen;
 }
 
 void CVelkView::setPanelAddress(uint32_t ip, int port) {

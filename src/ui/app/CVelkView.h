@@ -38,6 +38,9 @@ public:
     void openProjectFile(const QString& path);
     // Closes the link and lets the database worker finish what is queued (at most 20 s).
     void shutdown();
+    // Runs the event loop until every statement queued so far has run and its rows have been
+    // taken (tests and measurements wait on it). False on time-out.
+    bool settleProjectFile(int timeoutMs = 20000);
 
     // The open project's edits, cleared by 新建 and 打开.
     QUndoStack& undoStack() { return *m_undoStack; }
@@ -106,6 +109,8 @@ private:
     bool m_overviewQueued = false;
     bool m_projectOpen = false;
     bool m_shutDown = false;
+    int64_t m_awaitedBarrier = 0;
+    bool m_barrierSeen = false;
 };
 
 }  // namespace velk::ui

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kBadgeHeight = 12;
 constexpr int kMarkSize = 5;
-constexpr int kMarkX = 3;
+constexpr int kMarkX = 5;
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "sim/PanelSimulator.h"
+#include "ui/app/AppSettings.h"
 #include "ui/app/CVelkApp.h"
 #include "ui/app/CVelkView.h"
 #include "ui/common/FileDialogs.h"
@@ -72,6 +73,11 @@ private:
     }
 
 private slots:
+    void initTestCase() {
+        // Recent projects and the window's place go to a file of this run, not the user's settings.
+        setAppSettingsFile(m_dir.filePath(QStringLiteral("settings.ini")));
+    }
+
     void init() {
         m_messages.clear();
         setMessageHandler([this](const ShownMessage& m) { m_messages.append(m); });
