@@ -95,7 +95,12 @@ const bool registered = velk::screens::addScreen(velk::screens::Screen{
         return std::unique_ptr<QWidget>(std::move(frame));
     },
     [](QWidget& widget) {
-        const auto& controls = static_cast<velk::ui::CMainFrame&>(widget).view()->controls();
+        velk::ui::CVelkView* view = static_cast<velk::ui::CMainFrame&>(widget).view();
+        // Every row in, not only the first lists: enumerations and settings come last.
+        if (!view->settleProjectFile(100)) {
+            return false;
+        }
+        const auto& controls = view->controls();
         const QTableWidgetItem* item = controls.netList->item(4, 1);
         return controls.actionList->rowCount() == 3 && item &&
                item->text() == QStringLiteral("192.168.1.255");

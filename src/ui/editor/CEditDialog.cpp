@@ -464,8 +464,12 @@ void CEditDialog::applyWindowSize() {
     if (panel != nullptr) {
         m_composer->resize(panel->size());
         panel->move(0, 0);
-        const QSize room(std::min(panel->width(), fitted.width() - kComposerOrigin.x()),
-                         std::max(panel->height() - lessHeight, kButtonHeight));
+        // Only a dimension the screen took from the window scrolls; otherwise the window clips
+        // the panel as designed (the 580-pixel panel of no blanks in a 320-pixel window).
+        const int lessWidth = width - fitted.width();
+        const QSize room(
+            lessWidth > 0 ? std::min(panel->width(), fitted.width() - kComposerOrigin.x()) : panel->width(),
+            lessHeight > 0 ? std::max(panel->height() - lessHeight, kButtonHeight) : panel->height());
         m_composerArea->resize(room);
     }
 }
