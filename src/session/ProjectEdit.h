@@ -37,4 +37,12 @@ struct SettingsEdit {
 
 using ProjectEdit = std::variant<EnumEdit, VariableEdit, NetTargetEdit, ActionEdit, SettingsEdit>;
 
+// Visits an edit with one lambda per kind: std::visit(EditVisitor{[](const EnumEdit&) {...}, ...}, edit).
+template <typename... Ts>
+struct EditVisitor : Ts... {
+    using Ts::operator()...;
+};
+template <typename... Ts>
+EditVisitor(Ts...) -> EditVisitor<Ts...>;
+
 }  // namespace velk

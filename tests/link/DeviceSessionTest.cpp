@@ -28,6 +28,13 @@ std::string networkReply() {
     return block + std::string(200 - block.size(), ' ');
 }
 
+// A loopback port nobody listens on (one a listener just gave back), or 0.
+uint16_t unusedPort() {
+    std::string error;
+    auto listener = TcpListener::listenLoopback(0, error);
+    return listener ? listener->port() : 0;
+}
+
 // A session with a new project, connected to a fake panel that answers like a real one.
 class DeviceSessionTest : public ::testing::Test {
 protected:
@@ -295,13 +302,8 @@ TEST_F(DeviceSessionTest, RemoteCloseAndReconnect) {
 }
 
 TEST_F(DeviceSessionTest, UnreachablePanelStaysClosedWithAReason) {
-    uint16_t port = 0;
-    {
-        std::string error;
-        auto listener = TcpListener::listenLoopback(0, error);
-        ASSERT_TRUE(listener) << error;
-        port = listener->port();
-    }
+    const uint16_t port = unusedPort();
+    ASSERT_NE(port, 0);
     device().connectOrDisconnect(kLoopbackAddress, port);
     EXPECT_EQ(device().linkState(), LinkState::Connecting);
     ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
@@ -310,13 +312,8 @@ TEST_F(DeviceSessionTest, UnreachablePanelStaysClosedWithAReason) {
 }
 
 TEST_F(DeviceSessionTest, ARefusedConnectionIsNamedUntilTheNextAttempt) {
-    uint16_t port = 0;
-    {
-        std::string error;
-        auto listener = TcpListener::listenLoopback(0, error);
-        ASSERT_TRUE(listener) << error;
-        port = listener->port();
-    }
+    const uint16_t port = unusedPort();
+    ASSERT_NE(port, 0);
     device().connectOrDisconnect(kLoopbackAddress, port);
     ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
     EXPECT_EQ(device().lastLinkFailure(), ConnectFailure::Refused);

@@ -24,13 +24,6 @@
 namespace velk::ui {
 namespace {
 
-template <typename... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <typename... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
 void selectListRow(QTableWidget* list, int row) {
     if (row >= 0 && row < list->rowCount()) {
         list->selectRow(row);
@@ -101,7 +94,7 @@ void CVelkView::setUpUndo() {
 
 void CVelkView::showEdit(const ProjectEdit& edit, bool after) {
     MainFormControls& c = m_controls;
-    std::visit(Overloaded{
+    std::visit(EditVisitor{
                    [&](const EnumEdit& e) { selectListRow(c.enumList, e.after.index - 1); },
                    [&](const VariableEdit& e) { selectListRow(c.variableList, e.after.index - 1); },
                    [&](const NetTargetEdit& e) { selectListRow(c.netList, e.after.index - 1); },

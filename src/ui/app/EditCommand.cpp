@@ -4,17 +4,6 @@
 #include "session/ProjectSession.h"
 
 namespace velk::ui {
-namespace {
-
-template <typename... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <typename... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-
-}  // namespace
-
 EditCommand::EditCommand(ProjectSession& project, ProjectEdit edit, Shown shown, QUndoCommand* parent)
     : QUndoCommand(describe(edit), parent),
       m_project(project),
@@ -23,7 +12,7 @@ EditCommand::EditCommand(ProjectSession& project, ProjectEdit edit, Shown shown,
 
 QString EditCommand::describe(const ProjectEdit& edit) {
     return std::visit(
-        Overloaded{
+        EditVisitor{
             [](const EnumEdit& e) {
                 return QStringLiteral("修改 %1").arg(QString::fromStdString(enumName(e.after.index)));
             },
@@ -61,7 +50,7 @@ void EditCommand::redo() {
 void EditCommand::apply(bool after) {
     ProjectSession& project = m_project;
     std::visit(
-        Overloaded{
+        EditVisitor{
             [&](const EnumEdit& e) { project.applyEnum(after ? e.after : e.before); },
             [&](const VariableEdit& e) { project.applyVariable(after ? e.after : e.before); },
             [&](const NetTargetEdit& e) { project.applyNetTarget(after ? e.after : e.before); },

@@ -69,15 +69,6 @@ KeyAction network(const char* text) {
     return a;
 }
 
-QStringList rowTexts(const QTableWidget* list, int row) {
-    QStringList texts;
-    for (int column = 0; column < list->columnCount(); ++column) {
-        const QTableWidgetItem* item = list->item(row, column);
-        texts << (item ? item->text() : QString());
-    }
-    return texts;
-}
-
 // The rows of every table of the file, once the worker has run what is queued.
 std::string fileRows(CVelkView& view) {
     if (!view.settleProjectFile()) {

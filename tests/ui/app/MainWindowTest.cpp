@@ -24,15 +24,6 @@ using namespace velk::test;
 
 namespace {
 
-QStringList rowTexts(const QTableWidget* list, int row) {
-    QStringList texts;
-    for (int column = 0; column < list->columnCount(); ++column) {
-        const QTableWidgetItem* item = list->item(row, column);
-        texts << (item ? item->text() : QString());
-    }
-    return texts;
-}
-
 // One value of the project file, read with SQLite directly.
 QString sqlValue(const QString& path, const QString& query) {
     sqlite3* db = nullptr;

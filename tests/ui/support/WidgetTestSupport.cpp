@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <utility>
 
@@ -16,6 +17,15 @@ void failOnMessages() {
 
 void pinScreenArea(const QRect& area) {
     ui::setScreenAreaHandler([area](const QWidget*) { return area; });
+}
+
+QStringList rowTexts(const QTableWidget* list, int row) {
+    QStringList texts;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        const QTableWidgetItem* item = list->item(row, column);
+        texts << (item ? item->text() : QString());
+    }
+    return texts;
 }
 
 void clickOk(QDialog& dialog) {

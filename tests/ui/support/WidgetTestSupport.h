@@ -8,6 +8,7 @@
 #include "ui/common/UiSeams.h"
 
 class QDialog;
+class QTableWidget;
 
 // What the widget tests share: guards that hold a seam of ui/common for as long as they live, and
 // a recorder of message boxes. A guard puts the handler it replaced back when it goes, also when a
@@ -58,5 +59,8 @@ void failOnMessages();
 
 // Clicks the dialog's OK button (the child named "okButton").
 void clickOk(QDialog& dialog);
+
+// The texts of one row of a list, column by column (empty for a cell without an item).
+QStringList rowTexts(const QTableWidget* list, int row);
 
 }  // namespace velk::test
