@@ -4,15 +4,26 @@
 
 namespace velk::cli {
 
-void addProjectFile(CLI::App& command, std::string& file) {
-    command.add_option("FILE", file, "The project file")
-        ->required()
+namespace {
+
+CLI::Option* addFileArgument(CLI::App& command, std::string& file) {
+    return command.add_option("FILE", file, "The project file")
         ->type_name("")
         ->check(CLI::Validator(
             [](std::string& text) {
                 return text.empty() ? std::string("the file name is empty") : std::string();
             },
             ""));
+}
+
+}  // namespace
+
+void addProjectFile(CLI::App& command, std::string& file) {
+    addFileArgument(command, file)->required();
+}
+
+void addOptionalProjectFile(CLI::App& command, std::string& file) {
+    addFileArgument(command, file);
 }
 
 void addPanelOption(CLI::App& command, PanelAddress& panel) {
@@ -28,9 +39,30 @@ void addPanelOption(CLI::App& command, PanelAddress& panel) {
             ""));
 }
 
-void addProjectAndPanel(CLI::App& command, ProjectAndPanel& arguments) {
-    addProjectFile(command, arguments.file);
-    addPanelOption(command, arguments.panel);
+void addPanelsOption(CLI::App& command, std::vector<PanelAddress>& panels, const std::string& description) {
+    command
+        .add_option_function<std::vector<std::string>>(
+            "--panel",
+            [&panels](const std::vector<std::string>& texts) {
+                for (const std::string& text : texts) {
+                    panels.push_back(*parsePanelAddress(text));
+                }
+            },
+            description)
+        ->type_name("IP[:PORT]")
+        ->allow_extra_args(false)
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return parsePanelAddress(text) ? std::string() : "wants IP[:PORT], not '" + text + "'";
+            },
+            ""));
+}
+
+CLI::Option* addCountOption(CLI::App& command, const char* name, const char* description, int low,
+                            int& value) {
+    return command.add_option(std::string("--") + name, value, description)
+        ->type_name("N")
+        ->check(CLI::Range(low, 1000000));
 }
 
 void addAddressOption(CLI::App& command, const char* name, const char* description,

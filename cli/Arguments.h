@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "device/PanelAddress.h"
 
 namespace CLI {
 class App;
-}
+class Option;
+}  // namespace CLI
 
 // The arguments several subcommands share, each checked while the command line is parsed so a
 // wrong one ends velkctl with a clear message and status 1 before anything runs.
@@ -18,15 +20,24 @@ namespace velk::cli {
 // The required FILE argument: a project file, not empty.
 void addProjectFile(CLI::App& command, std::string& file);
 
+// FILE when it may be left out (a site file names the projects); not empty when given.
+void addOptionalProjectFile(CLI::App& command, std::string& file);
+
 // --panel IP[:PORT]; the default panel when not given.
 void addPanelOption(CLI::App& command, PanelAddress& panel);
 
-// FILE and --panel, for the subcommands that bring a project to the panel.
+// --panel IP[:PORT], as often as given, each kept in order.
+void addPanelsOption(CLI::App& command, std::vector<PanelAddress>& panels, const std::string& description);
+
+// A positive whole number option: --name N, at least low.
+CLI::Option* addCountOption(CLI::App& command, const char* name, const char* description, int low,
+                            int& value);
+
+// FILE and --panel, for the subcommands that bring a project to one panel.
 struct ProjectAndPanel {
     std::string file;
     PanelAddress panel;
 };
-void addProjectAndPanel(CLI::App& command, ProjectAndPanel& arguments);
 
 // --name A.B.C.D
 void addAddressOption(CLI::App& command, const char* name, const char* description,

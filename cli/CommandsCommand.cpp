@@ -6,6 +6,7 @@
 #include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFiles.h"
 #include "device/CommandLog.h"
 #include "device/WritePlan.h"
 
@@ -13,11 +14,11 @@ namespace velk::cli {
 namespace {
 
 int runCommands(const std::string& file) {
-    CliRuntime runtime;
-    if (!runtime.openAndLoad(file)) {
+    std::optional<ConfigModel> model = loadProjectFile(file, MissingTables::Refuse);
+    if (!model) {
         return kExitUsage;
     }
-    for (const std::string& command : planCommands(buildWritePlan(runtime.session.project().model()))) {
+    for (const std::string& command : planCommands(buildWritePlan(*model))) {
         std::string line = escapeCommand(command);
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);

@@ -5,7 +5,9 @@
 
 #include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
+#include "cli/SiteCommand.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFiles.h"
 
 namespace velk::cli {
 namespace {
@@ -14,6 +16,11 @@ namespace {
 constexpr int kReadGraceMs = 1500;
 
 int runRead(const ProjectAndPanel& arguments) {
+    // A read stores into the file, so it opens it as the form does; but it never turns a file
+    // that is no project into one.
+    if (!loadProjectFile(arguments.file)) {
+        return kExitUsage;
+    }
     CliRuntime runtime;
     if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
         return status;
@@ -55,13 +62,13 @@ int runRead(const ProjectAndPanel& arguments) {
 }
 
 SubcommandRun define(CLI::App& command) {
-    auto arguments = std::make_shared<ProjectAndPanel>();
-    addProjectAndPanel(command, *arguments);
-    return [arguments] { return runRead(*arguments); };
+    auto arguments = std::make_shared<SiteCommandLine>();
+    addSiteCommandLine(command, *arguments, SiteTask::Read);
+    return [arguments] { return runSingleOrSite(SiteTask::Read, *arguments, runRead); };
 }
 
-const SubcommandRegistration kRegistration({"read", "Read the panel's variables and targets into the project",
-                                            50, define});
+const SubcommandRegistration kRegistration(
+    {"read", "Read the panel's variables and targets into the project, or a site's into copies", 50, define});
 
 }  // namespace
 }  // namespace velk::cli

@@ -7,6 +7,7 @@
 #include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFiles.h"
 #include "model/StrPrintf.h"
 #include "session/RowTexts.h"
 
@@ -21,25 +22,25 @@ std::string slotTitle(int slot) {
     return strprintf("[%d] %s", slot, eventName(slot).c_str());
 }
 
+// The project is read without opening it as the form does, so the file stays exactly as it was.
 int runShow(const std::string& file) {
-    CliRuntime runtime;
-    if (!runtime.openAndLoad(file)) {
+    std::optional<ConfigModel> loaded = loadProjectFile(file, MissingTables::Refuse);
+    if (!loaded) {
         return kExitUsage;
     }
-    const FormMirror& form = runtime.observer;
+    const ConfigModel& model = *loaded;
     std::printf("枚举变量区\n");
-    for (const EnumRowTexts& row : form.enumRows) {
-        printRow(row);
+    for (int row = 0; row < kEnumCount; ++row) {
+        printRow(enumRowTexts(row, model.enumAt(row)));
     }
     std::printf("普通变量区\n");
-    for (const VariableRowTexts& row : form.variableRows) {
-        printRow(row);
+    for (int row = 0; row < kVariableCount; ++row) {
+        printRow(variableRowTexts(row, model.variableAt(row)));
     }
     std::printf("网络连接\n");
-    for (const NetTargetRowTexts& row : form.netRows) {
-        printRow(row);
+    for (int row = 0; row < kNetTargetCount; ++row) {
+        printRow(netTargetRowTexts(row, model.netTargetAt(row)));
     }
-    const ConfigModel& model = runtime.session.project().model();
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const auto& actions = model.actions[static_cast<size_t>(slot)];
         const EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];

@@ -93,8 +93,8 @@ bool reportProblems(const std::string& path, const text::TextRead& read, bool wa
     return errors == 0;
 }
 
-std::optional<ConfigModel> loadProjectFile(const std::string& path) {
-    ProjectLoad load = loadProjectReadOnly(path);
+std::optional<ConfigModel> loadProjectFile(const std::string& path, MissingTables missing) {
+    ProjectLoad load = loadProjectReadOnly(path, missing);
     if (!load.model) {
         std::fprintf(stderr, "velkctl: %s: %s\n", displayName(path).c_str(),
                      terminalMessage(load.error).c_str());

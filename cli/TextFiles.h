@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/ConfigModel.h"
+#include "project/ProjectReader.h"
 #include "textform/TextReader.h"
 
 // What velkctl export, import, check and diff share: reading a text or a project file, and telling
@@ -25,8 +26,9 @@ std::optional<std::string> readTextFile(const std::string& path);
 // matter); true when the text has no errors.
 bool reportProblems(const std::string& path, const text::TextRead& read, bool warnings = true);
 
-// The model of a project file, loaded read-only.
-std::optional<ConfigModel> loadProjectFile(const std::string& path);
+// The model of a project file, loaded read-only (see loadProjectReadOnly for missing tables).
+std::optional<ConfigModel> loadProjectFile(const std::string& path,
+                                           MissingTables missing = MissingTables::CountAsEmpty);
 
 // A project file (SQLite's header, or a name ending in .db) or a text, as a model.
 std::optional<ConfigModel> loadProjectOrText(const std::string& path);

@@ -5,7 +5,9 @@
 
 #include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
+#include "cli/SiteCommand.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFiles.h"
 
 namespace velk::cli {
 namespace {
@@ -14,9 +16,15 @@ namespace {
 constexpr int kWriteLimitMs = 2 * 60 * 60 * 1000;
 
 int runWrite(const ProjectAndPanel& arguments) {
+    // Read-only: a write never changes the project file, and only a whole project reaches a panel.
+    std::optional<ConfigModel> model = loadProjectFile(arguments.file, MissingTables::Refuse);
+    if (!model) {
+        return kExitUsage;
+    }
     CliRuntime runtime;
-    if (int status = runtime.loadAndConnect(arguments.file, arguments.panel); status != kExitOk) {
-        return status;
+    runtime.session.project().model() = std::move(*model);
+    if (!runtime.connectPanel(arguments.panel)) {
+        return kExitUnreachable;
     }
     DeviceSession& device = runtime.session.device();
     if (!device.write()) {
@@ -48,12 +56,14 @@ int runWrite(const ProjectAndPanel& arguments) {
 }
 
 SubcommandRun define(CLI::App& command) {
-    auto arguments = std::make_shared<ProjectAndPanel>();
-    addProjectAndPanel(command, *arguments);
-    return [arguments] { return runWrite(*arguments); };
+    auto arguments = std::make_shared<SiteCommandLine>();
+    addSiteCommandLine(command, *arguments, SiteTask::Write);
+    return [arguments] { return runSingleOrSite(SiteTask::Write, *arguments, runWrite); };
 }
 
-const SubcommandRegistration kRegistration({"write", "Write the project into the panel", 40, define});
+const SubcommandRegistration kRegistration({"write",
+                                            "Write the project into the panel, or into many panels at once",
+                                            40, define});
 
 }  // namespace
 }  // namespace velk::cli

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package of velk into dist/: bash scripts/package.sh
-# VELK_BUILD_DIR=DIR packages the build already made in DIR (the tests package their plain build);
+# VELK_BUILD_DIR=DIR packages the build already made in DIR (the tests package their optimised build);
 # without it the package comes from a Release build in build-package with Debian's build flags.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3
     qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth fonts-noto-cjk qt6-translations-l10n
-    libtomlplusplus-dev libcli11-dev
+    libtomlplusplus-dev libcli11-dev nlohmann-json3-dev
     scdoc lintian desktop-file-utils appstream librsvg2-bin dpkg-dev file cmark
 )
 

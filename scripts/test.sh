@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: once as a plain build, once
+# Installs what is missing, builds everything and runs every test: once as an optimised build
+# (RelWithDebInfo, where the optimiser's warnings show, all of them errors), once as a Debug build
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests under
-# ThreadSanitizer; then packages the plain build and checks the package.
+# ThreadSanitizer; then packages the optimised build and checks the package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -21,10 +22,10 @@ build_and_test() {
     fi
 }
 
-echo "== plain build"
-build_and_test build "" -DCMAKE_BUILD_TYPE=Debug
+echo "== optimised build (RelWithDebInfo)"
+build_and_test build "" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer (Debug)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     build_and_test build-asan "" -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=address,undefined \
     -DVELK_BUILD_UI=OFF -DVELK_BUILD_BENCH=OFF
@@ -34,7 +35,7 @@ TSAN_OPTIONS=halt_on_error=1 \
     build_and_test build-tsan threaded -DCMAKE_BUILD_TYPE=Debug -DVELK_SANITIZE=thread \
     -DVELK_BUILD_UI=OFF -DVELK_BUILD_BENCH=OFF
 
-echo "== Debian package (of the plain build)"
+echo "== Debian package (of the optimised build)"
 VELK_BUILD_DIR=build bash scripts/package.sh
 bash tests/package/check_package.sh dist/velk_*.deb
 

@@ -63,21 +63,40 @@ PanelSimulator::~PanelSimulator() {
 }
 
 std::optional<uint16_t> PanelSimulator::start(std::string& error) {
-    if (m_thread.joinable() || m_listener) {
-        error = "the simulator is already started";
+    if (!openLog(error)) {
         return std::nullopt;
+    }
+    std::optional<TcpListener> listener = TcpListener::listenOn(m_options.address, m_options.port, error);
+    if (!listener) {
+        return std::nullopt;
+    }
+    return serve(std::move(*listener), error);
+}
+
+std::optional<uint16_t> PanelSimulator::start(TcpListener listener, std::string& error) {
+    if (!openLog(error)) {
+        return std::nullopt;
+    }
+    return serve(std::move(listener), error);
+}
+
+bool PanelSimulator::openLog(std::string& error) {
+    if (m_thread.joinable() || m_listener || m_log != nullptr) {
+        error = "the simulator is already started";
+        return false;
     }
     if (!m_options.logPath.empty()) {
         m_log = std::fopen(m_options.logPath.c_str(), "wb");
         if (m_log == nullptr) {
             error = strprintf("cannot open log file %s: %s", m_options.logPath.c_str(), std::strerror(errno));
-            return std::nullopt;
+            return false;
         }
     }
-    m_listener = TcpListener::listenOn(m_options.address, m_options.port, error);
-    if (!m_listener) {
-        return std::nullopt;
-    }
+    return true;
+}
+
+std::optional<uint16_t> PanelSimulator::serve(TcpListener listener, std::string& error) {
+    m_listener = std::move(listener);
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
         error = strprintf("pipe: %s", std::strerror(errno));
@@ -91,7 +110,9 @@ std::optional<uint16_t> PanelSimulator::start(std::string& error) {
     PanelNetwork network = m_options.network;
     network.tcpPort = port;
     m_state = PanelState(network);
-    event("listening on " + panelAddressText({m_options.address, port}));
+    if (m_options.announceListening) {
+        event("listening on " + panelAddressText({m_options.address, port}));
+    }
     m_thread = std::thread([this] { run(); });
     return port;
 }

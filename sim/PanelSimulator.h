@@ -34,6 +34,8 @@ struct SimulatorOptions {
     // this long. The tool paces its commands at least 10 ms apart and a command leaves in one send.
     int quietMs = 20;
     PanelNetwork network;
+    // Whether start() reports "listening on"; a group of panels announces its ports at once.
+    bool announceListening = true;
     // One line per event (connection, command, reply, fault); called from the server thread.
     std::function<void(const std::string&)> onEvent;
 };
@@ -48,6 +50,8 @@ public:
     // Opens the log and the listening socket and starts serving; the bound port, or nothing with
     // the reason in error.
     std::optional<uint16_t> start(std::string& error);
+    // The same on a listener already bound (the options' address and port are then not used).
+    std::optional<uint16_t> start(TcpListener listener, std::string& error);
     // Ends the connection in progress and the server thread. Safe to call more than once.
     void stop();
 
@@ -71,6 +75,8 @@ private:
         std::string bytes;
     };
 
+    bool openLog(std::string& error);
+    std::optional<uint16_t> serve(TcpListener listener, std::string& error);
     void run();
     void serve(TcpSocket client);
     // Handles one command; false when the connection is to be closed after it.

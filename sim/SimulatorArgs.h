@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -8,16 +9,37 @@
 
 namespace velk::sim {
 
+// A fault switch that names one panel of several: "--drop-ack exit@4805" (its port) or
+// "--drop-ack exit@+3" (the fourth panel, BASE+3, for when --port 0 picks the ports).
+struct PanelFault {
+    enum Kind { DropAck, DelayAck, CloseAfter };
+    Kind kind = DropAck;
+    WriteAck ack = ACK_NONE;
+    int value = 0;  // milliseconds of a delay, commands of a close
+    bool relative = false;
+    int panel = 0;  // the port, or the offset from the first port when relative
+};
+
 // The command line of velk-panel-sim.
 struct SimulatorCommandLine {
+    // Every panel's options; with several panels, logPath names the folder of their logs.
     SimulatorOptions options;
+    int panels = 1;  // served on options.port .. options.port + panels - 1
+    std::vector<PanelFault> panelFaults;
     bool help = false;
     bool version = false;
 };
 
 extern const char* const kSimulatorUsage;
 
+// The most panels one simulator serves.
+constexpr int kMaxPanels = 1000;
+
 // The options, or the message naming what is wrong.
 std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(const std::vector<std::string>& args);
+
+// The options of the panel at basePort + index: the common ones with the faults that name it. With
+// several panels its log is PORT.log in the log folder.
+SimulatorOptions panelOptions(const SimulatorCommandLine& line, uint16_t basePort, int index);
 
 }  // namespace velk::sim

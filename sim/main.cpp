@@ -1,14 +1,29 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "device/PanelAddress.h"
 #include "model/Version.h"
+#include "sim/PanelGroup.h"
 #include "sim/PanelSimulator.h"
 #include "sim/SimulatorArgs.h"
 
-// velk-panel-sim: a panel on 127.0.0.1:4800 to try a project without hardware.
+namespace {
+
+// One whole line per call, so the lines of several panels never mix.
+void printLine(const std::string& text) {
+    std::string line = text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+// velk-panel-sim: a panel on 127.0.0.1:4800 (or several on neighbouring ports) to try a project
+// without hardware.
 int main(int argc, char** argv) {
     using namespace velk::sim;
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -26,13 +41,8 @@ int main(int argc, char** argv) {
         std::cout << "velk-panel-sim " << velk::kVelkVersion << "\n";
         return 0;
     }
-    line.options.onEvent = [](const std::string& text) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    };
 
-    // The signals are taken by sigwait below; the server thread started after this inherits the mask.
+    // The signals are taken by sigwait below; the server threads started after this inherit the mask.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
@@ -40,16 +50,35 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    PanelSimulator simulator(line.options);
+    std::unique_ptr<PanelSimulator> single;
+    std::unique_ptr<PanelGroup> group;
     std::string error;
-    if (!simulator.start(error)) {
-        std::cerr << "velk-panel-sim: " << error << "\n";
-        return 1;
+    if (line.panels == 1) {
+        SimulatorOptions options = panelOptions(line, line.options.port, 0);
+        options.onEvent = printLine;
+        single = std::make_unique<PanelSimulator>(options);
+        if (!single->start(error)) {
+            std::cerr << "velk-panel-sim: " << error << "\n";
+            return 1;
+        }
+    } else {
+        group = std::make_unique<PanelGroup>(line, printLine);
+        std::optional<uint16_t> base = group->start(error);
+        if (!base) {
+            std::cerr << "velk-panel-sim: " << error << "\n";
+            return 1;
+        }
+        printLine("listening on " + velk::panelAddressText({line.options.address, *base}) + ".." +
+                  std::to_string(*base + line.panels - 1));
     }
     int signal = 0;
     sigwait(&stopSignals, &signal);
     std::printf("signal %d, stopping\n", signal);
     std::fflush(stdout);
-    simulator.stop();
+    if (single) {
+        single->stop();
+    } else {
+        group->stop();
+    }
     return 0;
 }

@@ -112,6 +112,13 @@ void PanelLink::close() {
     }
 }
 
+void PanelLink::interrupt() {
+    std::lock_guard lock(m_mutex);
+    if (m_current) {
+        shutDown(*m_current);
+    }
+}
+
 void PanelLink::finished(int64_t generation) {
     {
         std::lock_guard lock(m_mutex);

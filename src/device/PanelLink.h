@@ -46,6 +46,10 @@ public:
     // User-interface thread. Shuts the current connection down: its receive thread then reports
     // WM_LINK_CLOSED (or its send thread WM_LINK_FAILED while still connecting).
     void close();
+    // Any thread: shuts the current connection down as close() does but leaves it to the
+    // user-interface thread to retire: a connect in progress gives up, a sendAndWait returns Lost
+    // and alive() turns false. For stopping a writer from outside.
+    void interrupt();
     // User-interface thread, on WM_LINK_CLOSED or WM_LINK_FAILED: joins that connection's threads.
     void finished(int64_t generation);
     // User-interface thread: closes every connection and joins every thread.

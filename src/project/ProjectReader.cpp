@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <vector>
 
 #include "project/RowPlacement.h"
 #include "project/Statements.h"
@@ -48,20 +49,6 @@ public:
     bool has(const std::string& table) const { return m_tables.count(table) != 0; }
     bool hasTables() const { return !m_tables.empty(); }
 
-    bool hasProjectTable() const {
-        for (const char* table : {"variable", "net_table", "enum_table", "keyOherData"}) {
-            if (has(table)) {
-                return true;
-            }
-        }
-        for (int slot = 0; slot < kSlotCount; ++slot) {
-            if (has(sql::keyTableName(slot))) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     // Every row of a table the file has; a table it lacks has none.
     bool selectAll(const std::string& table, RowHandler handler, std::string& error) {
         return !has(table) || exec(sql::selectAll(table), handler, error);
@@ -83,9 +70,28 @@ private:
     std::set<std::string> m_tables;
 };
 
+// The project's tables that the file does not hold, in the order Open creates them.
+std::vector<std::string> missingTables(const ReadOnlyFile& file) {
+    std::vector<std::string> names = {"variable", "net_table"};
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        names.push_back(sql::keyTableName(slot));
+    }
+    names.push_back("enum_table");
+    names.push_back("keyOherData");
+    std::vector<std::string> missing;
+    for (const std::string& name : names) {
+        if (!file.has(name)) {
+            missing.push_back(name);
+        }
+    }
+    return missing;
+}
+
+constexpr size_t kProjectTables = 2 + kSlotCount + 2;
+
 }  // namespace
 
-ProjectLoad loadProjectReadOnly(const std::string& utf8Path) {
+ProjectLoad loadProjectReadOnly(const std::string& utf8Path, MissingTables missing) {
     ProjectLoad load;
     std::error_code code;
     if (std::filesystem::is_directory(utf8Path, code)) {
@@ -102,8 +108,16 @@ ProjectLoad loadProjectReadOnly(const std::string& utf8Path) {
         load.error = "not a project file (" + error + ")";
         return load;
     }
-    if (!file.hasProjectTable()) {
+    const std::vector<std::string> absent = missingTables(file);
+    if (absent.size() == kProjectTables) {
         load.error = "not a project file";
+        return load;
+    }
+    if (missing == MissingTables::Refuse && !absent.empty()) {
+        load.error = "not a project file: it lacks the table " + absent.front();
+        if (absent.size() > 1) {
+            load.error += " and " + std::to_string(absent.size() - 1) + " more";
+        }
         return load;
     }
 
@@ -144,7 +158,7 @@ ProjectFileKind projectFileKind(const std::string& utf8Path, int busyTimeoutMs) 
     if (std::filesystem::is_directory(utf8Path, code) || !file.open(utf8Path, error, busyTimeoutMs)) {
         return ProjectFileKind::Unreadable;
     }
-    if (file.hasProjectTable()) {
+    if (missingTables(file).size() < kProjectTables) {
         return ProjectFileKind::Project;
     }
     return file.hasTables() ? ProjectFileKind::Foreign : ProjectFileKind::Empty;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "FakePanel.h"
 #include "LinkHarness.h"
@@ -96,6 +99,36 @@ TEST(PanelLink, WaitSentBeforeCloseDeliversEveryCommand) {
     ui.link.close();
     ASSERT_TRUE(panel.waitClosed(0));
     EXPECT_EQ(panel.received(0), expected);
+}
+
+TEST(PanelLink, InterruptFromAnotherThreadEndsSendsAtOnce) {
+    FakePanel panel;
+    panel.setReading(false);  // the sends pile up until the socket takes no more
+    LinkHarness ui;
+    ASSERT_TRUE(ui.connectTo(panel.port()));
+    const int64_t generation = ui.link.generation();
+    std::atomic<int> sent{0};
+    SendResult last = SendResult::Sent;
+    std::thread writer([&] {
+        const std::string block(kMaxCommandLength, 'x');
+        for (int i = 0; i < 10000 && last == SendResult::Sent; ++i) {
+            last = ui.link.sendAndWait(block, 60000);
+            sent += last == SendResult::Sent ? 1 : 0;
+        }
+    });
+    while (sent.load() == 0) {
+        std::this_thread::yield();
+    }
+    const auto interrupted = std::chrono::steady_clock::now();
+    ui.link.interrupt();
+    writer.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(5));
+    EXPECT_EQ(last, SendResult::Lost);
+    EXPECT_FALSE(ui.link.alive(generation));
+    // The user-interface thread still retires the connection as after any close.
+    ASSERT_TRUE(ui.pumpUntil([&] { return !ui.closed.empty(); }));
+    EXPECT_EQ(ui.closed, std::vector<int64_t>{generation});
+    EXPECT_EQ(ui.link.generation(), 0);
 }
 
 TEST(PanelLink, RemoteCloseIsReportedAndANewConnectionWorks) {

@@ -79,3 +79,72 @@ TEST(ArgsTest, RefusesBadValues) {
 
 }  // namespace
 }  // namespace velk::sim
+
+namespace velk::sim {
+namespace {
+
+SimulatorCommandLine commandLine(const std::vector<std::string>& args) {
+    auto parsed = parseSimulatorArguments(args);
+    EXPECT_TRUE(std::holds_alternative<SimulatorCommandLine>(parsed))
+        << (std::holds_alternative<std::string>(parsed) ? std::get<std::string>(parsed) : "");
+    return std::holds_alternative<SimulatorCommandLine>(parsed) ? std::get<SimulatorCommandLine>(parsed)
+                                                                : SimulatorCommandLine{};
+}
+
+TEST(ArgsTest, FaultsMayNameOnePanel) {
+    const SimulatorCommandLine line =
+        commandLine({"--panels", "5", "--port", "4800", "--log", "logs", "--drop-ack", "exit@4802",
+                     "--close-after", "7@+3", "--delay-ack", "add=300", "--delay-ack", "add=900@4804"});
+    EXPECT_EQ(line.panels, 5);
+    const SimulatorOptions first = panelOptions(line, 4800, 0);
+    EXPECT_EQ(first.port, 4800);
+    EXPECT_TRUE(first.dropAcks.empty());
+    EXPECT_EQ(first.closeAfter, 0);
+    EXPECT_EQ(first.delayAcksMs, (std::map<WriteAck, int>{{ACK_ADDED, 300}}));
+    EXPECT_EQ(first.logPath, "logs/4800.log");
+    EXPECT_EQ(panelOptions(line, 4800, 2).dropAcks, std::set<WriteAck>{ACK_EXITED});
+    EXPECT_EQ(panelOptions(line, 4800, 3).closeAfter, 7);
+    EXPECT_TRUE(panelOptions(line, 4800, 3).dropAcks.empty());
+    EXPECT_EQ(panelOptions(line, 4800, 4).delayAcksMs, (std::map<WriteAck, int>{{ACK_ADDED, 900}}));
+    EXPECT_EQ(panelOptions(line, 4800, 4).logPath, "logs/4804.log");
+}
+
+TEST(ArgsTest, OnePanelKeepsItsLogFileAndTakesFaultsForItsPort) {
+    const SimulatorCommandLine line =
+        commandLine({"--port", "4801", "--log", "x.log", "--drop-ack", "clr@4801"});
+    EXPECT_EQ(line.panels, 1);
+    const SimulatorOptions options = panelOptions(line, 4801, 0);
+    EXPECT_EQ(options.logPath, "x.log");
+    EXPECT_EQ(options.dropAcks, std::set<WriteAck>{ACK_CLEARED});
+    // With --port 0 the panel is named by its place.
+    EXPECT_EQ(panelOptions(commandLine({"--port", "0", "--close-after", "3@+0"}), 0, 0).closeAfter, 3);
+}
+
+TEST(ArgsTest, RefusesFaultsForPanelsNotServed) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--panels", "0"},
+        {"--panels", "1001"},
+        {"--panels", "many"},
+        {"--panels", "10", "--port", "65530"},
+        {"--drop-ack", "exit@"},
+        {"--drop-ack", "exit@99999"},
+        {"--drop-ack", "exit@4801"},
+        {"--panels", "5", "--drop-ack", "exit@+5"},
+        {"--panels", "5", "--port", "0", "--drop-ack", "exit@4800"},
+        {"--panels", "5", "--port", "4800", "--close-after", "2@4805"},
+        {"--panels", "5", "--close-after", "0@+1"},
+        {"--delay-ack", "add@4800"},
+        {"--delay-ack", "add=5@+x"},
+    };
+    for (const auto& args : bad) {
+        std::string shown;
+        for (const std::string& arg : args) {
+            shown += arg + " ";
+        }
+        SCOPED_TRACE(shown);
+        EXPECT_TRUE(std::holds_alternative<std::string>(parseSimulatorArguments(args)));
+    }
+}
+
+}  // namespace
+}  // namespace velk::sim

@@ -8,45 +8,16 @@ sim=$2
 sqlite=${3:-sqlite3}
 here=$(cd "$(dirname "$0")" && pwd)
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    if [ -n "$sim_pid" ]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+# shellcheck source=../support/sim_support.sh
+source "$(dirname "$0")/../support/sim_support.sh"
 
 # Starts the simulator logging to the given file; sets port. Its first line names the port it listens on.
 start_sim() {
     local log=$1
-    rm -f "$work/out.fifo"
-    mkfifo "$work/out.fifo"
-    "$sim" --port 0 --log "$log" >"$work/out.fifo" &
-    sim_pid=$!
-    exec 3<"$work/out.fifo"
-    local first
-    IFS= read -r first <&3 || fail "the simulator printed nothing"
-    port=${first##*:}
-    [[ "$first" == "listening on 127.0.0.1:"* && "$port" =~ ^[0-9]+$ ]] || fail "unexpected first line: $first"
-    # Keep draining its report so it never blocks on a full pipe.
-    cat <&3 >"$work/sim-$port.out" &
-    exec 3<&-
-}
-
-stop_sim() {
-    kill -TERM "$sim_pid"
-    local status=0
-    wait "$sim_pid" || status=$?
-    sim_pid=
-    [ "$status" -eq 0 ] || fail "the simulator ended with status $status on SIGTERM"
+    start_sim_with log --port 0 --log "$log"
+    port=${first_line##*:}
+    [[ "$first_line" == "listening on 127.0.0.1:"* && "$port" =~ ^[0-9]+$ ]] ||
+        fail "unexpected first line: $first_line"
 }
 
 same_lines() {

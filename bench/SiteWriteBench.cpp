@@ -1,0 +1,285 @@
+// Writes one project into 1, 10, 50 and 200 simulated panels at once and sets the wall time of
+// each beside that of a single write. The panels are one velk-panel-sim process of their own, so
+// the peak memory printed is the writer's. Every connection's sends are timed on the writer's side
+// to show that no pause got shorter than its fixed length.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/TcpSocket.h"
+#include "device/WritePlan.h"
+#include "model/StrPrintf.h"
+#include "session/IgnoringObserver.h"
+#include "session/MessagePump.h"
+#include "session/Session.h"
+#include "site/PanelWrite.h"
+
+extern char** environ;
+
+namespace velk {
+namespace {
+
+constexpr int kMostPanels = 200;
+const int kRuns[] = {1, 10, 50, kMostPanels};
+
+// A project that paces for a few seconds: every list filled and twelve events with infrared,
+// relay and network actions, blanks and append settings.
+ConfigModel benchModel() {
+    ConfigModel model;
+    model.reset();
+    for (int i = 0; i < kEnumCount; ++i) {
+        model.enums[i] = EnumVariable{i + 1, kAscii, {strprintf("a%d", i), strprintf("b%d", i)}};
+    }
+    for (int i = 0; i < kVariableCount; ++i) {
+        model.variables[i] = Variable{i + 1, 0, i, 100, i % 2};
+    }
+    for (int i = 0; i < kNetTargetCount; ++i) {
+        model.netTargets[i] =
+            NetTarget{0xC0A80100u + static_cast<uint32_t>(i), static_cast<uint16_t>(5000 + i), i + 1};
+    }
+    for (int slot = 0; slot < 12; ++slot) {
+        KeyAction ir;
+        ir.irChannels = 1;
+        ir.irCode = slot + 1;
+        KeyAction relay;
+        relay.function = FunctionCode::Relay;
+        relay.relayChannels = 3;
+        relay.relayOperation = 1;
+        KeyAction network;
+        network.function = FunctionCode::Network;
+        network.network.channel = 1;
+        network.network.type = kAscii;
+        network.network.texts = {"vol=", ";", "\r\n"};
+        Placeholder blank;
+        blank.kind = 2;
+        blank.digits = 2;
+        network.network.placeholders = {blank, blank};
+        network.network.varNum = 2;
+        model.actions[static_cast<size_t>(slot)] = {ir, relay, network};
+        EventSettings& settings = model.eventSettings[static_cast<size_t>(slot)];
+        settings.addEnable = 1;
+        settings.addTimeOut = 3000;
+        settings.addString = "end";
+    }
+    return model;
+}
+
+// velk-panel-sim --panels N --port 0 as a child process; its report is read and dropped.
+class SimulatorProcess {
+public:
+    bool start(int panels) {
+        int out[2];
+        if (::pipe(out) != 0) {
+            return false;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const std::string count = std::to_string(panels);
+        const char* argv[] = {VELK_PANEL_SIM, "--panels", count.c_str(), "--port", "0", nullptr};
+        const int spawned =
+            posix_spawn(&m_pid, VELK_PANEL_SIM, &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        if (spawned != 0) {
+            ::close(out[0]);
+            return false;
+        }
+        m_out = ::fdopen(out[0], "r");
+        char line[256] = {};
+        if (m_out == nullptr || std::fgets(line, sizeof line, m_out) == nullptr) {
+            return false;
+        }
+        // "listening on 127.0.0.1:BASE..LAST"
+        const char* colon = std::strrchr(line, ':');
+        m_base = colon != nullptr ? static_cast<uint16_t>(std::atoi(colon + 1)) : 0;
+        m_drain = std::thread([this] {
+            char ignored[4096];
+            while (std::fgets(ignored, sizeof ignored, m_out) != nullptr) {
+            }
+        });
+        return m_base != 0;
+    }
+    ~SimulatorProcess() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            int status = 0;
+            ::waitpid(m_pid, &status, 0);
+        }
+        if (m_drain.joinable()) {
+            m_drain.join();
+        }
+        if (m_out != nullptr) {
+            std::fclose(m_out);
+        }
+    }
+    uint16_t base() const { return m_base; }
+
+private:
+    pid_t m_pid = 0;
+    std::FILE* m_out = nullptr;
+    std::thread m_drain;
+    uint16_t m_base = 0;
+};
+
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+struct SendTime {
+    int64_t startUs = 0;
+    int64_t endUs = 0;
+};
+
+// For every send after the first, the least gap the plan demands before it (its pauses), in µs.
+std::vector<int64_t> demandedGapsUs(const std::vector<WriteStep>& plan) {
+    std::vector<int64_t> gaps;
+    int64_t pause = 0;
+    for (const WriteStep& step : plan) {
+        if (step.kind == WriteStep::Send) {
+            gaps.push_back(pause);
+            pause = 0;
+        } else if (step.kind == WriteStep::Sleep) {
+            pause += int64_t{step.milliseconds} * 1000;
+        }
+    }
+    return gaps;
+}
+
+// Every send's gap to the one before, against what the plan demands: how many fell short and the
+// smallest margin over the demand.
+struct PauseCheck {
+    size_t gaps = 0;
+    size_t shorter = 0;
+    int64_t leastMarginUs = INT64_MAX;
+};
+
+void checkPauses(const std::vector<int64_t>& demanded, const std::vector<SendTime>& sends,
+                 PauseCheck& check) {
+    for (size_t k = 1; k < sends.size() && k < demanded.size(); ++k) {
+        if (demanded[k] == 0) {
+            continue;
+        }
+        const int64_t margin = sends[k].startUs - sends[k - 1].endUs - demanded[k];
+        ++check.gaps;
+        check.shorter += margin < 0 ? 1 : 0;
+        check.leastMarginUs = std::min(check.leastMarginUs, margin);
+    }
+}
+
+// The single write as velkctl write does it: one session, its link and its write thread.
+double singleWrite(const ConfigModel& model, uint16_t port, std::vector<SendTime>& sends) {
+    IgnoringObserver observer;
+    MessageQueue queue;
+    SystemClock clock;
+    Session session(observer, queue, clock);
+    session.project().model() = model;
+    session.device().setSendTap([&](const std::string&, int64_t startUs, int64_t endUs) {
+        sends.push_back({startUs, endUs});
+    });
+    MessagePump pump(queue, session);
+    DeviceSession& device = session.device();
+    device.connectOrDisconnect(kLoopbackAddress, port);
+    pump.runUntil([&] { return device.linkState() != LinkState::Connecting; }, 10000);
+    const auto start = std::chrono::steady_clock::now();
+    if (!device.write()) {
+        return -1;
+    }
+    pump.runUntil([&] { return !device.writing(); }, 120000);
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const bool written = device.lastWriteResult() == WriteResult::Succeeded;
+    session.shutdown();
+    return written ? ms : -1;
+}
+
+int run() {
+    SimulatorProcess simulator;
+    if (!simulator.start(kMostPanels)) {
+        std::fprintf(stderr, "sitewrite_bench: velk-panel-sim did not start (%s)\n", VELK_PANEL_SIM);
+        return 1;
+    }
+    const auto model = std::make_shared<const ConfigModel>(benchModel());
+    const std::vector<WriteStep> plan = buildWritePlan(*model);
+    const std::vector<int64_t> demanded = demandedGapsUs(plan);
+    std::printf("project             %zu commands, %lld ms of pauses\n", planCommands(plan).size(),
+                planPacingMs(plan));
+    std::printf("panels              velk-panel-sim --panels %d, ports %d..%d\n", kMostPanels,
+                simulator.base(), simulator.base() + kMostPanels - 1);
+
+    std::vector<SendTime> singleSends;
+    const double single = singleWrite(*model, simulator.base(), singleSends);
+    if (single < 0) {
+        std::fprintf(stderr, "sitewrite_bench: the single write failed\n");
+        return 1;
+    }
+    PauseCheck singleCheck;
+    checkPauses(demanded, singleSends, singleCheck);
+    std::printf(
+        "single write        %8.1f ms   pauses: %zu gaps, %zu shorter, least margin %.3f ms   peak %.1f MB\n",
+        single, singleCheck.gaps, singleCheck.shorter,
+        static_cast<double>(singleCheck.leastMarginUs) / 1000.0, peakMegabytes());
+
+    bool allWritten = singleCheck.shorter == 0;
+    for (int panels : kRuns) {
+        std::vector<SiteTarget> targets;
+        for (int i = 0; i < panels; ++i) {
+            targets.push_back({strprintf("p%d", i),
+                               {kLoopbackAddress, static_cast<uint16_t>(simulator.base() + i)},
+                               "bench",
+                               model});
+        }
+        std::vector<std::vector<SendTime>> sends(static_cast<size_t>(panels));
+        SiteRunOptions options;
+        options.jobs = panels;
+        options.sendTap = [&sends](size_t panel) {
+            return [&sends, panel](const std::string&, int64_t startUs, int64_t endUs) {
+                sends[panel].push_back({startUs, endUs});
+            };
+        };
+        ProgressBoard board(targets.size());
+        StopSwitch stop;
+        const auto start = std::chrono::steady_clock::now();
+        SiteRun site(targets.size(), options.jobs, siteWriteJob(targets, options, board, stop));
+        std::vector<PanelResult> results = site.join();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        size_t written = 0;
+        PauseCheck check;
+        for (size_t i = 0; i < results.size(); ++i) {
+            written += results[i].outcome == PanelOutcome::Done ? 1 : 0;
+            checkPauses(demanded, sends[i], check);
+        }
+        allWritten = allWritten && written == results.size() && check.shorter == 0;
+        std::printf(
+            "%3d panels at once  %8.1f ms   ratio %.3f   written %zu/%d   pauses: %zu gaps, %zu shorter, "
+            "least margin %.3f ms   peak %.1f MB\n",
+            panels, ms, ms / single, written, panels, check.gaps, check.shorter,
+            static_cast<double>(check.leastMarginUs) / 1000.0, peakMegabytes());
+    }
+    std::printf("goals               200 panels within 1.10 x the single write; peak under 100 MB\n");
+    return allWritten ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace velk
+
+int main() {
+    return velk::run();
+}

@@ -1,0 +1,95 @@
+#include "sim/PanelGroup.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "model/StrPrintf.h"
+
+namespace velk::sim {
+
+PanelGroup::PanelGroup(SimulatorCommandLine line, std::function<void(const std::string&)> events)
+    : m_line(std::move(line)), m_events(std::move(events)) {}
+
+PanelGroup::~PanelGroup() {
+    stop();
+}
+
+std::optional<std::vector<TcpListener>> PanelGroup::bindPorts(uint16_t base, std::string& error) const {
+    std::vector<TcpListener> listeners;
+    for (int i = 0; i < m_line.panels; ++i) {
+        const int port = base + i;
+        if (port > 65535) {
+            error = strprintf("the ports from %d run past 65535", base);
+            return std::nullopt;
+        }
+        std::optional<TcpListener> listener =
+            TcpListener::listenOn(m_line.options.address, static_cast<uint16_t>(port), error);
+        if (!listener) {
+            error = strprintf("port %d: %s", port, error.c_str());
+            return std::nullopt;
+        }
+        listeners.push_back(std::move(*listener));
+    }
+    return listeners;
+}
+
+std::optional<uint16_t> PanelGroup::start(std::string& error) {
+    if (!m_panels.empty()) {
+        error = "the simulator is already started";
+        return std::nullopt;
+    }
+    const std::string& logFolder = m_line.options.logPath;
+    if (!logFolder.empty() && ::mkdir(logFolder.c_str(), 0777) != 0 && errno != EEXIST) {
+        error = strprintf("cannot make the log folder %s: %s", logFolder.c_str(), std::strerror(errno));
+        return std::nullopt;
+    }
+    std::optional<std::vector<TcpListener>> listeners;
+    if (m_line.options.port != 0) {
+        listeners = bindPorts(m_line.options.port, error);
+    } else {
+        // The kernel names one free port; the run after it is usually free too, else try again.
+        for (int attempt = 0; attempt < kPortSearchAttempts && !listeners; ++attempt) {
+            std::optional<TcpListener> probe = TcpListener::listenOn(m_line.options.address, 0, error);
+            if (!probe) {
+                return std::nullopt;
+            }
+            const uint16_t base = probe->port();
+            probe.reset();
+            listeners = bindPorts(base, error);
+        }
+        if (!listeners) {
+            error = strprintf("found no %d free ports in a row: %s", m_line.panels, error.c_str());
+        }
+    }
+    if (!listeners) {
+        return std::nullopt;
+    }
+    m_basePort = (*listeners)[0].port();
+    for (int i = 0; i < m_line.panels; ++i) {
+        SimulatorOptions options = panelOptions(m_line, m_basePort, i);
+        options.announceListening = false;
+        if (m_events) {
+            options.onEvent = [events = m_events, port = options.port](const std::string& line) {
+                events(strprintf("%d %s", port, line.c_str()));
+            };
+        }
+        auto panel = std::make_unique<PanelSimulator>(std::move(options));
+        if (!panel->start(std::move((*listeners)[static_cast<size_t>(i)]), error)) {
+            stop();
+            m_panels.clear();
+            return std::nullopt;
+        }
+        m_panels.push_back(std::move(panel));
+    }
+    return m_basePort;
+}
+
+void PanelGroup::stop() {
+    for (auto& panel : m_panels) {
+        panel->stop();
+    }
+}
+
+}  // namespace velk::sim

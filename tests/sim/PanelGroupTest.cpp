@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "SimClient.h"
+#include "model/StrPrintf.h"
+#include "sim/PanelGroup.h"
+#include "support/TempDir.h"
+
+namespace velk::sim {
+namespace {
+
+using test::SimClient;
+using namespace std::chrono_literals;
+
+const std::string kExitAck = "QM-PANEL-rtnstate-edit exit";
+
+TEST(PanelGroupTest, EveryPanelHasItsOwnPortStateLogAndFaults) {
+    velk::test::TempDir folder;
+    SimulatorCommandLine line;
+    line.panels = 3;
+    line.options.port = 0;
+    line.options.logPath = folder.file("logs");
+    PanelFault silent;
+    silent.kind = PanelFault::DropAck;
+    silent.ack = ACK_EXITED;
+    silent.relative = true;
+    silent.panel = 1;
+    line.panelFaults.push_back(silent);
+    std::mutex eventsMutex;
+    std::vector<std::string> events;
+    PanelGroup group(line, [&](const std::string& event) {
+        std::lock_guard lock(eventsMutex);
+        events.push_back(event);
+    });
+    std::string error;
+    std::optional<uint16_t> base = group.start(error);
+    ASSERT_TRUE(base) << error;
+    ASSERT_EQ(group.size(), 3u);
+
+    for (int i = 0; i < 3; ++i) {
+        SimClient client(static_cast<uint16_t>(*base + i));
+        ASSERT_TRUE(client.connected());
+        client.send(strprintf("QM-PANEL-setvar-1-%d-0-9-save", i));
+        client.send("QM-PANEL-exitedit");
+        EXPECT_EQ(client.read(kExitAck.size(), i == 1 ? 300ms : 5s), i == 1 ? "" : kExitAck);
+        client.close();
+        ASSERT_TRUE(group.panel(static_cast<size_t>(i)).waitForClosedConnections(1, 5s));
+    }
+    for (int i = 0; i < 3; ++i) {
+        const int port = *base + i;
+        EXPECT_EQ(group.panel(static_cast<size_t>(i)).snapshot().variables[0].init, i);
+        EXPECT_EQ(group.panel(static_cast<size_t>(i)).snapshot().network.tcpPort, port);
+        EXPECT_EQ(velk::test::readFileBytes(folder.file(strprintf("logs/%d.log", port))),
+                  strprintf("QM-PANEL-setvar-1-%d-0-9-save\nQM-PANEL-exitedit\n", i));
+    }
+    group.stop();
+    std::lock_guard lock(eventsMutex);
+    // Each line names its panel; no panel announces itself (the program prints the ports at once).
+    bool droppedOnSecond = false;
+    for (const std::string& event : events) {
+        EXPECT_EQ(event.find("listening on"), std::string::npos) << event;
+        EXPECT_TRUE(event.rfind(std::to_string(*base) + " ", 0) == 0 ||
+                    event.rfind(std::to_string(*base + 1) + " ", 0) == 0 ||
+                    event.rfind(std::to_string(*base + 2) + " ", 0) == 0)
+            << event;
+        droppedOnSecond =
+            droppedOnSecond || event == std::to_string(*base + 1) + " drop exit acknowledgement";
+    }
+    EXPECT_TRUE(droppedOnSecond);
+}
+
+TEST(PanelGroupTest, RefusesPortsInUse) {
+    std::string error;
+    auto taken = TcpListener::listenLoopback(0, error);
+    ASSERT_TRUE(taken) << error;
+    SimulatorCommandLine line;
+    line.panels = 2;
+    line.options.port = taken->port();
+    PanelGroup group(line, {});
+    EXPECT_FALSE(group.start(error));
+    EXPECT_NE(error.find(strprintf("port %d", taken->port())), std::string::npos) << error;
+    EXPECT_EQ(group.size(), 0u);
+}
+
+}  // namespace
+}  // namespace velk::sim

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "site/SiteReport.h"
+#include "support/TempDir.h"
+
+namespace velk {
+namespace {
+
+TEST(ReportTest, HoldsEveryPanelAndSurvivesAnyText) {
+    const std::vector<PanelLabel> labels = {
+        {"Room \"301\" \\ east", "10.0.0.1:4800", "/site/a\tb.db"},
+        {"\xE5\xA4\xA7\xE5\x8E\x85", "10.0.0.2:4800", "/site/\xC4\xE3.db"},  // a GBK byte path
+    };
+    std::vector<PanelResult> results(2);
+    results[0].outcome = PanelOutcome::LeftOut;
+    results[0].reason = "commands longer than the panel takes: E3\nnext";
+    results[0].leftOut = {"E3",
+                          "\xE6\x8C\x89\xE9\x94\xAE"
+                          "1"};
+    results[0].attempts = 1;
+    results[0].seconds = 6.12345;
+    results[1].outcome = PanelOutcome::TimedOut;
+    results[1].reason = "no answer to the exit command within 15 s";
+    results[1].attempts = 3;
+    results[1].seconds = 47.5;
+
+    const nlohmann::json report =
+        nlohmann::json::parse(siteReportJson(SiteTask::Write, labels, results, 48.25));
+    EXPECT_EQ(report["task"], "write");
+    EXPECT_EQ(report["exit_status"], 3);
+    EXPECT_EQ(report["seconds"], 48.25);
+    ASSERT_EQ(report["panels"].size(), 2u);
+    const nlohmann::json& first = report["panels"][0];
+    EXPECT_EQ(first["name"], labels[0].name);
+    EXPECT_EQ(first["project"], labels[0].project);
+    EXPECT_EQ(first["result"], "left out");
+    EXPECT_EQ(first["reason"], results[0].reason);
+    EXPECT_EQ(first["exit_status"], 4);
+    EXPECT_EQ(first["seconds"], 6.123);
+    EXPECT_EQ(first["left_out"], nlohmann::json(results[0].leftOut));
+    const nlohmann::json& second = report["panels"][1];
+    EXPECT_EQ(second["name"], labels[1].name);
+    EXPECT_EQ(second["result"], "timed out");
+    EXPECT_EQ(second["attempts"], 3);
+    // A path that is not UTF-8 keeps its readable part.
+    EXPECT_EQ(second["project"], "/site/\xEF\xBF\xBD\xEF\xBF\xBD.db");
+}
+
+TEST(ReportTest, AReadNamesItsCopies) {
+    const std::vector<PanelLabel> labels = {{"a", "10.0.0.1:4800", "p.db"}, {"b", "10.0.0.2:4800", "p.db"}};
+    std::vector<PanelResult> results(2);
+    results[0].outcome = PanelOutcome::Done;
+    results[0].replies = 26;
+    results[1].outcome = PanelOutcome::Unreachable;
+    const nlohmann::json report =
+        nlohmann::json::parse(siteReportJson(SiteTask::Read, labels, results, 2, {"out/a.db", "out/b.db"}));
+    EXPECT_EQ(report["task"], "read");
+    EXPECT_EQ(report["exit_status"], 2);
+    EXPECT_EQ(report["panels"][0]["result"], "read");
+    EXPECT_EQ(report["panels"][0]["replies"], 26);
+    EXPECT_EQ(report["panels"][0]["file"], "out/a.db");
+    EXPECT_TRUE(report["panels"][1]["file"].is_null());
+    EXPECT_FALSE(report["panels"][0].contains("left_out"));
+}
+
+TEST(ReportTest, WritesTheFileOrSaysWhyNot) {
+    test::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(writeTextFile(dir.file("r.json"), "{}\n", error)) << error;
+    EXPECT_EQ(test::readFileBytes(dir.file("r.json")), "{}\n");
+    EXPECT_FALSE(writeTextFile(dir.file("no/such/folder/r.json"), "{}", error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace velk
