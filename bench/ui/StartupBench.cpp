@@ -6,8 +6,8 @@
 #include <QDeadlineTimer>
 #include <QFont>
 #include <QTableWidget>
-#include <QWindow>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

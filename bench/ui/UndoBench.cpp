@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
     std::sort(redos.begin(), redos.end());
     auto print = [](const char* what, const std::vector<double>& sorted, const char* goal) {
         std::printf("%-42s median %6.2f ms   95%% %6.2f ms   max %6.2f ms   (%zu runs)%s\n", what,
-                    sorted[sorted.size() / 2], sorted[sorted.size() * 95 / 100], sorted.back(), sorted.size(), goal);
+                    sorted[sorted.size() / 2], sorted[sorted.size() * 95 / 100], sorted.back(), sorted.size(),
+                    goal);
     };
     print("undo of an action delete, row in the file", undos, "   goal < 10 ms");
     print("redo (the delete again), in the file", redos, "");
