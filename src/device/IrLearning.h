@@ -1,8 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace velk {
+
+// The infrared ids the panel learns and an infrared action sends.
+constexpr int32_t kMinIrCode = 1;
+constexpr int32_t kMaxIrCode = 64;
 
 // What the 红外学习 button does with the id typed in the 红外ID edit.
 struct IrLearnRequest {

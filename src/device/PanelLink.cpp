@@ -236,8 +236,10 @@ void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connect
                            const SendTap& tap) {
     const int64_t generation = connection.generation;
     std::string error;
-    auto socket = TcpSocket::connectTo(connection.address, connection.port, connectTimeoutMs, error,
-                                       [&] { return connection.closing.load(); });
+    ConnectFailure failure = ConnectFailure::None;
+    auto socket = TcpSocket::connectTo(
+        connection.address, connection.port, connectTimeoutMs, error,
+        [&] { return connection.closing.load(); }, &failure);
     int fd = -1;
     if (socket) {
         std::lock_guard lock(connection.socketMutex);
@@ -247,10 +249,11 @@ void PanelLink::sendThread(Connection& connection, UiPoster& poster, int connect
             fd = connection.socket.fd();
         } else {
             error = "connect: cancelled";
+            failure = ConnectFailure::Cancelled;
         }
     }
     if (fd < 0) {
-        poster.post({WM_LINK_FAILED, generation, {}, error});
+        poster.post({WM_LINK_FAILED, generation, {}, error, static_cast<int64_t>(failure)});
         return;
     }
     poster.post({WM_LINK_CONNECTED, generation, {}, {}});

@@ -51,6 +51,30 @@ std::string errorText(const char* what, int error) {
 
 }  // namespace
 
+ConnectFailure connectFailureOf(int error) {
+    switch (error) {
+        case 0:
+            return ConnectFailure::None;
+        case ECONNREFUSED:
+            return ConnectFailure::Refused;
+        case ETIMEDOUT:
+            return ConnectFailure::TimedOut;
+        case ENETUNREACH:
+        case EHOSTUNREACH:
+        case ENETDOWN:
+        case EHOSTDOWN:
+            return ConnectFailure::Unreachable;
+        case EADDRNOTAVAIL:
+        case EACCES:
+        case EPERM:
+        case EINVAL:
+        case EAFNOSUPPORT:
+            return ConnectFailure::BadAddress;
+        default:
+            return ConnectFailure::Other;
+    }
+}
+
 TcpSocket::~TcpSocket() {
     close();
 }
@@ -69,40 +93,44 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
 }
 
 std::optional<TcpSocket> TcpSocket::connectTo(uint32_t address, uint16_t port, int timeoutMs,
-                                              std::string& error, const std::function<bool()>& cancelled) {
+                                              std::string& error, const std::function<bool()>& cancelled,
+                                              ConnectFailure* failure) {
+    auto fail = [&](ConnectFailure kind, std::string text) {
+        error = std::move(text);
+        if (failure != nullptr) {
+            *failure = kind;
+        }
+        return std::nullopt;
+    };
     TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
     if (!socket.valid()) {
-        error = errorText("socket", errno);
-        return std::nullopt;
+        return fail(ConnectFailure::Other, errorText("socket", errno));
     }
     // Non-blocking for the connect alone, so the attempt can give up after the time-out.
     if (!setBlocking(socket.m_fd, false)) {
-        error = errorText("fcntl", errno);
-        return std::nullopt;
+        return fail(ConnectFailure::Other, errorText("fcntl", errno));
     }
     sockaddr_in target = socketAddress(address, port);
     if (::connect(socket.m_fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
         if (errno != EINPROGRESS) {
-            error = errorText("connect", errno);
-            return std::nullopt;
+            const int code = errno;
+            return fail(connectFailureOf(code), errorText("connect", code));
         }
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             if (cancelled && cancelled()) {
-                error = "connect: cancelled";
-                return std::nullopt;
+                return fail(ConnectFailure::Cancelled, "connect: cancelled");
             }
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) {
-                error = strprintf("connect: no answer within %d s", (timeoutMs + 999) / 1000);
-                return std::nullopt;
+                return fail(ConnectFailure::TimedOut,
+                            strprintf("connect: no answer within %d s", (timeoutMs + 999) / 1000));
             }
             int slice = static_cast<int>(std::min<long long>(left.count(), 50));
             int ready = pollFor(socket.m_fd, POLLOUT, slice);
             if (ready < 0) {
-                error = errorText("poll", errno);
-                return std::nullopt;
+                return fail(ConnectFailure::Other, errorText("poll", errno));
             }
             if (ready > 0) {
                 break;
@@ -111,17 +139,14 @@ std::optional<TcpSocket> TcpSocket::connectTo(uint32_t address, uint16_t port, i
         int result = 0;
         socklen_t length = sizeof result;
         if (getsockopt(socket.m_fd, SOL_SOCKET, SO_ERROR, &result, &length) != 0) {
-            error = errorText("getsockopt", errno);
-            return std::nullopt;
+            return fail(ConnectFailure::Other, errorText("getsockopt", errno));
         }
         if (result != 0) {
-            error = errorText("connect", result);
-            return std::nullopt;
+            return fail(connectFailureOf(result), errorText("connect", result));
         }
     }
     if (!setBlocking(socket.m_fd, true)) {
-        error = errorText("fcntl", errno);
-        return std::nullopt;
+        return fail(ConnectFailure::Other, errorText("fcntl", errno));
     }
     // Commands are small and paced; each should leave at once rather than wait for the next.
     int noDelay = 1;

@@ -11,6 +11,20 @@
 // A small layer over POSIX TCP sockets: the panel link, the simulator and the tests use nothing else.
 namespace velk {
 
+// Why a connection attempt failed, so a form can say it in the user's words.
+enum class ConnectFailure : int {
+    None = 0,
+    Refused,      // nobody listens on that port
+    TimedOut,     // no answer within the time-out
+    Unreachable,  // no route to the network or host
+    BadAddress,   // an address or port nothing can be reached at (0.0.0.0, broadcast)
+    Cancelled,    // given up by the caller
+    Other,
+};
+
+// The failure an errno value of connect() stands for.
+ConnectFailure connectFailureOf(int error);
+
 class TcpSocket {
 public:
     TcpSocket() = default;
@@ -22,10 +36,11 @@ public:
     TcpSocket& operator=(const TcpSocket&) = delete;
 
     // Connects to an IPv4 address (host order) within timeoutMs. cancelled, when given, is looked
-    // at while waiting so another thread can abandon the attempt. On failure error holds the reason.
+    // at while waiting so another thread can abandon the attempt. On failure error holds the reason
+    // and failure, when given, its kind.
     static std::optional<TcpSocket> connectTo(uint32_t address, uint16_t port, int timeoutMs,
-                                              std::string& error,
-                                              const std::function<bool()>& cancelled = {});
+                                              std::string& error, const std::function<bool()>& cancelled = {},
+                                              ConnectFailure* failure = nullptr);
 
     bool valid() const { return m_fd >= 0; }
     int fd() const { return m_fd; }

@@ -25,7 +25,7 @@ enum ViewMessageId : unsigned {
     WM_DB_BARRIER = 0x46B,
     // The write thread has ended (after either outcome), so it can be joined.
     WM_WRITE_DONE = 0x406,
-    // A connection attempt failed or timed out; text holds the reason.
+    // A connection attempt failed or timed out; text holds the reason, lParam its kind.
     WM_LINK_FAILED = 0x407,
 };
 
@@ -37,6 +37,7 @@ struct ViewMessage {
     int64_t wParam = 0;            // slot, progress position, link generation
     std::vector<std::string> row;  // column texts of a row message, NULL as the empty text
     std::string text;              // received block, or error text
+    int64_t lParam = 0;            // WM_LINK_FAILED: the kind of failure (device/TcpSocket.h ConnectFailure)
 };
 
 }  // namespace velk

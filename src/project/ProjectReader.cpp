@@ -32,12 +32,12 @@ class ReadOnlyFile {
 public:
     ~ReadOnlyFile() { sqlite3_close(m_db); }
 
-    bool open(const std::string& path, std::string& error) {
+    bool open(const std::string& path, std::string& error, int busyTimeoutMs = kBusyTimeoutMs) {
         if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
             error = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
             return false;
         }
-        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+        sqlite3_busy_timeout(m_db, busyTimeoutMs);
         RowHandler collect = [this](const rows::Row& row) {
             if (!row.empty()) {
                 m_tables.insert(row[0]);
@@ -47,6 +47,7 @@ public:
     }
 
     bool has(const std::string& table) const { return m_tables.count(table) != 0; }
+    bool hasTables() const { return !m_tables.empty(); }
 
     // Every row of a table the file has; a table it lacks has none.
     bool selectAll(const std::string& table, RowHandler handler, std::string& error) {
@@ -86,6 +87,8 @@ std::vector<std::string> missingTables(const ReadOnlyFile& file) {
     return missing;
 }
 
+constexpr size_t kProjectTables = 2 + kSlotCount + 2;
+
 }  // namespace
 
 ProjectLoad loadProjectReadOnly(const std::string& utf8Path, MissingTables missing) {
@@ -106,7 +109,7 @@ ProjectLoad loadProjectReadOnly(const std::string& utf8Path, MissingTables missi
         return load;
     }
     const std::vector<std::string> absent = missingTables(file);
-    if (absent.size() == 2 + kSlotCount + 2) {
+    if (absent.size() == kProjectTables) {
         load.error = "not a project file";
         return load;
     }
@@ -140,6 +143,25 @@ ProjectLoad loadProjectReadOnly(const std::string& utf8Path, MissingTables missi
     }
     load.model = std::move(model);
     return load;
+}
+
+ProjectFileKind projectFileKind(const std::string& utf8Path, int busyTimeoutMs) {
+    std::error_code code;
+    if (!std::filesystem::exists(utf8Path, code)) {
+        return ProjectFileKind::Missing;
+    }
+    if (std::filesystem::is_regular_file(utf8Path, code) && std::filesystem::file_size(utf8Path, code) == 0) {
+        return ProjectFileKind::Empty;
+    }
+    ReadOnlyFile file;
+    std::string error;
+    if (std::filesystem::is_directory(utf8Path, code) || !file.open(utf8Path, error, busyTimeoutMs)) {
+        return ProjectFileKind::Unreadable;
+    }
+    if (missingTables(file).size() < kProjectTables) {
+        return ProjectFileKind::Project;
+    }
+    return file.hasTables() ? ProjectFileKind::Foreign : ProjectFileKind::Empty;
 }
 
 }  // namespace velk

@@ -20,4 +20,15 @@ enum class MissingTables { CountAsEmpty, Refuse };
 ProjectLoad loadProjectReadOnly(const std::string& utf8Path,
                                 MissingTables missing = MissingTables::CountAsEmpty);
 
+// What a file chosen for 打开 holds, looked at read-only: Open creates the tables a file lacks, which
+// for a database of another program means changing it.
+enum class ProjectFileKind {
+    Missing,     // Open creates it
+    Empty,       // no tables at all (also a zero-length file)
+    Project,     // at least one of the project's tables
+    Foreign,     // tables, none of them the project's
+    Unreadable,  // not a database, a folder, locked: Open reports why
+};
+ProjectFileKind projectFileKind(const std::string& utf8Path, int busyTimeoutMs);
+
 }  // namespace velk

@@ -30,6 +30,40 @@ std::optional<Refusal> irCodeProblem(int32_t code) {
     return std::nullopt;
 }
 
+std::optional<Refusal> channelsProblem(FunctionCode function, int32_t channels) {
+    if (channels != 0) {
+        return std::nullopt;
+    }
+    switch (function) {
+        case FunctionCode::Infrared:
+            return Refusal{kNoIrChannel};
+        case FunctionCode::Io:
+            return Refusal{kNoIoChannel};
+        case FunctionCode::Relay:
+            return Refusal{kNoRelayChannel};
+        case FunctionCode::Serial:
+        case FunctionCode::Network:
+        case FunctionCode::Key:
+            break;
+    }
+    return std::nullopt;
+}
+
+std::optional<Refusal> functionProblem(std::optional<FunctionCode> function) {
+    if (function) {
+        return std::nullopt;
+    }
+    return Refusal{kNoFunction};
+}
+
+size_t utf8Characters(std::string_view utf8) {
+    size_t count = 0;
+    for (char c : utf8) {
+        count += (static_cast<unsigned char>(c) & 0xc0u) != 0x80u ? 1 : 0;
+    }
+    return count;
+}
+
 bool emptySegmentAllowed(int segment, int segments) {
     return segments > 1 && (segment == 1 || segment == segments);
 }
@@ -53,6 +87,9 @@ SegmentContent composeSegment(int segment, int segments, int type, std::string_v
             return {std::string(), {}};
         }
         return {std::nullopt, segmentEmpty(segment)};
+    }
+    if (const size_t characters = utf8Characters(utf8); characters > kMaxSegmentCharacters) {
+        return {std::nullopt, segmentTooLong(segment, characters)};
     }
     std::optional<std::string> gbk = utf8ToGbk(utf8);
     if (!gbk) {

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "device/IrLearning.h"
+#include "model/Records.h"
+
 // The checks the dialogs run on what the user typed, on UTF-8 texts and plain numbers, so that the
 // dialogs and velkctl check refuse the same inputs with the same messages.
 namespace velk::rules {
@@ -18,9 +21,20 @@ struct Refusal {
 // other than a hexadecimal digit or a space.
 std::optional<Refusal> enumValueProblem(int row, bool hex, std::string_view typed);
 
-constexpr int32_t kMinIrCode = 1;
-constexpr int32_t kMaxIrCode = 64;
+using velk::kMaxIrCode;
+using velk::kMinIrCode;
 std::optional<Refusal> irCodeProblem(int32_t code);
+
+// Channels an infrared, IO or relay action sets (the bits of its channel boxes): none is refused,
+// naming what to choose. Other functions have no channel boxes.
+std::optional<Refusal> channelsProblem(FunctionCode function, int32_t channels);
+// The editor's OK with no function chosen (an editor opened on a key action).
+std::optional<Refusal> functionProblem(std::optional<FunctionCode> function);
+
+// The composer's segment edits take this many characters; a longer segment is refused, never cut.
+constexpr size_t kMaxSegmentCharacters = 200;
+// Characters of a UTF-8 text (code points).
+size_t utf8Characters(std::string_view utf8);
 
 // Segment i of t (both counted from 1) may be empty only when it is the first or the last of
 // several: the blanks stand between the segments.
@@ -34,8 +48,8 @@ struct SegmentContent {
 };
 SegmentContent segmentContent(int type, std::string_view gbk);
 
-// Segment i of t as the composer takes it from its edit (UTF-8): the empty rule, the GBK
-// conversion, then segmentContent.
+// Segment i of t as the composer takes it from its edit (UTF-8): the empty rule, the length, the
+// GBK conversion, then segmentContent.
 SegmentContent composeSegment(int segment, int segments, int type, std::string_view utf8);
 
 // The first character of a UTF-8 text that GBK cannot hold, or the whole text when none is found.

@@ -1,5 +1,7 @@
 #include "rules/FunctionRules.h"
 
+#include "rules/RuleMessages.h"
+
 namespace velk::rules {
 
 int functionMaskBits(FunctionCode function) {
@@ -44,6 +46,26 @@ int addMask(const ConfigModel& model, int slot) {
 
 bool canAdd(const ConfigModel& model, int slot) {
     return addMask(model, slot) != kFullFunctionMask;
+}
+
+std::optional<Refusal> addProblem(const ConfigModel& model, int slot, FunctionCode function) {
+    if (!functionCodeOf(functionCodeValue(function))) {
+        return Refusal{kUnknownFunction};
+    }
+    if (!canAdd(model, slot)) {
+        return Refusal{kSlotFull};
+    }
+    const int bits = functionMaskBits(function);
+    if (bits == 0) {
+        return Refusal{kKeyNotAdded};
+    }
+    if (isHoldEvent(slot) && (bits & kHoldEventRefused) != 0) {
+        return Refusal{kHoldEventTakesData};
+    }
+    if ((usedFunctionMask(model, slot) & bits) != 0) {
+        return Refusal{kindAlreadyHeld(function)};
+    }
+    return std::nullopt;
 }
 
 }  // namespace velk::rules

@@ -5,6 +5,7 @@
 #include "device/PanelLink.h"
 #include "device/ReplyApplier.h"
 #include "device/WritePlan.h"
+#include "session/LinkNotice.h"
 
 namespace velk {
 namespace {
@@ -75,6 +76,8 @@ void DeviceSession::connectOrDisconnect(uint32_t panelIp, uint16_t port) {
     }
     m_closing = false;
     m_lastLinkError.clear();
+    m_lastLinkFailure = ConnectFailure::None;
+    setLinkNotice({});
     m_stateGeneration = m_link->open(panelIp, port);
     setLinkState(LinkState::Connecting);
 }
@@ -159,12 +162,18 @@ void DeviceSession::handle(const ViewMessage& message) {
             m_link->finished(message.wParam);
             if (message.wParam == m_stateGeneration) {
                 m_lastLinkError = message.text;
+                m_lastLinkFailure = static_cast<ConnectFailure>(message.lParam);
+                setLinkNotice(connectFailureNotice(m_lastLinkFailure, message.text));
                 setLinkState(LinkState::Closed);
             }
             break;
         case WM_LINK_CLOSED:
             m_link->finished(message.wParam);
             if (message.wParam == m_stateGeneration) {
+                // Only an end the user did not ask for is worth a word.
+                if (!m_closing && m_linkState == LinkState::Connected) {
+                    setLinkNotice(kLinkLostNotice);
+                }
                 m_closing = false;
                 setLinkState(LinkState::Closed);
             }
@@ -240,6 +249,14 @@ void DeviceSession::setLinkState(LinkState state) {
     }
     m_linkState = state;
     m_observer.linkStateChanged(state);
+}
+
+void DeviceSession::setLinkNotice(std::string notice) {
+    if (notice == m_linkNotice) {
+        return;
+    }
+    m_linkNotice = std::move(notice);
+    m_observer.linkNoticeChanged(m_linkNotice);
 }
 
 void DeviceSession::shutdown() {

@@ -10,6 +10,7 @@
 #include "device/PanelNetwork.h"
 #include "device/ReplyAssembler.h"
 #include "device/ReplyReader.h"
+#include "device/TcpSocket.h"
 #include "device/WriteSequence.h"
 #include "model/UiPoster.h"
 #include "session/ProjectSession.h"
@@ -33,8 +34,11 @@ public:
     // 连接 / 断开 with the panel's address and port (host order); disconnecting ignores them.
     void connectOrDisconnect(uint32_t panelIp, uint16_t port);
     LinkState linkState() const { return m_linkState; }
-    // Why the last connection attempt failed (empty when it did not).
+    // Why the last connection attempt failed (empty when it did not), as the socket layer says it.
     const std::string& lastLinkError() const { return m_lastLinkError; }
+    ConnectFailure lastLinkFailure() const { return m_lastLinkFailure; }
+    // What the form shows next to the address fields (see SessionObserver::linkNoticeChanged).
+    const std::string& linkNotice() const { return m_linkNotice; }
 
     // 写入: false when not connected or while a write or read still runs.
     bool write();
@@ -78,6 +82,7 @@ private:
     class ProjectReplyApplier;
 
     void setLinkState(LinkState state);
+    void setLinkNotice(std::string notice);
     void sequenceEnded(SequenceOutcome outcome);
     bool startSequence(SequenceKind kind, std::vector<WriteStep> plan);
     void send(const std::string& command);
@@ -92,6 +97,8 @@ private:
     int64_t m_stateGeneration = 0;  // the connection the link state describes
     bool m_closing = false;         // 断开 clicked, WM_LINK_CLOSED not yet seen
     std::string m_lastLinkError;
+    ConnectFailure m_lastLinkFailure = ConnectFailure::None;
+    std::string m_linkNotice;
     std::atomic<int> m_writeAck{0};
     SequenceThread m_sequence;
     SequenceKind m_sequenceKind = SequenceKind::None;

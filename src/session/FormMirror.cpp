@@ -108,6 +108,19 @@ void FormMirror::linkStateChanged(LinkState state) {
     linkStates.push_back(state);
 }
 
+void FormMirror::linkNoticeChanged(const std::string& utf8) {
+    events.push_back("linkNotice " + utf8);
+    linkNotice = utf8;
+}
+
+void FormMirror::eventContentChanged(int slot) {
+    if (slot < 0 || slot >= kSlotCount) {
+        ++badRowCalls;
+        return;
+    }
+    ++contentChanges[static_cast<size_t>(slot)];
+}
+
 void FormMirror::writeStarted() {
     events.emplace_back("writeStarted");
     ++writeStartedCount;

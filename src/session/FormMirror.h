@@ -33,6 +33,8 @@ public:
     void currentEventChanged(int slot) override;
     void projectOpened(const std::string& utf8Path) override;
     void linkStateChanged(LinkState state) override;
+    void linkNoticeChanged(const std::string& utf8) override;
+    void eventContentChanged(int slot) override;
     void writeStarted() override;
     void writeProgress(int position) override;
     void writeEnded() override;
@@ -61,6 +63,9 @@ public:
     std::optional<EventSettingsTexts> settings;
     std::vector<Message> messages;
     std::vector<LinkState> linkStates;
+    std::string linkNotice;
+    // How often each slot was reported changed (not kept as event lines: a load reports many).
+    std::array<int, kSlotCount> contentChanges{};
     std::vector<int> progress;
     int writeStartedCount = 0;
     int writeEndedCount = 0;

@@ -1,8 +1,10 @@
 #include "session/ProjectSession.h"
 
 #include "project/ProjectDb.h"
+#include "project/ProjectReader.h"
 #include "project/RowPlacement.h"
 #include "rules/FunctionRules.h"
+#include "rules/RuleMessages.h"
 
 namespace velk {
 
@@ -10,11 +12,12 @@ namespace {
 
 constexpr const char* kSelectToModify = "请选中一项修改";
 constexpr const char* kSelectToDelete = "请选中一项删除";
-constexpr const char* kSlotFull = "添加功能已满！";
 constexpr const char* kEmptyAddFirst = "变量列表为空，请先添加";
 constexpr const char* kEmpty = "变量列表为空";
 constexpr const char* kCannotOpen = "无法打开项目文件：";
 constexpr const char* kCannotWrite = "项目文件无法写入：";
+constexpr const char* kForeignFileQuestion = "所选文件不是velk项目文件，其中没有项目的表：\n";
+constexpr const char* kForeignFileQuestionEnd = "\n\n要在这个文件中添加项目的表并打开它吗？";
 
 bool isKeyOf(int key, int count) {
     return key >= 0 && key < count;
@@ -35,6 +38,15 @@ bool ProjectSession::newProject(const std::string& utf8Path) {
 
 bool ProjectSession::openProject(const std::string& utf8Path) {
     return attachProject(utf8Path, false);
+}
+
+std::string ProjectSession::openQuestion(const std::string& utf8Path) {
+    // As short as the open check's own wait: a file another program holds must not freeze the form.
+    constexpr int kLookBusyTimeoutMs = 200;
+    if (projectFileKind(utf8Path, kLookBusyTimeoutMs) != ProjectFileKind::Foreign) {
+        return {};
+    }
+    return kForeignFileQuestion + utf8Path + kForeignFileQuestionEnd;
 }
 
 bool ProjectSession::attachProject(const std::string& utf8Path, bool emptyFirst) {
@@ -78,6 +90,21 @@ void ProjectSession::resetModel() {
     m_observer.currentEventChanged(0);
     // The labels must not keep showing the previous project's settings when the file has none.
     showEventSettings(0);
+    allContentChanged();
+}
+
+void ProjectSession::allContentChanged() {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        m_observer.eventContentChanged(slot);
+    }
+}
+
+void ProjectSession::recordEdit(const ProjectEdit& edit) {
+    // An OK that changed nothing still writes its statement, but there is nothing to undo.
+    const bool changed = std::visit([](const auto& e) { return !(e.before == e.after); }, edit);
+    if (m_editListener && changed) {
+        m_editListener(edit);
+    }
 }
 
 void ProjectSession::selectEvent(int slot) {
@@ -177,18 +204,24 @@ void ProjectSession::loadRow(const ViewMessage& message) {
                 showVariableRow(*key);
             }
             break;
-        case WM_ROW_KEYOTHER:
+        case WM_ROW_KEYOTHER: {
             // Slot 0 is the one a load selects; another selected slot keeps its own texts.
-            if (rows::placeEventSettings(m_model, message.row) == 0 && m_currentEvent == 0) {
+            std::optional<int> slot = rows::placeEventSettings(m_model, message.row);
+            if (slot) {
+                m_observer.eventContentChanged(*slot);
+            }
+            if (slot == 0 && m_currentEvent == 0) {
                 fillActionList(0);
                 showEventSettings(0);
             }
             break;
+        }
         case WM_ROW_ACTION: {
             int slot = static_cast<int>(message.wParam);
             if (message.wParam != slot || !rows::placeAction(m_model, slot, message.row)) {
                 break;
             }
+            m_observer.eventContentChanged(slot);
             if (slot == m_currentEvent) {
                 fillActionList(slot);
             }
@@ -221,7 +254,9 @@ void ProjectSession::commitEnum(const EnumVariable& result) {
     if (!m_projectOpen || !isKeyOf(result.index - 1, kEnumCount)) {
         return;
     }
+    EnumEdit edit{m_model.enumAt(result.index - 1), result};
     applyEnum(result);
+    recordEdit(edit);
 }
 
 void ProjectSession::clearEnum(int selectedRow) {
@@ -230,7 +265,7 @@ void ProjectSession::clearEnum(int selectedRow) {
     }
     EnumVariable cleared;
     cleared.index = selectedRow + 1;
-    applyEnum(cleared);
+    commitEnum(cleared);
 }
 
 std::optional<Variable> ProjectSession::beginModifyVariable(int selectedRow) {
@@ -244,7 +279,9 @@ void ProjectSession::commitVariable(const Variable& result) {
     if (!m_projectOpen || !isKeyOf(result.index - 1, kVariableCount)) {
         return;
     }
+    VariableEdit edit{m_model.variableAt(result.index - 1), result};
     applyVariable(result);
+    recordEdit(edit);
 }
 
 void ProjectSession::clearVariable(int selectedRow) {
@@ -253,7 +290,7 @@ void ProjectSession::clearVariable(int selectedRow) {
     }
     Variable cleared;
     cleared.index = selectedRow + 1;
-    applyVariable(cleared);
+    commitVariable(cleared);
 }
 
 std::optional<NetTarget> ProjectSession::beginModifyNetTarget(int selectedRow) {
@@ -267,7 +304,9 @@ void ProjectSession::commitNetTarget(const NetTarget& result) {
     if (!m_projectOpen || !isKeyOf(result.index - 1, kNetTargetCount)) {
         return;
     }
+    NetTargetEdit edit{m_model.netTargetAt(result.index - 1), result};
     applyNetTarget(result);
+    recordEdit(edit);
 }
 
 void ProjectSession::clearNetTarget(int selectedRow) {
@@ -276,7 +315,7 @@ void ProjectSession::clearNetTarget(int selectedRow) {
     }
     NetTarget cleared;
     cleared.index = selectedRow + 1;
-    applyNetTarget(cleared);
+    commitNetTarget(cleared);
 }
 
 std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginAddAction() {
@@ -285,7 +324,7 @@ std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginAddAction(
         return std::nullopt;
     }
     if (!rules::canAdd(m_model, slot)) {
-        m_observer.message(MessageTitle::Error, kSlotFull);
+        m_observer.message(MessageTitle::Error, rules::kSlotFull);
         return std::nullopt;
     }
     ActionEditRequest request;
@@ -299,15 +338,23 @@ void ProjectSession::commitAddAction(const KeyAction& action) {
     if (!m_projectOpen || !ConfigModel::isValidSlot(slot)) {
         return;
     }
-    std::optional<ActionRowTexts> texts = actionRowTextsOf(action);
-    if (!texts) {
+    if (!actionRowTextsOf(action)) {
         return;  // a function the list cannot show would put rows and actions out of step
     }
     KeyAction added = action;
     added.id = m_model.nextActionId(slot);
-    m_model.actions[static_cast<size_t>(slot)].push_back(added);
-    m_observer.actionRowAppended(*texts);
-    m_db->insertAction(slot, added);
+    appendAction(slot, added);
+}
+
+void ProjectSession::appendAction(int slot, KeyAction action) {
+    std::vector<KeyAction>& list = m_model.actions[static_cast<size_t>(slot)];
+    list.push_back(action);
+    if (std::optional<ActionRowTexts> texts = actionRowTextsOf(action); texts && slot == m_currentEvent) {
+        m_observer.actionRowAppended(*texts);
+    }
+    m_db->insertAction(slot, action);
+    m_observer.eventContentChanged(slot);
+    recordEdit(ActionEdit{slot, static_cast<int>(list.size()) - 1, std::nullopt, std::move(action)});
 }
 
 std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginModifyAction(int selectedRow) {
@@ -351,9 +398,12 @@ void ProjectSession::commitModifyAction(int row, const KeyAction& action) {
     }
     KeyAction changed = action;
     changed.id = list[static_cast<size_t>(row)].id;
+    ActionEdit edit{slot, row, list[static_cast<size_t>(row)], changed};
     list[static_cast<size_t>(row)] = changed;
     m_observer.actionRowChanged(row, *texts);
     m_db->updateAction(slot, changed);
+    m_observer.eventContentChanged(slot);
+    recordEdit(edit);
 }
 
 void ProjectSession::deleteAction(int selectedRow) {
@@ -373,10 +423,12 @@ void ProjectSession::deleteAction(int selectedRow) {
     if (static_cast<size_t>(selectedRow) >= list.size()) {
         return;
     }
-    int id = list[static_cast<size_t>(selectedRow)].id;
+    ActionEdit edit{slot, selectedRow, list[static_cast<size_t>(selectedRow)], std::nullopt};
     list.erase(list.begin() + selectedRow);
     m_observer.actionRowRemoved(selectedRow);
-    m_db->deleteAction(slot, id);
+    m_db->deleteAction(slot, edit.before->id);
+    m_observer.eventContentChanged(slot);
+    recordEdit(edit);
 }
 
 bool ProjectSession::actionDoubleClickAdds(int selectedRow) const {
@@ -398,11 +450,12 @@ void ProjectSession::commitTimeSettings(const EventSettings& settings) {
         return;
     }
     const int slot = m_currentEvent;
-    EventSettings& record = m_model.eventSettings[static_cast<size_t>(slot)];
-    record.timeEnable = settings.timeEnable;
-    record.time = settings.time;
-    showEventSettings(slot);
-    m_db->updateEventSettings(slot, record);
+    EventSettings changed = m_model.eventSettings[static_cast<size_t>(slot)];
+    changed.timeEnable = settings.timeEnable;
+    changed.time = settings.time;
+    SettingsEdit edit{slot, m_model.eventSettings[static_cast<size_t>(slot)], changed};
+    applyEventSettings(slot, changed);
+    recordEdit(edit);
 }
 
 std::optional<EventSettings> ProjectSession::beginAppendSettings() const {
@@ -417,13 +470,14 @@ void ProjectSession::commitAppendSettings(const EventSettings& settings) {
         return;
     }
     const int slot = m_currentEvent;
-    EventSettings& record = m_model.eventSettings[static_cast<size_t>(slot)];
-    record.addEnable = settings.addEnable;
-    record.addTimeOut = settings.addTimeOut;
-    record.addIsSend = settings.addIsSend;
-    record.addString = settings.addString;
-    showEventSettings(slot);
-    m_db->updateEventSettings(slot, record);
+    EventSettings changed = m_model.eventSettings[static_cast<size_t>(slot)];
+    changed.addEnable = settings.addEnable;
+    changed.addTimeOut = settings.addTimeOut;
+    changed.addIsSend = settings.addIsSend;
+    changed.addString = settings.addString;
+    SettingsEdit edit{slot, m_model.eventSettings[static_cast<size_t>(slot)], changed};
+    applyEventSettings(slot, changed);
+    recordEdit(edit);
 }
 
 void ProjectSession::applyEnum(const EnumVariable& variable) {

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/ConfigModel.h"
 #include "model/UiPoster.h"
+#include "session/ProjectEdit.h"
 #include "session/SessionObserver.h"
 
 namespace velk {
@@ -29,6 +33,9 @@ public:
     bool newProject(const std::string& utf8Path);
     bool openProject(const std::string& utf8Path);
     bool projectOpen() const { return m_projectOpen; }
+    // Before 打开: the question to ask when the file is a database of another program, which Open
+    // would add the project's tables to (UTF-8); empty when Open needs no consent.
+    static std::string openQuestion(const std::string& utf8Path);
     const std::string& projectPath() const { return m_path; }
 
     ConfigModel& model() { return m_model; }
@@ -75,10 +82,33 @@ public:
     std::optional<EventSettings> beginAppendSettings() const;
     void commitAppendSettings(const EventSettings& settings);
 
-    // Records the panel reported: model, list row and project file.
+    // Ctrl+V: the actions go to the current event as the add command would add them, in order and
+    // each with a new id; one the event cannot take (Refusal of rules::addProblem) is left out, and
+    // the user is told which and why in one message.
+    struct PasteResult {
+        int added = 0;
+        std::vector<std::pair<KeyAction, std::string>> refused;  // the action and the reason
+    };
+    PasteResult pasteActions(const std::vector<KeyAction>& actions);
+
+    // Every edit the user makes (list commands, dialogs, pastes) once it is queued for the file, for
+    // an undo stack. Rows a load or the panel brings and the addressed calls below are not edits.
+    using EditListener = std::function<void(const ProjectEdit&)>;
+    void setEditListener(EditListener listener) { m_editListener = std::move(listener); }
+
+    // Records written where they belong: model, list row and project file, by the statement the
+    // same change made by hand writes. The panel's replies use the first three; undo and redo all.
+    // The action and settings calls select the event they change, so the user sees it; each is
+    // false, changing nothing, when the project has no such slot, row or id.
     void applyEnum(const EnumVariable& variable);
     void applyVariable(const Variable& variable);
     void applyNetTarget(const NetTarget& target);
+    bool insertActionAt(int slot, int row, const KeyAction& action);  // key-table insert with its id
+    bool replaceActionById(int slot, int id, const KeyAction& action);
+    bool removeActionById(int slot, int id);
+    bool applyEventSettings(int slot, const EventSettings& settings);
+    // The row of the action with this id in its slot's list, or -1.
+    int actionRow(int slot, int id) const;
 
     // WM_DB_BARRIER with the token arrives once every statement queued before it has run. Tokens
     // must not be negative: negative ones mark where a project's rows begin.
@@ -103,6 +133,12 @@ private:
     // Whether selectedRow names a row of a list of count rows that can be modified or cleared;
     // an empty selection is told with refusal.
     bool selectedListRow(int selectedRow, int count, const char* refusal);
+    void recordEdit(const ProjectEdit& edit);
+    // Shows the slot as the current event when the form offers it (undo, redo).
+    void showSlot(int slot);
+    void appendAction(int slot, KeyAction action);
+    // The event slots of the form changed: every slot's content (a reset) or one.
+    void allContentChanged();
 
     SessionObserver& m_observer;
     UiPoster& m_poster;
@@ -115,6 +151,7 @@ private:
     // earlier project are dropped.
     bool m_rowsAccepted = false;
     std::set<int64_t> m_errorReported;  // generations whose write failure the user has been told of
+    EditListener m_editListener;
     bool m_shutDown = false;
 };
 

@@ -40,6 +40,12 @@ public:
 
     // Connect caption and the device controls (写入, 红外ID, 红外学习, 网络设置).
     virtual void linkStateChanged(LinkState state) = 0;
+    // The word next to the address fields: why the last attempt failed or that the panel's
+    // connection was lost; empty clears it (a new attempt). Kept until the next attempt.
+    virtual void linkNoticeChanged(const std::string& utf8) { static_cast<void>(utf8); }
+    // The actions or the time and append settings of an event slot changed (load, edit, undo), so
+    // an overview of the events can be brought up to date.
+    virtual void eventContentChanged(int slot) { static_cast<void>(slot); }
 
     virtual void writeStarted() = 0;
     virtual void writeProgress(int position) = 0;  // 0..400

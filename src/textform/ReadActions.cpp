@@ -6,6 +6,7 @@
 
 #include "model/Gbk.h"
 #include "model/StrPrintf.h"
+#include "rules/CommandRules.h"
 #include "rules/FieldRules.h"
 #include "rules/FunctionRules.h"
 #include "rules/RuleMessages.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int kOfferedBlanks = 6;
 constexpr int kStoredBlanks = 10;  // placeholder column groups of a key table
-constexpr size_t kComposerCharacters = 200;
 
 void readChoiceInto(ReadContext& context, TableKeys& keys, const char* key, const Choice& list,
                     int32_t& field) {
@@ -154,10 +154,8 @@ void checkSegments(ReadContext& context, const std::vector<const toml::node*>& n
                                                      "stores \"%s\"",
                                                      i, content.stored->c_str()));
         }
-        if (characters(text) > kComposerCharacters) {
-            context.warning(
-                node.source(),
-                strprintf("segment %d is longer than the composer's %zu characters", i, kComposerCharacters));
+        if (const size_t length = characters(text); length > rules::kMaxSegmentCharacters) {
+            context.warning(node.source(), rules::segmentTooLong(i, length));
         }
     }
 }
@@ -211,22 +209,27 @@ void readData(ReadContext& context, TableKeys& keys, const toml::table& action, 
         }
         data.varNum = static_cast<int32_t>(blanks);
     }
-    checkSegments(context, segmentNodes, node != nullptr ? *node : static_cast<const toml::node&>(action),
-                  data.type, data.texts);
+    const toml::node& where = node != nullptr ? *node : static_cast<const toml::node&>(action);
+    checkSegments(context, segmentNodes, where, data.type, data.texts);
+    if (std::optional<rules::Refusal> refusal = rules::dataCommandProblem(data)) {
+        context.warning(where.source(), refusal->message);
+    }
 }
 
 void warnChannels(ReadContext& context, const toml::node* node, const toml::table& action, int32_t bits,
-                  int channels, const char* function) {
+                  int channels, FunctionCode function) {
     const toml::node& where = node != nullptr ? *node : static_cast<const toml::node&>(action);
-    if (bits == 0) {
-        context.warning(where.source(), "no channel: the editor adds no action without one");
+    if (std::optional<rules::Refusal> refusal = rules::channelsProblem(function, bits)) {
+        context.warning(where.source(), refusal->message);
     } else if ((static_cast<uint32_t>(bits) >> channels) != 0) {
-        context.warning(where.source(), strprintf("%s has channels 1 to %d", function, channels));
+        const std::string* name = functionChoice().label(functionCodeValue(function));
+        context.warning(where.source(),
+                        strprintf("%s has channels 1 to %d", name != nullptr ? name->c_str() : "", channels));
     }
 }
 
 void readChannelsInto(ReadContext& context, TableKeys& keys, const toml::table& table, const char* key,
-                      int channels, const char* function, int32_t& field) {
+                      int channels, FunctionCode function, int32_t& field) {
     const toml::node* node = keys.take(key);
     if (node != nullptr) {
         std::optional<int32_t> bits = context.channels(*node, key);
@@ -244,8 +247,8 @@ struct ReadAction {
     const toml::table* table = nullptr;
 };
 
-std::optional<ReadAction> readAction(ReadContext& context, const toml::table& table) {
-    TableKeys keys(context, table, "[[event.action]]");
+std::optional<ReadAction> readAction(ReadContext& context, const toml::table& table, const char* what) {
+    TableKeys keys(context, table, what);
     ReadAction read;
     read.table = &table;
     KeyAction& a = read.action;
@@ -268,7 +271,7 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
     a.function = *stored;
     switch (a.function) {
         case FunctionCode::Infrared: {
-            readChannelsInto(context, keys, table, "irChannels", 4, "红外", a.irChannels);
+            readChannelsInto(context, keys, table, "irChannels", 4, FunctionCode::Infrared, a.irChannels);
             const toml::node* irCode = keys.take("irCode");
             if (irCode != nullptr) {
                 a.irCode = context.int32(*irCode, "irCode").value_or(0);
@@ -279,11 +282,11 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
             break;
         }
         case FunctionCode::Io:
-            readChannelsInto(context, keys, table, "ioChannels", 2, "IO", a.ioChannels);
+            readChannelsInto(context, keys, table, "ioChannels", 2, FunctionCode::Io, a.ioChannels);
             readChoiceInto(context, keys, "ioOperation", ioOperationChoice(), a.ioOperation);
             break;
         case FunctionCode::Relay:
-            readChannelsInto(context, keys, table, "relayChannels", 2, "继电器", a.relayChannels);
+            readChannelsInto(context, keys, table, "relayChannels", 2, FunctionCode::Relay, a.relayChannels);
             readChoiceInto(context, keys, "relayOperation", relayOperationChoice(), a.relayOperation);
             break;
         case FunctionCode::Key:
@@ -340,7 +343,7 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
     std::vector<ReadAction> read;
     std::map<int32_t, int> ids;  // id -> line of the action that gives it
     for (const toml::table* table : tablesOf(context, node, "action")) {
-        std::optional<ReadAction> action = readAction(context, *table);
+        std::optional<ReadAction> action = readAction(context, *table, "[[event.action]]");
         if (!action) {
             continue;
         }
@@ -392,6 +395,14 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
                             "command");
         }
         actions.push_back(action.action);
+    }
+}
+
+void readActionList(ReadContext& context, const toml::node& node, std::vector<KeyAction>& actions) {
+    for (const toml::table* table : tablesOf(context, node, "action")) {
+        if (std::optional<ReadAction> action = readAction(context, *table, "[[action]]")) {
+            actions.push_back(action->action);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "action/TextRules.h"
 #include "model/StrPrintf.h"
+#include "rules/CommandRules.h"
 #include "rules/FieldRules.h"
 #include "rules/RuleMessages.h"
 #include "textform/Readers.h"
@@ -119,6 +120,12 @@ void readEnums(ReadContext& context, const toml::node& node, ConfigModel& model)
         }
         if (const toml::node* values = keys.take("values")) {
             variable.data = enumValues(context, *values, variable.type);
+            if (index) {
+                variable.index = *index;
+                if (std::optional<rules::Refusal> refusal = rules::enumCommandProblem(variable)) {
+                    context.warning(values->source(), refusal->message);
+                }
+            }
         } else if (variable.type != kAscii) {
             variable.data.clear();  // the empty default value yields no byte
         }
@@ -204,6 +211,9 @@ void readSettings(ReadContext& context, TableKeys& keys, int slot, EventSettings
         settings.addString =
             context.text(*value, "addString", [](std::string_view) { return rules::appendCommandNotGbk(); })
                 .value_or(std::string());
+        if (std::optional<rules::Refusal> refusal = rules::appendCommandProblem(settings)) {
+            context.warning(value->source(), refusal->message);
+        }
     }
     // The form disables 时间设置 on press events and 追加设置 on hold events.
     const toml::table& table = keys.table();

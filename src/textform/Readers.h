@@ -18,6 +18,10 @@ void readEvents(ReadContext& context, const toml::node& node, ConfigModel& model
 // an event may hold.
 void readActions(ReadContext& context, int slot, const toml::node& node, std::vector<KeyAction>& actions);
 
+// The [[action]] tables of an action list in their order, without the rules of an event: the
+// fragment of exportActions.
+void readActionList(ReadContext& context, const toml::node& node, std::vector<KeyAction>& actions);
+
 // A list row's name: nothing after an error (bad name, or one given before).
 class RowNames {
 public:

@@ -34,6 +34,16 @@ struct TextRead {
 // Reads one text form document (UTF-8 TOML) into a model, applying every rule of the dialogs.
 TextRead readText(std::string_view document);
 
+// A fragment of exportActions read back: the actions in their order, with the problems of each.
+// Ids are read but mean nothing to a paste, which gives new ones.
+struct ActionsRead {
+    std::vector<KeyAction> actions;
+    std::vector<Problem> problems;
+
+    bool hasErrors() const;
+};
+ActionsRead readActionsText(std::string_view fragment);
+
 // Documents beyond this size are refused unread.
 constexpr size_t kMaxDocumentSize = size_t{32} << 20;
 

@@ -74,4 +74,18 @@ std::string exportText(const ConfigModel& model) {
     return out;
 }
 
+std::string exportActions(const std::vector<KeyAction>& actions, const std::string& event) {
+    std::string out =
+        "# velk actions, text form (docs/project-text.md)\nformat = " + tomlInteger(kFormatVersion) + "\n";
+    if (!event.empty()) {
+        out += "event = " + tomlString(event) + "\n";
+    }
+    for (const KeyAction& action : actions) {
+        if (isStorable(action)) {
+            writeTable(out, "action", actionFields(action));
+        }
+    }
+    return out;
+}
+
 }  // namespace velk::text

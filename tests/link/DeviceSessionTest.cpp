@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 
 #include "FakePanel.h"
@@ -7,6 +8,7 @@
 #include "device/TcpSocket.h"
 #include "device/WritePlan.h"
 #include "session/FormMirror.h"
+#include "session/LinkNotice.h"
 #include "session/MessagePump.h"
 #include "session/Session.h"
 #include "support/TempDir.h"
@@ -24,6 +26,13 @@ std::string networkReply() {
         "QM-PANEL-rtnip-192.168.1.165\r\nQM-PANEL-rtngate-192.168.1.1\r\nQM-PANEL-rtnsubm-255.255.255.0\r\n"
         "QM-PANEL-rtnmac-00.1A.2B.3C.4D.5E\r\nQM-PANEL-rtntport-4800\r\nQM-PANEL-rtnuport-4801\r\n";
     return block + std::string(200 - block.size(), ' ');
+}
+
+// A loopback port nobody listens on (one a listener just gave back), or 0.
+uint16_t unusedPort() {
+    std::string error;
+    auto listener = TcpListener::listenLoopback(0, error);
+    return listener ? listener->port() : 0;
 }
 
 // A session with a new project, connected to a fake panel that answers like a real one.
@@ -293,18 +302,81 @@ TEST_F(DeviceSessionTest, RemoteCloseAndReconnect) {
 }
 
 TEST_F(DeviceSessionTest, UnreachablePanelStaysClosedWithAReason) {
-    uint16_t port = 0;
-    {
-        std::string error;
-        auto listener = TcpListener::listenLoopback(0, error);
-        ASSERT_TRUE(listener) << error;
-        port = listener->port();
-    }
+    const uint16_t port = unusedPort();
+    ASSERT_NE(port, 0);
     device().connectOrDisconnect(kLoopbackAddress, port);
     EXPECT_EQ(device().linkState(), LinkState::Connecting);
     ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
     EXPECT_FALSE(device().lastLinkError().empty());
     EXPECT_FALSE(device().write());
+}
+
+TEST_F(DeviceSessionTest, ARefusedConnectionIsNamedUntilTheNextAttempt) {
+    const uint16_t port = unusedPort();
+    ASSERT_NE(port, 0);
+    device().connectOrDisconnect(kLoopbackAddress, port);
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+    EXPECT_EQ(device().lastLinkFailure(), ConnectFailure::Refused);
+    EXPECT_EQ(device().linkNotice(), "无法连接：连接被拒绝");
+    EXPECT_EQ(recorder.linkNotice, "无法连接：连接被拒绝");
+    // velkctl keeps the socket layer's own words.
+    EXPECT_NE(device().lastLinkError().find("connect:"), std::string::npos);
+
+    // The next attempt clears it at once; a successful one leaves nothing to say.
+    ASSERT_TRUE(connect());
+    EXPECT_EQ(recorder.eventsStartingWith("linkNotice"),
+              (std::vector<std::string>{"linkNotice 无法连接：连接被拒绝", "linkNotice "}));
+    EXPECT_TRUE(device().linkNotice().empty());
+}
+
+TEST_F(DeviceSessionTest, ADroppedConnectionIsNamedAndADisconnectIsNot) {
+    ASSERT_TRUE(connect());
+    panel.closeClient();
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+    EXPECT_EQ(device().linkNotice(), "与面板的连接已断开");
+
+    ASSERT_TRUE(connect());
+    EXPECT_TRUE(device().linkNotice().empty());
+    device().connectOrDisconnect(0, 0);
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed; }));
+    EXPECT_TRUE(device().linkNotice().empty());
+    EXPECT_EQ(recorder.eventsStartingWith("linkNotice"),
+              (std::vector<std::string>{"linkNotice 与面板的连接已断开", "linkNotice "}));
+}
+
+TEST_F(DeviceSessionTest, ADropDuringAWriteIsNamedBesideTheOutcome) {
+    panel.hold(kHeaderTrigger);
+    ASSERT_TRUE(connect());
+    fillModel();
+    ASSERT_TRUE(device().write());
+    ASSERT_TRUE(pumpUntil([&] { return panel.received(0).find(kHeaderTrigger) != std::string::npos; }));
+    panel.closeClient();
+    ASSERT_TRUE(pumpUntil([&] { return device().linkState() == LinkState::Closed && !device().writing(); }));
+    EXPECT_EQ(recorder.messageTexts(), std::vector<std::string>{kWriteLost});
+    EXPECT_EQ(device().linkNotice(), "与面板的连接已断开");
+}
+
+TEST(LinkNotice, EachFailureIsSaidInTheUsersWords) {
+    struct Case {
+        int error;
+        ConnectFailure failure;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {ECONNREFUSED, ConnectFailure::Refused, "无法连接：连接被拒绝"},
+        {ETIMEDOUT, ConnectFailure::TimedOut, "无法连接：面板无应答（超时）"},
+        {ENETUNREACH, ConnectFailure::Unreachable, "无法连接：网络或地址不可达"},
+        {EHOSTUNREACH, ConnectFailure::Unreachable, "无法连接：网络或地址不可达"},
+        {EADDRNOTAVAIL, ConnectFailure::BadAddress, "无法连接：地址或端口无效"},
+        {EACCES, ConnectFailure::BadAddress, "无法连接：地址或端口无效"},
+        {EMFILE, ConnectFailure::Other, "无法连接：connect: too many"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(connectFailureOf(c.error), c.failure) << c.error;
+        EXPECT_EQ(connectFailureNotice(c.failure, "connect: too many"), c.notice) << c.error;
+    }
+    // Giving up an attempt is the user's own doing and needs no word.
+    EXPECT_EQ(connectFailureNotice(ConnectFailure::Cancelled, "connect: cancelled"), "");
 }
 
 TEST_F(DeviceSessionTest, ShutdownDuringAWriteEndsPromptly) {

@@ -110,6 +110,41 @@ TEST_F(ProjectReader, RefusesWhatIsNoProjectFile) {
     EXPECT_EQ(readFileBytes(dir.file("empty.db")), "");
 }
 
+TEST_F(ProjectReader, TellsWhatAFileChosenForOpenHolds) {
+    writeFileBytes(dir.file("notes.db"), "These are notes, not a database. " + std::string(600, '.'));
+    writeFileBytes(dir.file("empty.db"), "");
+    int status = -1;
+    runSqlite3(dir.file("other.db"), "create table things(a, b); insert into things values(1, 2);", &status);
+    ASSERT_EQ(status, 0);
+    runSqlite3(dir.file("tableless.db"), "pragma user_version = 3;", &status);
+    ASSERT_EQ(status, 0);
+    runSqlite3(dir.file("partial.db"), "create table things(a); " + sql::createKeyTable(7) + ";", &status);
+    ASSERT_EQ(status, 0);
+    const std::string project = newProject();
+    const struct {
+        std::string path;
+        ProjectFileKind kind;
+    } cases[] = {
+        {dir.file("missing.db"), ProjectFileKind::Missing},  {dir.file("empty.db"), ProjectFileKind::Empty},
+        {dir.file("tableless.db"), ProjectFileKind::Empty},  {dir.file("other.db"), ProjectFileKind::Foreign},
+        {dir.file("partial.db"), ProjectFileKind::Project},  {project, ProjectFileKind::Project},
+        {dir.file("notes.db"), ProjectFileKind::Unreadable}, {dir.path(), ProjectFileKind::Unreadable},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(projectFileKind(c.path, 200), c.kind) << c.path;
+    }
+    // Looking changes nothing.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));
+    EXPECT_EQ(runSqlite3(dir.file("other.db"), "select name from sqlite_master;"), "things\n");
+    // Only the foreign file needs the user's consent before Open adds tables to it.
+    EXPECT_FALSE(ProjectSession::openQuestion(dir.file("other.db")).empty());
+    EXPECT_NE(ProjectSession::openQuestion(dir.file("other.db")).find(dir.file("other.db")),
+              std::string::npos);
+    for (const char* name : {"missing.db", "empty.db", "partial.db", "notes.db"}) {
+        EXPECT_TRUE(ProjectSession::openQuestion(dir.file(name)).empty()) << name;
+    }
+}
+
 TEST_F(ProjectReader, ReadsAFileItMayNotWrite) {
     const std::string path = newProject();
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);

@@ -6,6 +6,14 @@
 namespace velk::rules {
 namespace {
 
+std::string repeated(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
 TEST(FieldRules, EnumValueRowsGiveTheDialogsMessages) {
     struct Case {
         int row;
@@ -66,12 +74,34 @@ TEST(FieldRules, SegmentsAreComposedAsTheComposerDoes) {
         {1, 1, 0, "中文", "\xd6\xd0\xce\xc4", ""},
         {2, 2, 0, "aกb", std::nullopt, "文本2  含有无法以GBK编码保存的字符“ก”，请删除或替换后再试。"},
         {1, 1, 0, "x😀", std::nullopt, "文本1  含有无法以GBK编码保存的字符“😀”，请删除或替换后再试。"},
+        // 200 characters is the edit's limit, counted in characters, not bytes; one more is refused.
+        {1, 1, 0, std::string(200, 'a'), std::string(200, 'a'), ""},
+        {2, 3, 0, std::string(201, 'a'), std::nullopt,
+         "文本2  过长：最多200个字符，现有201个，请缩短后再试。"},
+        {1, 1, 0, repeated("中", 200), repeated("\xd6\xd0", 200), ""},
+        {1, 1, 1, repeated("f", 250), std::nullopt, "文本1  过长：最多200个字符，现有250个，请缩短后再试。"},
     };
     for (const Case& c : cases) {
         SegmentContent result = composeSegment(c.segment, c.segments, c.type, c.typed);
         EXPECT_EQ(result.stored, c.stored) << c.typed;
         EXPECT_EQ(result.refusal, c.refusal) << c.typed;
     }
+}
+
+TEST(FieldRules, ActionsWithoutAChannelOrAFunctionSayWhatIsMissing) {
+    EXPECT_EQ(channelsProblem(FunctionCode::Infrared, 0)->message, "请至少选择一个红外通道。");
+    EXPECT_EQ(channelsProblem(FunctionCode::Io, 0)->message, "请至少选择一个IO通道。");
+    EXPECT_EQ(channelsProblem(FunctionCode::Relay, 0)->message, "请至少选择一个继电器通道。");
+    for (FunctionCode function : {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay}) {
+        EXPECT_FALSE(channelsProblem(function, 1).has_value());
+        EXPECT_FALSE(channelsProblem(function, 15).has_value());
+    }
+    // Data actions and key actions have no channel boxes.
+    for (FunctionCode function : {FunctionCode::Network, FunctionCode::Serial, FunctionCode::Key}) {
+        EXPECT_FALSE(channelsProblem(function, 0).has_value());
+    }
+    EXPECT_EQ(functionProblem(std::nullopt)->message, "请选择功能。");
+    EXPECT_FALSE(functionProblem(FunctionCode::Io).has_value());
 }
 
 TEST(FieldRules, RefusalsNameTheirField) {

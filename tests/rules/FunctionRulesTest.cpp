@@ -69,5 +69,41 @@ TEST(FunctionRules, HoldEventsAreEveryThirdSlot) {
     EXPECT_EQ(addMask(model, 27), 0);
 }
 
+TEST(FunctionRules, AddProblemsGiveTheReasonOfEachRefusal) {
+    struct Case {
+        int slot;
+        std::vector<FunctionCode> held;
+        FunctionCode added;
+        std::string reason;  // empty: the add command would take it
+    };
+    const Case cases[] = {
+        {0, {}, FunctionCode::Infrared, ""},
+        {0, {FunctionCode::Infrared}, FunctionCode::Infrared, "本事件已有红外功能。"},
+        {0, {FunctionCode::Io}, FunctionCode::Io, "本事件已有IO功能。"},
+        {1, {FunctionCode::Relay}, FunctionCode::Relay, "本事件已有继电器功能。"},
+        {1, {FunctionCode::Network}, FunctionCode::Serial, "本事件已有串口或网络功能。"},
+        {1, {FunctionCode::Serial}, FunctionCode::Network, "本事件已有串口或网络功能。"},
+        {1, {FunctionCode::Serial}, FunctionCode::Infrared, ""},
+        {2, {}, FunctionCode::Infrared, "保持和拉低事件只能添加串口或网络功能。"},
+        {29, {}, FunctionCode::Relay, "保持和拉低事件只能添加串口或网络功能。"},
+        {2, {}, FunctionCode::Serial, ""},
+        {2, {FunctionCode::Network}, FunctionCode::Network, "添加功能已满！"},
+        {0, {}, FunctionCode::Key, "添加时不能选择按键功能。"},
+        {0,
+         {FunctionCode::Infrared, FunctionCode::Io, FunctionCode::Relay, FunctionCode::Serial},
+         FunctionCode::Key,
+         "添加功能已满！"},
+        {0, {}, static_cast<FunctionCode>(6), "未知的功能，无法添加。"},
+    };
+    for (const Case& c : cases) {
+        ConfigModel model;
+        for (FunctionCode f : c.held) {
+            model.actions[static_cast<size_t>(c.slot)].push_back(actionOf(f));
+        }
+        std::optional<Refusal> refusal = addProblem(model, c.slot, c.added);
+        EXPECT_EQ(refusal ? refusal->message : "", c.reason) << "slot " << c.slot;
+    }
+}
+
 }  // namespace
 }  // namespace velk::rules

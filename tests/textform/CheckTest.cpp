@@ -89,7 +89,15 @@ const std::vector<Case>& cases() {
         {"a text longer than a command",
          "[[event]]\nname = \"按键1 按下\"\naddString = \"" + std::string(65531, 'a') + "\"\n", E, 3, 13,
          "addString: 65531 bytes, more than the 65530 of the longest command the panel takes"},
+        {"an append command too long for its command",
+         "[[event]]\nname = \"按键1 按下\"\naddEnable = true\naddString = \"" + std::string(65520, 'a') +
+             "\"\n",
+         W, 4, 13, rules::appendCommandTooLong(65545, 65530)},
         // Enumerated variables.
+        {"values too long for one command",
+         "[[enum]]\nname = \"E2\"\nvalues = [\"" + std::string(30000, 'a') + "\", \"" +
+             std::string(30000, 'b') + "\", \"" + std::string(6000, 'c') + "\"]\n",
+         W, 3, 10, rules::enumCommandTooLong("E2", 66027, 65530)},
         {"more values than columns",
          "[[enum]]\nname = \"E2\"\nvalues = [" + repeated("\"v\"", 11, ", ") + "]\n", E, 3, 10,
          "11 values: a project file holds at most 10"},
@@ -156,7 +164,7 @@ const std::vector<Case>& cases() {
         {"an infrared id outside 1..64", kIr + "irChannels = [1]\nirCode = 65\n", W, 6, 10,
          rules::kIrCodeRange},
         {"an infrared action without id", kIr + "irChannels = [1]\n", W, 3, 1, rules::kIrCodeRange},
-        {"no channel", kIr + "irCode = 5\n", W, 3, 1, "no channel: the editor adds no action without one"},
+        {"no channel", kIr + "irCode = 5\n", W, 3, 1, rules::kNoIrChannel},
         {"an infrared channel beyond 4", kIr + "irChannels = [5]\nirCode = 5\n", W, 5, 14,
          "红外 has channels 1 to 4"},
         {"an IO channel beyond 2", kEvent + "function = \"IO\"\nioChannels = [3]\n", W, 5, 14,
@@ -217,7 +225,7 @@ const std::vector<Case>& cases() {
          "segment 1 is not in the Hex normal form; the composer stores \"01 02\""},
         {"a dollar without two hex digits", kNet + "data = [\"100$\"]\n", W, 5, 9, rules::kDollarEscape},
         {"a segment longer than the composer's edit", kNet + "data = [\"" + std::string(201, 'x') + "\"]\n",
-         W, 5, 9, "segment 1 is longer than the composer's 200 characters"},
+         W, 5, 9, rules::segmentTooLong(1, 201)},
         // Blanks.
         {"a blank source that is none", blankData("{ source = \"X3\", digits = 1 }"), E, 5, 25,
          "source \"X3\" is not Input, E1..E10 or V1..V16"},

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "ui/common/Ipv4Edit.h"
+#include "ui/common/UiSeams.h"
 #include "ui/editor/CEditDialog.h"
 #include "ui/editor/CNetComData.h"
 
@@ -118,6 +119,8 @@ int main(int argc, char** argv) {
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(12);
     QApplication::setFont(font);
+    // The editor at its designed sizes, whatever the platform's screen (offscreen: 800x600).
+    velk::ui::setScreenAreaHandler([](const QWidget*) { return QRect(0, 0, 1920, 1050); });
 
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) {

@@ -11,6 +11,7 @@
 #include "session/IgnoringObserver.h"
 #include "session/MessagePump.h"
 #include "session/ProjectSession.h"
+#include "ui/app/AppSettings.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkView.h"
 
@@ -86,13 +87,20 @@ QTemporaryDir& sampleFolder() {
 const bool registered = velk::screens::addScreen(velk::screens::Screen{
     QStringLiteral("main-window"),
     [] {
+        // The screens' own settings, not the user's recent projects.
+        velk::ui::setAppSettingsFile(QDir(sampleFolder().path()).filePath(QStringLiteral("settings.ini")));
         QString path = makeSampleProject(sampleFolder().path());
         auto frame = std::make_unique<velk::ui::CMainFrame>();
         frame->view()->openProjectFile(path);
         return std::unique_ptr<QWidget>(std::move(frame));
     },
     [](QWidget& widget) {
-        const auto& controls = static_cast<velk::ui::CMainFrame&>(widget).view()->controls();
+        velk::ui::CVelkView* view = static_cast<velk::ui::CMainFrame&>(widget).view();
+        // Every row in, not only the first lists: enumerations and settings come last.
+        if (!view->settleProjectFile(100)) {
+            return false;
+        }
+        const auto& controls = view->controls();
         const QTableWidgetItem* item = controls.netList->item(4, 1);
         return controls.actionList->rowCount() == 3 && item &&
                item->text() == QStringLiteral("192.168.1.255");

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "ScreenRegistry.h"
+#include "ui/common/UiSeams.h"
 
 namespace {
 
@@ -90,6 +91,9 @@ int main(int argc, char** argv) {
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(12);
     QApplication::setFont(font);
+    // Windows as a roomy desktop shows them, at their designed sizes, whatever the platform's
+    // screen (the offscreen one is 800x600); screens of small laptops set their own.
+    velk::ui::setScreenAreaHandler([](const QWidget*) { return QRect(0, 0, 1920, 1050); });
 
     QStringList args = QApplication::arguments().mid(1);
     QTextStream out(stdout);

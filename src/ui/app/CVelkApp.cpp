@@ -8,6 +8,7 @@
 #include "model/Version.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkView.h"
+#include "ui/common/Translations.h"
 
 namespace velk::ui {
 
@@ -94,6 +95,8 @@ int runVelkApp(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("velk"));
     QApplication::setOrganizationName(QStringLiteral("velk"));
     QGuiApplication::setDesktopFileName(QStringLiteral(VELK_APP_ID));
+    // Qt's own dialogs and buttons in the program's language; without the file they stay English.
+    installQtTranslations(app);
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(12);
     QApplication::setFont(font);
@@ -108,6 +111,7 @@ int runVelkApp(int argc, char** argv) {
         return 1;
     }
     CMainFrame frame;
+    frame.restorePlacement();
     if (options.panelIp) {
         frame.view()->setPanelAddress(*options.panelIp, options.panelPort);
     }

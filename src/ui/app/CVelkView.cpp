@@ -1,6 +1,8 @@
 #include "ui/app/CVelkView.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,15 +10,23 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUndoStack>
 
 #include "device/PanelAddress.h"
+#include "session/EventOverview.h"
+#include "session/MessagePump.h"
+#include "ui/app/AppSettings.h"
+#include "ui/app/EventMarks.h"
 #include "ui/app/FormDialogs.h"
+#include "ui/app/FormLayout.h"
 #include "ui/app/QtUiPoster.h"
+#include "ui/common/ControlTips.h"
 #include "ui/common/FileDialogs.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/CWritingTip.h"
 #include "ui/dialogs/Clogo.h"
+#include "ui/dialogs/DialogSupport.h"
 
 namespace velk::ui {
 namespace {
@@ -29,6 +39,11 @@ QStringList qtTexts(const std::array<std::string, N>& texts) {
     }
     return result;
 }
+
+const QString kNoProject = QStringLiteral("请先新建或打开项目");
+const QString kNotConnected = QStringLiteral("请先连接面板");
+const QString kNoTimeSetting = QStringLiteral("按下和变低事件没有时间设置");
+const QString kNoAppendSetting = QStringLiteral("保持和拉低事件没有追加设置");
 
 }  // namespace
 
@@ -45,15 +60,23 @@ CVelkView::CVelkView(QWidget* parent) : QWidget(parent) {
         if (!m_shutDown) {
             m_session->handle(message);
         }
+        if (message.id == WM_DB_BARRIER && message.wParam == m_awaitedBarrier) {
+            m_barrierSeen = true;
+        }
     });
     m_session = std::make_unique<Session>(*this, *m_poster, m_clock);
+    m_undoStack = new QUndoStack(this);
 
     m_controls.ipEdit->setAddress(kDefaultPanelIp);
+    acceptDigitsOnly(*m_controls.irIdEdit);
     m_controls.selectorButtons[0]->setChecked(true);
     connectControls();
+    setUpKeys();
+    setUpUndo();
     enableDeviceControls(false);
     enableProjectControls(false);
     m_session->project().selectEvent(0);
+    setMinimumSize(kFormMinimumSize);
 }
 
 CVelkView::~CVelkView() {
@@ -68,13 +91,35 @@ void CVelkView::shutdown() {
     m_shutDown = true;
 }
 
+bool CVelkView::settleProjectFile(int timeoutMs) {
+    m_awaitedBarrier = nextBarrierToken();
+    m_barrierSeen = false;
+    m_session->project().postBarrier(m_awaitedBarrier);
+    QDeadlineTimer deadline(timeoutMs);
+    while (!m_barrierSeen && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    // What the rows brought is drawn once they are in (the overview).
+    QCoreApplication::processEvents();
+    return m_barrierSeen;
+}
+
 void CVelkView::setPanelAddress(uint32_t ip, int port) {
     m_controls.ipEdit->setAddress(ip);
     m_controls.portEdit->setText(QString::number(port));
 }
 
 void CVelkView::openProjectFile(const QString& path) {
+    const std::string question = ProjectSession::openQuestion(path.toStdString());
+    if (!question.empty() && !askQuestion(this, QStringLiteral("提示"), QString::fromStdString(question))) {
+        return;
+    }
     m_session->project().openProject(path.toStdString());
+}
+
+void CVelkView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutMainForm(m_controls, size());
 }
 
 void CVelkView::connectControls() {
@@ -91,6 +136,12 @@ void CVelkView::connectControls() {
     connect(c.connectButton, &QPushButton::clicked, this, [this, &device] {
         device.connectOrDisconnect(m_controls.ipEdit->address(),
                                    portEditValue(m_controls.portEdit->text().toStdString()));
+    });
+    // "192.168.1.165:4800" pasted into the address brings its port along.
+    connect(c.ipEdit, &Ipv4Edit::addressPasted, this, [this](uint32_t, int port) {
+        if (port >= 0) {
+            m_controls.portEdit->setText(QString::number(port));
+        }
     });
 
     connect(c.enumModify, &QPushButton::clicked, this, [this] { onModifyEnum(); });
@@ -145,18 +196,19 @@ void CVelkView::enableProjectControls(bool enable) {
              c.enumList, c.variableList, c.netList, c.actionList, c.ipLabel, c.ipEdit, c.portLabel,
              c.portEdit, c.connectButton, c.enumClear, c.enumModify, c.variableClear, c.variableModify,
              c.actionAdd, c.actionDelete, c.actionModify, c.netClear, c.netModify}) {
-        widget->setEnabled(enable);
+        setEnabledExplained(widget, enable, kNoProject);
     }
     for (QRadioButton* selector : c.selectorButtons) {
-        selector->setEnabled(enable);
+        setEnabledExplained(selector, enable, kNoProject);
     }
 }
 
 void CVelkView::enableDeviceControls(bool enable) {
     MainFormControls& c = m_controls;
+    const QString why = m_projectOpen ? kNotConnected : kNoProject + QStringLiteral("，再连接面板");
     for (QWidget* widget : std::initializer_list<QWidget*>{c.writeButton, c.irIdLabel, c.irIdEdit,
                                                            c.learnIrButton, c.networkButton}) {
-        widget->setEnabled(enable);
+        setEnabledExplained(widget, enable, why);
     }
 }
 
@@ -170,7 +222,7 @@ void CVelkView::onNewProject() {
 void CVelkView::onOpenProject() {
     QString path = chooseProjectFileToOpen(this);
     if (!path.isEmpty()) {
-        m_session->project().openProject(path.toStdString());
+        openProjectFile(path);
     }
 }
 
@@ -306,8 +358,15 @@ void CVelkView::eventSettingsShown(const EventSettingsTexts& texts) {
     m_controls.timeText->setText(QString::fromStdString(texts.timeText));
     m_controls.appendLine1->setText(QString::fromStdString(texts.appendLine1));
     m_controls.appendLine2->setText(QString::fromStdString(texts.appendLine2));
-    m_controls.timeButton->setEnabled(texts.timeButtonEnabled);
-    m_controls.appendButton->setEnabled(texts.appendButtonEnabled);
+    const int slot = m_session ? m_session->project().currentEvent() : 0;
+    setEnabledExplained(m_controls.timeButton, texts.timeButtonEnabled,
+                        !m_projectOpen  ? kNoProject
+                        : slot % 3 == 0 ? kNoTimeSetting
+                                        : QString());
+    setEnabledExplained(m_controls.appendButton, texts.appendButtonEnabled,
+                        !m_projectOpen  ? kNoProject
+                        : slot % 3 == 2 ? kNoAppendSetting
+                                        : QString());
 }
 
 void CVelkView::currentEventChanged(int slot) {
@@ -317,14 +376,54 @@ void CVelkView::currentEventChanged(int slot) {
 }
 
 void CVelkView::projectOpened(const std::string& utf8Path) {
+    m_projectOpen = true;
     m_controls.pathEdit->setText(QString::fromStdString(utf8Path));
     enableProjectControls(true);
+    enableDeviceControls(m_session && m_session->device().linkState() == LinkState::Connected);
+    // Each project has its own history.
+    m_undoStack->clear();
+    rememberRecentProject(QString::fromStdString(utf8Path));
 }
 
 void CVelkView::linkStateChanged(LinkState state) {
     bool connected = state == LinkState::Connected;
     m_controls.connectButton->setText(connected ? QStringLiteral("断开") : QStringLiteral("连接"));
     enableDeviceControls(connected);
+}
+
+void CVelkView::linkNoticeChanged(const std::string& utf8) {
+    QLabel* notice = m_controls.linkNotice;
+    notice->setText(QString::fromStdString(utf8));
+    const std::string& detail = m_session ? m_session->device().lastLinkError() : std::string();
+    notice->setToolTip(utf8.empty() || detail.empty()
+                           ? notice->text()
+                           : notice->text() + QStringLiteral("\n") + QString::fromStdString(detail));
+}
+
+void CVelkView::eventContentChanged(int slot) {
+    if (slot < 0 || slot >= kSelectableSlots) {
+        return;
+    }
+    m_staleOverviews.insert(slot);
+    // A load reports slot after slot; the overview is drawn once the rows have been taken.
+    if (!m_overviewQueued) {
+        m_overviewQueued = true;
+        QTimer::singleShot(0, this, [this] { refreshOverviews(); });
+    }
+}
+
+void CVelkView::refreshOverviews() {
+    m_overviewQueued = false;
+    if (!m_session) {
+        return;
+    }
+    for (int slot : m_staleOverviews) {
+        const EventOverview overview = eventOverview(m_session->project().model(), slot);
+        m_controls.eventMarks[static_cast<size_t>(slot / 3)]->setOverview(slot % 3, overview);
+        setEnabledToolTip(m_controls.selectorButtons[static_cast<size_t>(slot)],
+                          QString::fromStdString(overview.tooltip));
+    }
+    m_staleOverviews.clear();
 }
 
 void CVelkView::writeStarted() {

@@ -2,20 +2,26 @@
 
 #include <QWidget>
 #include <memory>
+#include <set>
 
 #include "device/PacingClock.h"
 #include "session/Session.h"
 #include "session/SessionObserver.h"
 #include "ui/app/MainFormControls.h"
 
+class QMenu;
 class QTableWidget;
+class QUndoCommand;
+class QUndoStack;
 
 namespace velk::ui {
 
 class QtUiPoster;
 class CWritingTip;
 
-// The main form: shows what the session reports and forwards every click to it.
+// The main form: shows what the session reports and forwards every click to it. Around the
+// designed form it keeps the undo stack of the open project, copies and pastes actions, offers
+// the keyboard commands and the recent projects, and shows an overview of every event.
 class CVelkView : public QWidget, public SessionObserver {
     Q_OBJECT
 public:
@@ -27,10 +33,25 @@ public:
 
     // The panel address typed in the form (from --panel); the form keeps the default panel otherwise.
     void setPanelAddress(uint32_t ip, int port);
-    // Opens a project as 打开 does, without the file dialog (the command line's file).
+    // Opens a project as 打开 does after its file dialog (the command line's file, a recent project):
+    // a database of another program is opened only when the user agrees.
     void openProjectFile(const QString& path);
     // Closes the link and lets the database worker finish what is queued (at most 20 s).
     void shutdown();
+    // Runs the event loop until every statement queued so far has run and its rows have been
+    // taken (tests and measurements wait on it). False on time-out.
+    bool settleProjectFile(int timeoutMs = 20000);
+
+    // The open project's edits, cleared by 新建 and 打开.
+    QUndoStack& undoStack() { return *m_undoStack; }
+    // Ctrl+C: the selected actions of the current event, or all of them when none is selected.
+    void copyActions();
+    // Ctrl+V: the actions on the clipboard into the current event, as one step of the undo stack.
+    void pasteActions();
+    // The menu of recent projects that the 打开 button shows on a right click.
+    std::unique_ptr<QMenu> makeRecentMenu();
+    // F1: the user guide, where the about box finds it.
+    void openGuide();
 
     // SessionObserver
     void enumRowChanged(int row, const EnumRowTexts& texts) override;
@@ -44,6 +65,8 @@ public:
     void currentEventChanged(int slot) override;
     void projectOpened(const std::string& utf8Path) override;
     void linkStateChanged(LinkState state) override;
+    void linkNoticeChanged(const std::string& utf8) override;
+    void eventContentChanged(int slot) override;
     void writeStarted() override;
     void writeProgress(int position) override;
     void writeEnded() override;
@@ -52,11 +75,16 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void connectControls();
+    void setUpKeys();
+    void setUpUndo();
     void enableProjectControls(bool enable);
     void enableDeviceControls(bool enable);
+    void refreshOverviews();
+    void showEdit(const ProjectEdit& edit, bool after);
 
     void onNewProject();
     void onOpenProject();
@@ -68,15 +96,21 @@ private:
     void onActionListDoubleClick();
     void onTimeSettings();
     void onAppendSettings();
-    void onAbout();
     void showPanelNetworkDialog(const PanelNetworkReply& reply);
 
     MainFormControls m_controls;
     SystemClock m_clock;
     std::unique_ptr<QtUiPoster> m_poster;
     std::unique_ptr<Session> m_session;
+    QUndoStack* m_undoStack = nullptr;
+    std::unique_ptr<QUndoCommand> m_pasteStep;  // collects the edits of one paste
     CWritingTip* m_pWritingTip = nullptr;
+    std::set<int> m_staleOverviews;  // slots whose overview is to be redrawn
+    bool m_overviewQueued = false;
+    bool m_projectOpen = false;
     bool m_shutDown = false;
+    int64_t m_awaitedBarrier = 0;
+    bool m_barrierSeen = false;
 };
 
 }  // namespace velk::ui

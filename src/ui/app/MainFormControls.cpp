@@ -12,6 +12,7 @@
 #include <QTableWidget>
 
 #include "device/PanelAddress.h"
+#include "ui/app/EventMarks.h"
 #include "ui/common/Ipv4Edit.h"
 
 namespace velk::ui {
@@ -22,29 +23,34 @@ struct Column {
     int width;
 };
 
+constexpr const char* kDesigned = "velkDesignedGeometry";
+
+// Places a control and keeps the rectangle, which the layout of a larger window starts from.
+template <typename Widget>
+Widget* placed(Widget* widget, int x, int y, int w, int h) {
+    widget->setGeometry(x, y, w, h);
+    widget->setProperty(kDesigned, QRect(x, y, w, h));
+    return widget;
+}
+
 QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w, int h) {
-    auto* result = new QPushButton(text, parent);
-    result->setGeometry(x, y, w, h);
-    return result;
+    return placed(new QPushButton(text, parent), x, y, w, h);
 }
 
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h) {
-    auto* result = new QLabel(text, parent);
-    result->setGeometry(x, y, w, h);
-    return result;
+    return placed(new QLabel(text, parent), x, y, w, h);
 }
 
 QGroupBox* groupBox(QWidget* parent, const QString& title, int x, int y, int w, int h) {
-    auto* result = new QGroupBox(title, parent);
-    result->setGeometry(x, y, w, h);
-    return result;
+    return placed(new QGroupBox(title, parent), x, y, w, h);
 }
 
 QTableWidget* list(QWidget* parent, std::initializer_list<Column> columns, int rows, bool multiSelect, int x,
                    int y, int w, int h) {
-    auto* result = new QTableWidget(rows, static_cast<int>(columns.size()), parent);
-    result->setGeometry(x, y, w, h);
+    auto* result = placed(new QTableWidget(rows, static_cast<int>(columns.size()), parent), x, y, w, h);
     result->setShowGrid(true);
+    // Tab moves on to the next control; the arrow keys walk the cells.
+    result->setTabKeyNavigation(false);
     result->setSelectionBehavior(QAbstractItemView::SelectRows);
     result->setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection
                                          : QAbstractItemView::SingleSelection);
@@ -89,7 +95,7 @@ constexpr std::array<KeyGroup, 10> kKeyGroups{{
 }};
 
 void buildFunctionArea(QWidget* form, MainFormControls& c) {
-    groupBox(form, QStringLiteral("功能区"), 5, 0, 800, 96);
+    c.functionGroup = groupBox(form, QStringLiteral("功能区"), 5, 0, 800, 96);
     label(form, QStringLiteral("操作:"), 17, 17, 30, 22);
     c.newButton = button(form, QStringLiteral("新建"), 58, 15, 60, 20);
     c.openButton = button(form, QStringLiteral("打开"), 128, 15, 60, 20);
@@ -97,22 +103,22 @@ void buildFunctionArea(QWidget* form, MainFormControls& c) {
     c.networkButton = button(form, QStringLiteral("网络设置"), 268, 15, 60, 20);
     c.aboutButton = button(form, QStringLiteral("关于"), 338, 15, 60, 20);
     label(form, QStringLiteral("路径:"), 17, 41, 30, 22);
-    c.pathEdit = new QLineEdit(form);
-    c.pathEdit->setGeometry(58, 39, 316, 22);
+    c.pathEdit = placed(new QLineEdit(form), 58, 39, 316, 22);
     c.pathEdit->setReadOnly(true);
 
     c.ipLabel = label(form, QStringLiteral("IP地址:"), 10, 66, 48, 25);
-    c.ipEdit = new Ipv4Edit(form);
-    c.ipEdit->setGeometry(58, 68, 140, 25);
+    c.ipEdit = placed(new Ipv4Edit(form), 58, 68, 140, 25);
     c.portLabel = label(form, QStringLiteral("端口:"), 205, 66, 38, 25);
-    c.portEdit = new QLineEdit(QString::number(kDefaultPanelPort), form);
-    c.portEdit->setGeometry(243, 66, 60, 25);
+    c.portEdit = placed(new QLineEdit(QString::number(kDefaultPanelPort), form), 243, 66, 60, 25);
     c.connectButton = button(form, QStringLiteral("连接"), 314, 66, 60, 20);
+    // Right of 连接, under the 红外学习 group and the logo: the only room beside the address fields.
+    c.linkNotice = label(form, QString(), 380, 81, 420, 14);
+    c.linkNotice->setObjectName(QStringLiteral("linkNotice"));
+    c.linkNotice->setStyleSheet(QStringLiteral("color: #b00000;"));
 
     groupBox(form, QString(), 405, 15, 90, 65);
     c.irIdLabel = label(form, QStringLiteral("红外ID:"), 410, 28, 45, 20);
-    c.irIdEdit = new QLineEdit(form);
-    c.irIdEdit->setGeometry(455, 28, 35, 20);
+    c.irIdEdit = placed(new QLineEdit(form), 455, 28, 35, 20);
     c.learnIrButton = button(form, QStringLiteral("红外学习"), 420, 55, 60, 20);
 
     // Kept from the designed form but never shown.
@@ -125,55 +131,63 @@ void buildFunctionArea(QWidget* form, MainFormControls& c) {
 }
 
 void buildFixedLists(QWidget* form, MainFormControls& c) {
-    groupBox(form, QStringLiteral("枚举变量区"), 0, 100, 420, 190);
+    c.enumGroup = groupBox(form, QStringLiteral("枚举变量区"), 0, 100, 420, 190);
     c.enumList = list(form, {{"序号", 38}, {"类型", 38}, {"数目", 38}, {"数据列表", 260}}, 10, false, 5, 118,
                       410, 145);
     c.enumModify = button(form, QStringLiteral("修改"), 105, 264, 60, 20);
     c.enumClear = button(form, QStringLiteral("删除"), 225, 264, 60, 20);
 
-    groupBox(form, QStringLiteral("普通变量区"), 0, 292, 420, 190);
+    c.variableGroup = groupBox(form, QStringLiteral("普通变量区"), 0, 292, 420, 190);
     c.variableList =
         list(form, {{"序号", 80}, {"初始值", 80}, {"最小值", 80}, {"最大值", 80}, {"掉电保存", 80}}, 16, true,
              5, 310, 410, 140);
     c.variableModify = button(form, QStringLiteral("修改"), 105, 456, 60, 20);
     c.variableClear = button(form, QStringLiteral("删除"), 225, 456, 60, 20);
 
-    groupBox(form, QStringLiteral("网络连接"), 0, 492, 210, 190);
+    c.netGroup = groupBox(form, QStringLiteral("网络连接"), 0, 492, 210, 190);
     c.netList = list(form, {{"通道", 38}, {"IP地址", 110}, {"端口", 50}}, 7, false, 5, 510, 200, 145);
     c.netModify = button(form, QStringLiteral("修改"), 45, 656, 40, 20);
     c.netClear = button(form, QStringLiteral("删除"), 121, 656, 40, 20);
 }
 
 void buildKeyPanel(QWidget* form, MainFormControls& c) {
-    groupBox(form, QStringLiteral("按键面板区"), 425, 100, 380, 382);
+    c.keyPanel = groupBox(form, QStringLiteral("按键面板区"), 425, 100, 380, 382);
     c.selectors = new QButtonGroup(form);
     c.selectors->setExclusive(true);
     int slot = 0;
-    for (const KeyGroup& group : kKeyGroups) {
+    for (size_t g = 0; g < kKeyGroups.size(); ++g) {
+        const KeyGroup& group = kKeyGroups[g];
         auto* box = groupBox(form, QString::fromUtf8(group.title), group.x, group.y, 70, 85);
+        std::array<QRadioButton*, 3> selectors{};
         for (int i = 0; i < 3; ++i) {
             auto* selector =
-                new QRadioButton(QString::fromUtf8(group.selectors[static_cast<size_t>(i)]), box);
-            selector->setGeometry(10, 18 + 22 * i, 50, 20);
+                placed(new QRadioButton(QString::fromUtf8(group.selectors[static_cast<size_t>(i)]), box), 10,
+                       18 + 22 * i, 50, 20);
             c.selectors->addButton(selector, slot);
             c.selectorButtons[static_cast<size_t>(slot)] = selector;
+            selectors[static_cast<size_t>(i)] = selector;
             ++slot;
         }
+        c.keyGroups[g] = box;
+        c.eventMarks[g] = new EventMarks(box, selectors);
     }
+    // Under the key groups, in the room the panel has there.
+    c.marksLegend = label(form, EventMarks::legendText(), 435, 300, 360, 20);
+    c.marksLegend->setObjectName(QStringLiteral("marksLegend"));
 }
 
 void buildActionArea(QWidget* form, MainFormControls& c) {
-    groupBox(form, QStringLiteral("按键功能列表"), 213, 492, 592, 190);
+    c.actionGroup = groupBox(form, QStringLiteral("按键功能列表"), 213, 492, 592, 190);
     c.actionList = list(form, {{"功能", 42}, {"通道", 58}, {"参数/操作", 143}, {"数据", 1024}}, 0, true, 218,
                         510, 582, 80);
     c.actionAdd = button(form, QStringLiteral("添加"), 265, 656, 60, 20);
     c.actionModify = button(form, QStringLiteral("修改"), 372, 656, 60, 20);
     c.actionDelete = button(form, QStringLiteral("删除"), 476, 656, 60, 20);
 
-    groupBox(form, QString(), 225, 590, 110, 65);
+    c.timeGroup = groupBox(form, QString(), 225, 590, 110, 65);
     c.timeText = label(form, QString(), 230, 603, 100, 20);
     c.timeButton = button(form, QStringLiteral("时间设置"), 240, 630, 60, 20);
-    groupBox(form, QString(), 345, 590, 320, 65);
+    c.appendGroup = groupBox(form, QString(), 345, 590, 320, 65);
     c.appendLine1 = label(form, QString(), 350, 603, 300, 20);
     c.appendLine2 = label(form, QString(), 350, 630, 240, 20);
     c.appendButton = button(form, QStringLiteral("追加设置"), 595, 630, 60, 20);
@@ -188,6 +202,11 @@ MainFormControls buildMainForm(QWidget* form) {
     buildKeyPanel(form, controls);
     buildActionArea(form, controls);
     return controls;
+}
+
+QRect designedGeometry(const QWidget* widget) {
+    const QVariant rect = widget->property(kDesigned);
+    return rect.isValid() ? rect.toRect() : widget->geometry();
 }
 
 int firstSelectedRow(const QTableWidget* list) {

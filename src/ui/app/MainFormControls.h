@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <array>
 
@@ -15,6 +16,7 @@ class QWidget;
 
 namespace velk::ui {
 
+class EventMarks;
 class Ipv4Edit;
 
 // Every control of the main form, created at their places by buildMainForm.
@@ -30,6 +32,7 @@ struct MainFormControls {
     QLabel* portLabel = nullptr;
     QLineEdit* portEdit = nullptr;
     QPushButton* connectButton = nullptr;  // 连接 / 断开
+    QLabel* linkNotice = nullptr;          // why the last connection failed or ended
     QLabel* irIdLabel = nullptr;
     QLineEdit* irIdEdit = nullptr;
     QPushButton* learnIrButton = nullptr;  // 红外学习
@@ -53,16 +56,32 @@ struct MainFormControls {
 
     QButtonGroup* selectors = nullptr;  // id = event slot 0..29
     std::array<QRadioButton*, 30> selectorButtons{};
+    std::array<QGroupBox*, 10> keyGroups{};    // 按键1 .. 按键8, IO1, IO2
+    std::array<EventMarks*, 10> eventMarks{};  // what each group's events hold
+    QLabel* marksLegend = nullptr;
 
     QLabel* timeText = nullptr;
     QPushButton* timeButton = nullptr;  // 时间设置
     QLabel* appendLine1 = nullptr;
     QLabel* appendLine2 = nullptr;
     QPushButton* appendButton = nullptr;  // 追加设置
+
+    // The frames, which grow with their lists when the window is larger than designed.
+    QGroupBox* functionGroup = nullptr;  // 功能区
+    QGroupBox* enumGroup = nullptr;
+    QGroupBox* variableGroup = nullptr;
+    QGroupBox* keyPanel = nullptr;  // 按键面板区
+    QGroupBox* netGroup = nullptr;
+    QGroupBox* actionGroup = nullptr;
+    QGroupBox* timeGroup = nullptr;
+    QGroupBox* appendGroup = nullptr;
 };
 
 // Creates the form's controls as children of form, at the rectangles of the designed form.
 MainFormControls buildMainForm(QWidget* form);
+
+// The rectangle a control has on the designed form (where buildMainForm put it).
+QRect designedGeometry(const QWidget* widget);
 
 // The first selected row of a list, or -1.
 int firstSelectedRow(const QTableWidget* list);

@@ -4,9 +4,46 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
+#include <QValidator>
 
 namespace velk::ui {
+namespace {
+
+// A dotted address anywhere in a text, with an optional ":port".
+const QRegularExpression& dottedAddress() {
+    static const QRegularExpression pattern(QStringLiteral(
+        "(?<![0-9])([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})(?![0-9])(?::([0-9]{1,5}))?"));
+    return pattern;
+}
+
+// An octet field takes 0..255 as it is typed. Any other text is refused, but one that holds a whole
+// dotted address (a paste, however it came: keys, menu, mouse) is handed to the control, which
+// fills all four fields once the field has finished refusing it.
+class OctetValidator : public QValidator {
+public:
+    OctetValidator(Ipv4Edit* control, QObject* parent) : QValidator(parent), m_control(control) {}
+
+    State validate(QString& input, int&) const override {
+        static const QRegularExpression octet(
+            QStringLiteral("^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[0-9]{1,2})?$"));
+        // QIntValidator would let "300" through as an intermediate value.
+        if (octet.match(input).hasMatch()) {
+            return Acceptable;
+        }
+        if (dottedAddress().match(input).hasMatch()) {
+            QMetaObject::invokeMethod(
+                m_control, [control = m_control, text = input] { control->takePastedAddress(text); },
+                Qt::QueuedConnection);
+        }
+        return Invalid;
+    }
+
+private:
+    Ipv4Edit* m_control;
+};
+
+}  // namespace
 
 Ipv4Edit::Ipv4Edit(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
@@ -19,11 +56,9 @@ Ipv4Edit::Ipv4Edit(QWidget* parent) : QWidget(parent) {
         }
         auto* field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("octet%1").arg(i + 1));
-        // QIntValidator would let "300" through as an intermediate value.
-        static const QRegularExpression octet(
-            QStringLiteral("^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[0-9]{1,2})?$"));
-        field->setValidator(new QRegularExpressionValidator(octet, field));
-        field->setMaxLength(3);
+        field->setValidator(new OctetValidator(this, field));
+        // No length limit: the validator keeps an octet to three digits, and a limit would cut a
+        // pasted address to its first octet before the validator sees it.
         field->setAlignment(Qt::AlignCenter);
         field->installEventFilter(this);
         connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
@@ -53,6 +88,31 @@ void Ipv4Edit::setAddress(uint32_t address) {
     for (size_t i = 0; i < m_fields.size(); ++i) {
         m_fields[i]->setText(QString::number((address >> (24 - 8 * i)) & 0xffu));
     }
+}
+
+bool Ipv4Edit::takePastedAddress(const QString& text) {
+    QRegularExpressionMatch match = dottedAddress().match(text);
+    if (!match.hasMatch()) {
+        return false;
+    }
+    uint32_t address = 0;
+    for (int i = 1; i <= 4; ++i) {
+        const uint32_t octet = match.captured(i).toUInt();
+        if (octet > 255) {
+            return false;
+        }
+        address = (address << 8) | octet;
+    }
+    int port = -1;
+    if (match.hasCaptured(5)) {
+        const int value = match.captured(5).toInt();
+        port = value <= 65535 ? value : -1;
+    }
+    setAddress(address);
+    m_fields[3]->setFocus();
+    emit addressEdited();
+    emit addressPasted(address, port);
+    return true;
 }
 
 bool Ipv4Edit::eventFilter(QObject* watched, QEvent* event) {

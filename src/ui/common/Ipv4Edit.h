@@ -9,7 +9,8 @@ class QLineEdit;
 namespace velk::ui {
 
 // An IPv4 address control of four octet fields (0..255) with "." between them. Empty fields count
-// as 0; the first field is the most significant byte.
+// as 0; the first field is the most significant byte. A dotted address pasted into any field
+// ("192.168.1.20", also with ":port") fills all four.
 class Ipv4Edit : public QWidget {
     Q_OBJECT
 public:
@@ -19,8 +20,13 @@ public:
     void setAddress(uint32_t address);
     QLineEdit* field(int index) const { return m_fields.at(static_cast<size_t>(index)); }
 
+    // Takes a pasted text that holds a dotted address; false (nothing changes) when it holds none.
+    bool takePastedAddress(const QString& text);
+
 signals:
     void addressEdited();
+    // A pasted address filled the fields; port is the one after a ":", or -1.
+    void addressPasted(uint32_t address, int port);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,10 @@
 #include "ui/common/UiSeams.h"
 
 #include <QDialog>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QWidget>
 #include <utility>
 
 namespace velk::ui {
@@ -13,6 +17,16 @@ MessageHandler& messageHandler() {
 
 ModalHandler& modalHandler() {
     static ModalHandler handler;
+    return handler;
+}
+
+QuestionHandler& questionHandler() {
+    static QuestionHandler handler;
+    return handler;
+}
+
+ScreenAreaHandler& screenAreaHandler() {
+    static ScreenAreaHandler handler;
     return handler;
 }
 
@@ -38,12 +52,42 @@ int runModal(QDialog& dialog) {
     return dialog.exec();
 }
 
+bool askQuestion(QWidget* parent, const QString& title, const QString& text) {
+    if (questionHandler()) {
+        return questionHandler()(ShownMessage{parent, title, text, QMessageBox::Question});
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+QRect availableScreenArea(const QWidget* widget) {
+    if (screenAreaHandler()) {
+        return screenAreaHandler()(widget);
+    }
+    QScreen* screen = widget != nullptr ? widget->screen() : nullptr;
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
 MessageHandler setMessageHandler(MessageHandler handler) {
     return std::exchange(messageHandler(), std::move(handler));
 }
 
 ModalHandler setModalHandler(ModalHandler handler) {
     return std::exchange(modalHandler(), std::move(handler));
+}
+
+QuestionHandler setQuestionHandler(QuestionHandler handler) {
+    return std::exchange(questionHandler(), std::move(handler));
+}
+
+ScreenAreaHandler setScreenAreaHandler(ScreenAreaHandler handler) {
+    return std::exchange(screenAreaHandler(), std::move(handler));
 }
 
 }  // namespace velk::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -29,13 +30,26 @@ void showError(QWidget* parent, const QString& text, QMessageBox::Icon icon = QM
 // Runs a dialog modally and returns its result code (QDialog::Accepted or Rejected).
 int runModal(QDialog& dialog);
 
+// Asks a yes-or-no question (是 / 否, 否 the default); true for yes.
+bool askQuestion(QWidget* parent, const QString& title, const QString& text);
+
+// The part of the screen a window may take (QScreen::availableGeometry, in device-independent
+// pixels): of the screen widget is on, or the primary one.
+QRect availableScreenArea(const QWidget* widget);
+
 using MessageHandler = std::function<void(const ShownMessage&)>;
 using ModalHandler = std::function<int(QDialog&)>;
+using QuestionHandler = std::function<bool(const ShownMessage&)>;
+using ScreenAreaHandler = std::function<QRect(const QWidget*)>;
 
 // Test hooks: while set, messages are handed to the handler instead of being shown, and modal
 // runs call the handler (which drives the dialog and returns a result) instead of exec(). Each
 // returns the handler it replaces, so a test can put it back.
 MessageHandler setMessageHandler(MessageHandler handler);
 ModalHandler setModalHandler(ModalHandler handler);
+// Questions go to the handler, which answers them.
+QuestionHandler setQuestionHandler(QuestionHandler handler);
+// The handler gives the available area instead of the screen (a 1366x768 laptop in a test).
+ScreenAreaHandler setScreenAreaHandler(ScreenAreaHandler handler);
 
 }  // namespace velk::ui

@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include "rules/CommandRules.h"
 #include "rules/RuleMessages.h"
+#include "ui/common/ControlTips.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -24,6 +26,7 @@ CAddCommandDlg::CAddCommandDlg(QWidget* parent) : QDialog(parent) {
     placedLabel(this, QStringLiteral("追加指令："), 15, 76, 70, 25);
     m_commandEdit = placedEdit(this, 85, 76, 225, 25);
     m_commandEdit->setObjectName(QStringLiteral("commandEdit"));
+    keepWhatIsTyped(*m_commandEdit);
 
     placeOkCancel(*this, 70, 185, 118, 70, 25);
     connect(m_enableBox, &QCheckBox::toggled, this, &CAddCommandDlg::enableFields);
@@ -43,10 +46,11 @@ void CAddCommandDlg::setSettings(const EventSettings& settings) {
 }
 
 void CAddCommandDlg::enableFields() {
-    bool enabled = m_enableBox->isChecked();
-    m_timeoutEdit->setEnabled(enabled);
-    m_sendBox->setEnabled(enabled);
-    m_commandEdit->setEnabled(enabled);
+    const bool enabled = m_enableBox->isChecked();
+    const QString why = QStringLiteral("勾选“追加”后才能修改");
+    for (QWidget* field : std::initializer_list<QWidget*>{m_timeoutEdit, m_sendBox, m_commandEdit}) {
+        setEnabledExplained(field, enabled, why);
+    }
 }
 
 void CAddCommandDlg::accept() {
@@ -58,10 +62,18 @@ void CAddCommandDlg::accept() {
         m_commandEdit->setFocus();
         return;
     }
-    m_settings.addEnable = m_enableBox->isChecked() ? 1 : 0;
-    m_settings.addTimeOut = leadingInteger(m_timeoutEdit->text());
-    m_settings.addIsSend = m_sendBox->isChecked() ? 1 : 0;
-    m_settings.addString = std::move(*command);
+    EventSettings result = m_settings;
+    result.addEnable = m_enableBox->isChecked() ? 1 : 0;
+    result.addTimeOut = leadingInteger(m_timeoutEdit->text());
+    result.addIsSend = m_sendBox->isChecked() ? 1 : 0;
+    result.addString = std::move(*command);
+    // The append command travels in one command; the panel could not take a longer one.
+    if (std::optional<rules::Refusal> refusal = rules::appendCommandProblem(result)) {
+        showError(this, QString::fromStdString(refusal->message));
+        m_commandEdit->setFocus();
+        return;
+    }
+    m_settings = std::move(result);
     QDialog::accept();
 }
 

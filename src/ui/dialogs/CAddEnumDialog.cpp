@@ -3,41 +3,19 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStyleOptionFrame>
-#include <QValidator>
 #include <algorithm>
 
 #include "action/TextRules.h"
 #include "model/ConfigModel.h"
+#include "rules/CommandRules.h"
 #include "rules/FieldRules.h"
 #include "rules/RuleMessages.h"
+#include "ui/common/ControlTips.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
 
 namespace velk::ui {
-namespace {
-
-// The value edits do not scroll: a value is limited to what fits in the edit's width.
-class FitWidthValidator : public QValidator {
-public:
-    explicit FitWidthValidator(QLineEdit* edit) : QValidator(edit), m_edit(edit) {}
-
-    State validate(QString& input, int&) const override {
-        QStyleOptionFrame option;
-        option.initFrom(m_edit);
-        option.lineWidth = m_edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_edit);
-        QRect contents = m_edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, m_edit);
-        // QLineEdit keeps a small horizontal margin inside its contents rectangle.
-        int room = contents.width() - 4;
-        return m_edit->fontMetrics().horizontalAdvance(input) <= room ? Acceptable : Invalid;
-    }
-
-private:
-    QLineEdit* m_edit;
-};
-
-}  // namespace
 
 CAddEnumDialog::CAddEnumDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("添加枚举变量"));
@@ -58,7 +36,7 @@ CAddEnumDialog::CAddEnumDialog(QWidget* parent) : QDialog(parent) {
         m_indexList->addItem(QString::fromStdString(enumName(i)));
         m_countList->addItem(QString::number(i));
     }
-    m_indexList->setEnabled(false);
+    setEnabledExplained(m_indexList, false, QStringLiteral("序号由所修改的行决定"));
     m_formatList->addItems({QStringLiteral("Ascii"), QStringLiteral("Hex")});
 
     for (int k = 0; k < kValueRows; ++k) {
@@ -66,7 +44,8 @@ CAddEnumDialog::CAddEnumDialog(QWidget* parent) : QDialog(parent) {
         label->setObjectName(QStringLiteral("valueLabel%1").arg(k + 1));
         QLineEdit* edit = placedEdit(this, 50, 98 + 30 * k, 150, 25);
         edit->setObjectName(QStringLiteral("value%1").arg(k + 1));
-        edit->setValidator(new FitWidthValidator(edit));
+        // Values scroll in their edit and are kept whole, as typed or pasted.
+        keepWhatIsTyped(*edit);
         m_valueLabels[static_cast<size_t>(k)] = label;
         m_valueEdits[static_cast<size_t>(k)] = edit;
     }
@@ -99,8 +78,9 @@ void CAddEnumDialog::enableValueRows() {
     int enabledRows = m_countList->currentIndex() + 1;
     for (int k = 0; k < kValueRows; ++k) {
         bool enabled = k < enabledRows;
-        m_valueLabels[static_cast<size_t>(k)]->setEnabled(enabled);
-        m_valueEdits[static_cast<size_t>(k)]->setEnabled(enabled);
+        const QString why = QStringLiteral("数量为%1，只用前%1行").arg(std::max(enabledRows, 0));
+        setEnabledExplained(m_valueLabels[static_cast<size_t>(k)], enabled, why);
+        setEnabledExplained(m_valueEdits[static_cast<size_t>(k)], enabled, why);
     }
 }
 
@@ -146,6 +126,12 @@ bool CAddEnumDialog::collect() {
             // A value of spaces only yields no byte and is dropped.
             result.data.push_back(std::move(*normal));
         }
+    }
+    // The values travel in one command; the panel could not take a longer one.
+    if (std::optional<rules::Refusal> refusal = rules::enumCommandProblem(result)) {
+        showError(this, QString::fromStdString(refusal->message));
+        m_valueEdits[0]->setFocus();
+        return false;
     }
     m_result = std::move(result);
     return true;

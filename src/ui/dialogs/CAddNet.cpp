@@ -5,6 +5,7 @@
 
 #include "model/ConfigModel.h"
 #include "rules/RuleMessages.h"
+#include "ui/common/ControlTips.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -30,7 +31,7 @@ CAddNet::CAddNet(QWidget* parent) : QDialog(parent) {
     m_channelList = new QComboBox(this);
     m_channelList->setObjectName(QStringLiteral("channelList"));
     m_channelList->setGeometry(80, 5, 140, 25);
-    m_channelList->setEnabled(false);
+    setEnabledExplained(m_channelList, false, QStringLiteral("通道由所修改的行决定"));
     placedLabel(this, QStringLiteral("IP地址："), 5, 38, 75, 25);
     m_ipEdit = new Ipv4Edit(this);
     m_ipEdit->setObjectName(QStringLiteral("ipEdit"));
@@ -39,6 +40,12 @@ CAddNet::CAddNet(QWidget* parent) : QDialog(parent) {
     m_portEdit = placedEdit(this, 80, 65, 65, 25);
     m_portEdit->setObjectName(QStringLiteral("portEdit"));
     acceptDigitsOnly(*m_portEdit);
+    // "192.168.1.20:5000" pasted into the address brings its port along.
+    connect(m_ipEdit, &Ipv4Edit::addressPasted, this, [this](uint32_t, int port) {
+        if (port >= 0) {
+            m_portEdit->setText(QString::number(port));
+        }
+    });
 
     placeOkCancel(*this, 15, 128, 103, 80, 25);
 

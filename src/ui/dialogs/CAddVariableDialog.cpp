@@ -5,6 +5,7 @@
 
 #include "model/ConfigModel.h"
 #include "rules/RuleMessages.h"
+#include "ui/common/ControlTips.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
 
@@ -19,7 +20,7 @@ CAddVariableDialog::CAddVariableDialog(QWidget* parent) : QDialog(parent) {
     for (int i = 1; i <= kRows; ++i) {
         m_indexList->addItem(QString::fromStdString(variableName(i)));
     }
-    m_indexList->setEnabled(false);
+    setEnabledExplained(m_indexList, false, QStringLiteral("序号由所修改的行决定"));
 
     placedLabel(this, QStringLiteral("初始值："), 10, 40, 70, 25);
     m_initEdit = placedEdit(this, 70, 38, 150, 25);

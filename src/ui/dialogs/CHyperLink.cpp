@@ -126,15 +126,21 @@ void CHyperLink::mouseReleaseEvent(QMouseEvent* event) {
 
 void CHyperLink::open() {
     setHovered(false);
-    int result = opener() ? opener()(m_url) : openWithDesktop(m_url);
-    if (result > 32) {
+    if (openTarget(window(), m_url)) {
         m_visited = true;
         applyColour();
-        return;
+    }
+}
+
+bool CHyperLink::openTarget(QWidget* messageParent, const QString& target) {
+    int result = opener() ? opener()(target) : openWithDesktop(target);
+    if (result > 32) {
+        return true;
     }
     QApplication::beep();
-    showMessage(window(), QStringLiteral("RVK panel config (TAV8)"),
+    showMessage(messageParent, QStringLiteral("RVK panel config (TAV8)"),
                 QStringLiteral("Unable to open hyperlink:\n\n") + errorText(result), QMessageBox::Warning);
+    return false;
 }
 
 void CHyperLink::setHovered(bool hovered) {

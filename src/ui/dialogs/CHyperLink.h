@@ -32,6 +32,9 @@ public:
     using Opener = std::function<int(const QString& target)>;
     // Test hook: while set, targets are handed to it instead of the desktop's handler.
     static void setOpener(Opener opener);
+    // Opens a target as a click on a link does: through the test hook or the desktop; a failure
+    // beeps and is explained in a message box over messageParent. True when it opened.
+    static bool openTarget(QWidget* messageParent, const QString& target);
     // The explanation shown for a failed open's result code.
     static QString errorText(int code);
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include "ui/common/ControlTips.h"
 #include "ui/dialogs/DialogSupport.h"
 
 namespace velk::ui {
@@ -17,7 +18,7 @@ CSetTimeDlg::CSetTimeDlg(QWidget* parent) : QDialog(parent) {
     m_timeEdit->setObjectName(QStringLiteral("timeEdit"));
 
     placeOkCancel(*this, 20, 115, 86, 70, 25);
-    connect(m_enableBox, &QCheckBox::toggled, m_timeEdit, &QLineEdit::setEnabled);
+    connect(m_enableBox, &QCheckBox::toggled, this, &CSetTimeDlg::enableTimeEdit);
 
     setDialogWindowSize(*this, 210, 155);
     setSettings(EventSettings{});
@@ -27,7 +28,11 @@ void CSetTimeDlg::setSettings(const EventSettings& settings) {
     m_settings = settings;
     m_enableBox->setChecked(settings.timeEnable != 0);
     m_timeEdit->setText(QString::number(settings.time));
-    m_timeEdit->setEnabled(m_enableBox->isChecked());
+    enableTimeEdit();
+}
+
+void CSetTimeDlg::enableTimeEdit() {
+    setEnabledExplained(m_timeEdit, m_enableBox->isChecked(), QStringLiteral("勾选“设置时间”后才能填写时间"));
 }
 
 void CSetTimeDlg::accept() {

@@ -22,6 +22,8 @@ public:
     void accept() override;
 
 private:
+    void enableTimeEdit();
+
     QCheckBox* m_enableBox = nullptr;
     QLineEdit* m_timeEdit = nullptr;
     EventSettings m_settings;

@@ -53,6 +53,10 @@ void placeOkCancel(QDialog& dialog, int okX, int cancelX, int y, int w, int h) {
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
 }
 
+void keepWhatIsTyped(QLineEdit& edit) {
+    edit.setMaxLength(std::numeric_limits<int>::max());
+}
+
 void acceptDigitsOnly(QLineEdit& edit) {
     static const QRegularExpression digits(QStringLiteral("^[0-9]*$"));
     edit.setValidator(new QRegularExpressionValidator(digits, &edit));

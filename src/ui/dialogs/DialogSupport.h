@@ -22,6 +22,10 @@ QPushButton* placedButton(QWidget* parent, const QString& text, int x, int y, in
 // The 确定 (default, runs the dialog's accept()) and 取消 (runs reject()) buttons on one row.
 void placeOkCancel(QDialog& dialog, int okX, int cancelX, int y, int w, int h);
 
+// A free-text edit that keeps whatever is typed or pasted, however long: a text too long for its
+// use is refused with a message when the dialog is confirmed, never cut by the edit.
+void keepWhatIsTyped(QLineEdit& edit);
+
 // An edit that takes only the digits 0-9 as they are typed, so no sign can be entered.
 void acceptDigitsOnly(QLineEdit& edit);
 

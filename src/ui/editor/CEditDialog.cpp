@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "action/ActionText.h"
@@ -16,6 +18,7 @@
 #include "ui/common/GbkText.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/UiSeams.h"
+#include "ui/common/WindowPlacement.h"
 #include "ui/dialogs/DialogSupport.h"
 #include "ui/editor/CNetComData.h"
 #include "ui/editor/EditorControls.h"
@@ -46,6 +49,7 @@ constexpr int kButtonHeight = 25;
 constexpr int kLabelX = 10;
 constexpr int kControlX = 88;
 constexpr int kRowHeight = 22;
+constexpr QPoint kComposerOrigin{0, 90};
 
 QStringList dataTypeEntries() {
     return {QStringLiteral("Ascii"), QStringLiteral("Hex")};
@@ -116,6 +120,17 @@ void CEditDialog::buildControls() {
     buildNetwork();
     buildCustomAddress();
     buildSerial();
+
+    // The composer panels sit in a frameless scroll area that shows them whole where the screen
+    // allows it, and scrolls them where it does not.
+    m_composerArea = new QScrollArea(this);
+    m_composerArea->setObjectName(QStringLiteral("composerArea"));
+    m_composerArea->setFrameShape(QFrame::NoFrame);
+    m_composerArea->setFocusPolicy(Qt::NoFocus);
+    m_composerArea->setWidgetResizable(false);
+    m_composer = new QWidget;
+    m_composerArea->setWidget(m_composer);
+    m_composerArea->move(kComposerOrigin);
 
     c.ok = new QPushButton(QStringLiteral("确定"), this);
     c.ok->setDefault(true);
@@ -247,9 +262,9 @@ void CEditDialog::OnInitDialog() {
     // Each opening starts with fresh panels that read the current source.
     delete m_netPanel;
     delete m_serialPanel;
-    m_netPanel = new CNetComData(this, m_pSource);
+    m_netPanel = new CNetComData(m_composer, m_pSource);
     m_netPanel->setObjectName(QStringLiteral("netPanel"));
-    m_serialPanel = new CNetComData(this, m_pSource);
+    m_serialPanel = new CNetComData(m_composer, m_pSource);
     m_serialPanel->setObjectName(QStringLiteral("serialPanel"));
     // The panels come after the buttons in creation order; the buttons end the tab chain.
     QWidget::setTabOrder(m_serialPanel->textEdit(CNetComData::kCellCount - 1), m_controls.ok);
@@ -432,9 +447,55 @@ void CEditDialog::applyWindowSize() {
             buttonY = 185;
         }
     }
-    setFixedSize(width, height);
-    m_controls.ok->setGeometry(okX, buttonY, kButtonWidth, kButtonHeight);
-    m_controls.cancel->setGeometry(cancelX, buttonY, kButtonWidth, kButtonHeight);
+    // Where the screen cannot hold the window, it shrinks to what it can and the composer scrolls:
+    // the buttons move up by what the composer gives up, and in by what the width gives up.
+    const QSize wanted(width, height);
+    const QSize fitted = placeWindow(wanted, availableScreenArea(this)).size();
+    const int lessHeight = wanted.height() - fitted.height();
+    auto inWidth = [&](int x) { return x * fitted.width() / width; };
+    setFixedSize(fitted);
+    m_controls.ok->setGeometry(inWidth(okX), buttonY - lessHeight, kButtonWidth, kButtonHeight);
+    m_controls.cancel->setGeometry(inWidth(cancelX), buttonY - lessHeight, kButtonWidth, kButtonHeight);
+
+    CNetComData* panel = function == FunctionCode::Network  ? m_netPanel
+                         : function == FunctionCode::Serial ? m_serialPanel
+                                                            : nullptr;
+    m_composerArea->setVisible(panel != nullptr);
+    if (panel != nullptr) {
+        m_composer->resize(panel->size());
+        panel->move(0, 0);
+        // Only a dimension the screen took from the window scrolls; otherwise the window clips
+        // the panel as designed (the 580-pixel panel of no blanks in a 320-pixel window).
+        const int lessWidth = width - fitted.width();
+        const QSize room(
+            lessWidth > 0 ? std::min(panel->width(), fitted.width() - kComposerOrigin.x()) : panel->width(),
+            lessHeight > 0 ? std::max(panel->height() - lessHeight, kButtonHeight) : panel->height());
+        m_composerArea->resize(room);
+    }
+}
+
+void CEditDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred over its parent the window may still stick out of the screen; keep it inside.
+    const QRect area = availableScreenArea(this).marginsRemoved(kExpectedFrame);
+    QRect placed = geometry();
+    placed.moveLeft(
+        std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)));
+    placed.moveTop(
+        std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));
+    if (placed.topLeft() != geometry().topLeft()) {
+        move(placed.topLeft() - (geometry().topLeft() - pos()));
+    }
+}
+
+bool CEditDialog::refuseWithoutChannel(FunctionCode function, int channels, QWidget* firstBox) {
+    std::optional<rules::Refusal> refusal = rules::channelsProblem(function, channels);
+    if (!refusal) {
+        return false;
+    }
+    showError(this, QString::fromStdString(refusal->message));
+    firstBox->setFocus();
+    return true;
 }
 
 void CEditDialog::OnOK() {
@@ -450,17 +511,17 @@ void CEditDialog::OnOK() {
     m_customPort = *port;
 
     const std::optional<FunctionCode> function = selectedFunction();
-    if (!function) {
-        // Nothing chosen (an editor opened on a key action): the action stays as it is.
-        reject();
+    if (std::optional<rules::Refusal> refusal = rules::functionProblem(function)) {
+        // Nothing chosen (an editor opened on a key action): say so and stay open.
+        showError(this, QString::fromStdString(refusal->message));
+        c.function->setFocus();
         return;
     }
     KeyAction result;
     switch (*function) {
         case FunctionCode::Infrared: {
             const int mask = bitsOf(c.irChannels);
-            if (mask == 0) {
-                reject();
+            if (refuseWithoutChannel(*function, mask, c.irChannels[0])) {
                 return;
             }
             const int32_t id = leadingInteger(
@@ -498,8 +559,7 @@ void CEditDialog::OnOK() {
             break;
         case FunctionCode::Io: {
             const int mask = bitsOf(c.ioChannels);
-            if (mask == 0) {
-                reject();
+            if (refuseWithoutChannel(*function, mask, c.ioChannels[0])) {
                 return;
             }
             result.function = FunctionCode::Io;
@@ -509,8 +569,7 @@ void CEditDialog::OnOK() {
         }
         case FunctionCode::Relay: {
             const int mask = bitsOf(c.relayChannels);
-            if (mask == 0) {
-                reject();
+            if (refuseWithoutChannel(*function, mask, c.relayChannels[0])) {
                 return;
             }
             result.function = FunctionCode::Relay;

@@ -13,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace velk::ui {
 
@@ -69,6 +70,8 @@ public:
     };
     const Controls& controls() const { return m_controls; }
     CNetComData* netPanel() const { return m_netPanel; }
+    // Where the composer panels sit; it scrolls when the screen cannot hold the whole window.
+    QScrollArea* composerArea() const { return m_composerArea; }
     CNetComData* serialPanel() const { return m_serialPanel; }
 
     int eventIndex() const { return m_eventIndex; }
@@ -84,6 +87,10 @@ private:
     void OnSerialCountChanged();
     void OnOK();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     void buildControls();
     void buildInfrared();
     void buildIo();
@@ -96,6 +103,8 @@ private:
     void applyWindowSize();
     bool isModifying(FunctionCode function) const;
     bool customChannelChosen() const;
+    // Shows why an action without a channel cannot be taken; true when it was refused.
+    bool refuseWithoutChannel(FunctionCode function, int channels, QWidget* firstBox);
 
     const ConfigModel& m_model;
     int m_disabledFunctions = 0;
@@ -111,6 +120,8 @@ private:
     Controls m_controls;
     CNetComData* m_netPanel = nullptr;
     CNetComData* m_serialPanel = nullptr;
+    QScrollArea* m_composerArea = nullptr;
+    QWidget* m_composer = nullptr;  // the scroll area's content, holding both panels
     bool m_initialising = false;
 };
 

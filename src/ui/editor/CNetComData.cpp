@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "rules/CommandRules.h"
 #include "rules/FieldRules.h"
+#include "ui/common/ControlTips.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -15,9 +17,8 @@
 namespace velk::ui {
 namespace {
 
-// Text edits are limited to 200 characters; the segment reader never takes more than this.
-constexpr int kMaxSegmentRead = 1023;
 constexpr int kMaxNumberRead = 99;
+constexpr const char* kCountOnlyInCountMode = "方式为count时才能选择次数";
 
 QStringList indexEntries() {
     QStringList entries;
@@ -62,6 +63,8 @@ void CNetComData::buildCell(int c) {
     makeFrame(cell, QRect(0, 0, kCellWidth - 7, kCellHeight - 5));
     placedLabel(cell, QStringLiteral("文本%1：").arg(c + 1), 6, 5, 52, 21);
     QLineEdit* edit = makeEdit(cell, QRect(58, 5, 244, 21), kMaxTextLength);
+    // A segment is kept as typed or pasted; one over the limit is refused when confirmed.
+    keepWhatIsTyped(*edit);
     edit->setObjectName(QStringLiteral("text%1").arg(c));
     m_textEdits[static_cast<size_t>(c)] = edit;
     m_cells[static_cast<size_t>(c)] = cell;
@@ -117,7 +120,7 @@ void CNetComData::buildBlank(int c, QWidget* cell) {
 
     // A new panel shows E1 with its options and "次数" disabled, as the mode rule would leave it.
     applyGroupRule(c);
-    b.count->setEnabled(false);
+    setEnabledExplained(b.count, false, QString::fromUtf8(kCountOnlyInCountMode));
     connect(b.index, &QComboBox::currentIndexChanged, this, [this, c] { OnIndexChanged(c); });
     connect(b.mode, &QComboBox::currentIndexChanged, this, [this, c] { OnModeChanged(c); });
 }
@@ -147,7 +150,8 @@ void CNetComData::ShowCells(int n) {
             }
         }
     }
-    move(0, 90);
+    // The editor places the panel (at 0, 90 of its window, in a scroll area when the screen is
+    // small); the panel sizes itself.
     if (n == 0) {
         resize(580, kCellHeight);
     } else if (n == 1) {
@@ -236,7 +240,8 @@ void CNetComData::applyGroupRule(int k) {
 
 void CNetComData::applyModeRule(int k) {
     const Blank& b = blank(k);
-    b.count->setEnabled(b.mode->currentIndex() == kCountModePosition);
+    setEnabledExplained(b.count, b.mode->currentIndex() == kCountModePosition,
+                        QString::fromUtf8(kCountOnlyInCountMode));
     b.overflow->clear();
     b.overflow->addItems(overflowEntries());
     b.overflow->setCurrentIndex(0);
@@ -255,7 +260,7 @@ bool CNetComData::CollectData(int n, int type, SendData& out) {
     const int t = n + 1;
     std::vector<std::string> texts;
     for (int i = 1; i <= t; ++i) {
-        const QString text = textEdit(i - 1)->text().left(kMaxSegmentRead);
+        const QString text = textEdit(i - 1)->text();
         rules::SegmentContent segment = rules::composeSegment(i, t, type, text.toStdString());
         if (!segment.stored) {
             showError(this, QString::fromStdString(segment.refusal), QMessageBox::Critical);
@@ -292,10 +297,17 @@ bool CNetComData::CollectData(int n, int type, SendData& out) {
         placeholders.push_back(placeholder);
     }
 
-    out.varNum = n;
-    out.type = type;
-    out.texts = std::move(texts);
-    out.placeholders = std::move(placeholders);
+    SendData composed = out;
+    composed.varNum = n;
+    composed.type = type;
+    composed.texts = std::move(texts);
+    composed.placeholders = std::move(placeholders);
+    // Segments and blanks travel in one command; the panel could not take a longer one.
+    if (std::optional<rules::Refusal> refusal = rules::dataCommandProblem(composed)) {
+        showError(this, QString::fromStdString(refusal->message), QMessageBox::Critical);
+        return false;
+    }
+    out = std::move(composed);
     return true;
 }
 

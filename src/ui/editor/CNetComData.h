@@ -21,7 +21,7 @@ public:
     static constexpr int kBlankCount = 10;  // cell 10 holds only the last segment
     static constexpr int kCellWidth = 315;
     static constexpr int kCellHeight = 80;
-    static constexpr int kMaxTextLength = 200;
+    static constexpr int kMaxTextLength = 200;    // the step and interval edits
     static constexpr int kFirstVarPosition = 10;  // "序号": E1..E10, then V1..V16
     static constexpr int kInputPosition = 26;     // "序号": Input
     static constexpr int kCountModePosition = 2;  // "方式": count

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "sim/PanelSimulator.h"
+#include "ui/app/AppSettings.h"
 #include "ui/app/CVelkApp.h"
 #include "ui/app/CVelkView.h"
 #include "ui/common/FileDialogs.h"
@@ -22,15 +23,6 @@ using namespace velk::ui;
 using namespace velk::test;
 
 namespace {
-
-QStringList rowTexts(const QTableWidget* list, int row) {
-    QStringList texts;
-    for (int column = 0; column < list->columnCount(); ++column) {
-        const QTableWidgetItem* item = list->item(row, column);
-        texts << (item ? item->text() : QString());
-    }
-    return texts;
-}
 
 // One value of the project file, read with SQLite directly.
 QString sqlValue(const QString& path, const QString& query) {
@@ -72,6 +64,11 @@ private:
     }
 
 private slots:
+    void initTestCase() {
+        // Recent projects and the window's place go to a file of this run, not the user's settings.
+        setAppSettingsFile(m_dir.filePath(QStringLiteral("settings.ini")));
+    }
+
     void init() {
         m_messages.clear();
         setMessageHandler([this](const ShownMessage& m) { m_messages.append(m); });

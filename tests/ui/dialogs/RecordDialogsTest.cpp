@@ -194,15 +194,57 @@ private slots:
         QCOMPARE(dialog.record().data, record.data);
     }
 
-    void enumValueIsLimitedToTheEditWidth() {
+    void enumValueIsKeptWholeAsTypedOrPasted() {
+        const QString longValue = QStringLiteral("POWER_ON_PROJECTOR_HDMI1_INPUT_SELECT_ABCDEFG");
         CAddEnumDialog dialog;
         dialog.show();
-        QLineEdit* edit = valueEdit(dialog, 1);
-        edit->setFocus();
-        QTest::keyClicks(edit, QString(80, QLatin1Char('W')));
-        QVERIFY(!edit->text().isEmpty());
-        QVERIFY(edit->text().size() < 80);
-        QVERIFY(edit->fontMetrics().horizontalAdvance(edit->text()) < edit->width());
+        QLineEdit* typed = valueEdit(dialog, 1);
+        typed->setFocus();
+        QTest::keyClicks(typed, longValue);
+        QCOMPARE(typed->text(), longValue);
+        // Pasted, the same: nothing is cut, however narrow or wide the letters.
+        auto* countList = dialog.findChild<QComboBox*>(QStringLiteral("countList"));
+        countList->setCurrentIndex(1);
+        QLineEdit* pasted = valueEdit(dialog, 2);
+        const QString wide = QString(300, QChar(0x6ee1)) + QStringLiteral("iiii");
+        pasted->setFocus();
+        pasted->insert(wide);
+        QCOMPARE(pasted->text(), wide);
+        clickOk(dialog);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(QString::fromStdString(dialog.record().data.at(0)), longValue);
+        QCOMPARE(dialog.record().data.at(1).size(), size_t(604));  // 300 GBK characters and four letters
+    }
+
+    void enumValuesTooLongForTheirCommandAreRefused() {
+        CAddEnumDialog dialog;
+        dialog.setRecord(EnumVariable{3, kAscii, {"a"}}, 2);
+        dialog.findChild<QComboBox*>(QStringLiteral("countList"))->setCurrentIndex(1);
+        valueEdit(dialog, 1)->setText(QString(40000, QLatin1Char('a')));
+        valueEdit(dialog, 2)->setText(QString(30000, QLatin1Char('b')));
+        MessageRecorder recorder;
+        clickOk(dialog);
+        QCOMPARE(recorder.messages.size(), 1);
+        QCOMPARE(recorder.messages[0].title, QStringLiteral("错误"));
+        QCOMPARE(
+            recorder.messages[0].text,
+            QStringLiteral("E3的数据过长：写入指令共70026字节，面板一次最多接收65530字节，请缩短数据。"));
+        QVERIFY(dialog.result() != int(QDialog::Accepted));
+        QCOMPARE(valueEdit(dialog, 1)->text().size(), 40000);
+        // Shortened, it is taken.
+        valueEdit(dialog, 2)->setText(QStringLiteral("b"));
+        clickOk(dialog);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void disabledRowsSayWhy() {
+        CAddEnumDialog dialog;
+        dialog.findChild<QComboBox*>(QStringLiteral("countList"))->setCurrentIndex(2);
+        QVERIFY(!valueEdit(dialog, 4)->isEnabled());
+        QCOMPARE(valueEdit(dialog, 4)->toolTip(), QStringLiteral("数量为3，只用前3行"));
+        QVERIFY(valueEdit(dialog, 3)->toolTip().isEmpty());
+        auto* index = dialog.findChild<QComboBox*>(QStringLiteral("indexList"));
+        QCOMPARE(index->toolTip(), QStringLiteral("序号由所修改的行决定"));
     }
 
     void variableOk_data() {

@@ -174,6 +174,43 @@ private slots:
         }
     }
 
+    void appendCommandTooLongForItsCommandIsRefused() {
+        CAddCommandDlg dialog;
+        dialog.setSettings(fullRecord());
+        auto* command = dialog.findChild<QLineEdit*>(QStringLiteral("commandEdit"));
+        // Pasted whole, longer than an edit's usual limit, and kept so.
+        command->selectAll();
+        command->insert(QString(65520, QLatin1Char('x')));
+        QCOMPARE(command->text().size(), 65520);
+        MessageRecorder recorder;
+        clickOk(dialog);
+        QCOMPARE(recorder.messages.size(), 1);
+        QCOMPARE(recorder.messages[0].title, QStringLiteral("错误"));
+        QCOMPARE(
+            recorder.messages[0].text,
+            QStringLiteral("追加指令过长：写入指令共65542字节，面板一次最多接收65530字节，请缩短追加指令。"));
+        QVERIFY(dialog.result() != int(QDialog::Accepted));
+        QCOMPARE(dialog.settings(), fullRecord());
+        // Append off sends no command: the text is kept as it is.
+        dialog.findChild<QCheckBox*>(QStringLiteral("addEnableBox"))->setChecked(false);
+        clickOk(dialog);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.settings().addString.size(), size_t(65520));
+    }
+
+    void disabledFieldsSayWhy() {
+        CAddCommandDlg append;
+        append.setSettings(EventSettings{});
+        QCOMPARE(append.findChild<QLineEdit*>(QStringLiteral("commandEdit"))->toolTip(),
+                 QStringLiteral("勾选“追加”后才能修改"));
+        CSetTimeDlg time;
+        time.setSettings(EventSettings{});
+        QCOMPARE(time.findChild<QLineEdit*>(QStringLiteral("timeEdit"))->toolTip(),
+                 QStringLiteral("勾选“设置时间”后才能填写时间"));
+        time.findChild<QCheckBox*>(QStringLiteral("timeEnableBox"))->setChecked(true);
+        QVERIFY(time.findChild<QLineEdit*>(QStringLiteral("timeEdit"))->toolTip().isEmpty());
+    }
+
     void appendUntouchedCommandKeepsItsBytes() {
         CAddCommandDlg dialog;
         EventSettings record = fullRecord();

@@ -51,7 +51,10 @@ using Fill = std::function<void(CEditDialog&)>;
 class EditorFlowTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { failOnMessages(); }
+    void initTestCase() {
+        failOnMessages();
+        pinScreenArea(kLargeScreen);
+    }
 
     void actionsFromTheEditorReachListFileAndPanel() {
         test::TempDir dir;

@@ -3,12 +3,14 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "EditorTestSupport.h"
 #include "action/ActionText.h"
 #include "ui/common/Ipv4Edit.h"
+#include "ui/common/WindowPlacement.h"
 #include "ui/editor/CEditDialog.h"
 #include "ui/editor/CNetComData.h"
 
@@ -91,7 +93,10 @@ Outcome pressOk(CEditDialog& dialog) {
 class EditorTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { failOnMessages(); }
+    void initTestCase() {
+        failOnMessages();
+        pinScreenArea(kLargeScreen);
+    }
     void init() { m_model.reset(); }
 
     void offersFunctionsOfTheMaskInFixedOrder_data() {
@@ -295,10 +300,80 @@ private slots:
         // Every shown control lies inside the window.
         for (QWidget* child : dialog.findChildren<QWidget*>()) {
             if (child->isVisibleTo(&dialog) && child->parentWidget() == &dialog &&
-                child != dialog.netPanel() && child != dialog.serialPanel()) {
+                child != dialog.composerArea()) {  // the composer panels may reach past it, as designed
                 QVERIFY2(QRect(QPoint(), size).contains(child->geometry()), qPrintable(child->objectName()));
             }
         }
+    }
+
+    void theComposerSitsBelowTheEditorsOwnControls() {
+        CEditDialog dialog(m_model);
+        dialog.setRequest(request(0));
+        choose(dialog, QStringLiteral("网络"));
+        dialog.controls().netCount->setCurrentIndex(4);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.netPanel()->mapTo(&dialog, QPoint()), QPoint(0, 90));
+        // On a roomy screen it is shown whole: nothing to scroll.
+        QCOMPARE(dialog.composerArea()->size(), dialog.netPanel()->size());
+        choose(dialog, QStringLiteral("串口"));
+        QCOMPARE(dialog.serialPanel()->mapTo(&dialog, QPoint()), QPoint(0, 90));
+        choose(dialog, QStringLiteral("红外"));
+        QVERIFY(dialog.composerArea()->isHidden());
+    }
+
+    void sixBlanksFitTheScreen_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<bool>("designedSize");
+        QTest::newRow("1366x768") << QRect(0, 0, 1366, 768) << true;
+        QTest::newRow("1366x768 at 150%") << QRect(0, 0, 910, 480) << false;
+        QTest::newRow("1280x800 at 200%, panel on the left") << QRect(48, 0, 592, 400) << false;
+    }
+    void sixBlanksFitTheScreen() {
+        QFETCH(QRect, area);
+        QFETCH(bool, designedSize);
+        ScreenAreaGuard screen([area](const QWidget*) { return area; });
+        std::vector<Placeholder> blanks(6, enumBlank());
+        std::vector<std::string> texts(7, "SEG");
+        // The window it opens over stands at the right edge, where a centred editor would stick out.
+        QWidget owner;
+        owner.setGeometry(area.right() - 150, area.top() + 40, 200, 150);
+        owner.show();
+        CEditDialog dialog(m_model, &owner);
+        dialog.setWindowFlag(Qt::Dialog);
+        dialog.setRequest(request(0, networkAction(2, texts, blanks)));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QRect window = dialog.geometry().marginsAdded(kExpectedFrame);
+        QVERIFY2(area.contains(window), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                       .arg(window.x())
+                                                       .arg(window.y())
+                                                       .arg(window.width())
+                                                       .arg(window.height())));
+        const CEditDialog::Controls& c = dialog.controls();
+        for (QPushButton* button : {c.ok, c.cancel}) {
+            QVERIFY(QRect(QPoint(), dialog.size()).contains(button->geometry()));
+        }
+        QScrollArea* composer = dialog.composerArea();
+        QVERIFY(QRect(QPoint(), dialog.size()).contains(composer->geometry()));
+        if (designedSize) {
+            QCOMPARE(dialog.size(), QSize(955, 405));
+            QCOMPARE(c.ok->pos(), QPoint(220, 345));
+            QCOMPARE(composer->size(), dialog.netPanel()->size());
+            return;
+        }
+        QVERIFY(composer->height() < dialog.netPanel()->height() ||
+                composer->width() < dialog.netPanel()->width());
+        // Every segment edit can still be reached: the area scrolls to it.
+        for (int cell = 0; cell <= 6; ++cell) {
+            QLineEdit* edit = dialog.netPanel()->textEdit(cell);
+            composer->ensureWidgetVisible(edit);
+            const QRect shown = QRect(edit->mapTo(composer->viewport(), QPoint()), edit->size());
+            QVERIFY2(composer->viewport()->rect().intersects(shown), qPrintable(QString::number(cell)));
+        }
+        // Still the same editor: confirming takes all six blanks.
+        QCOMPARE(pressOk(dialog).accepted, 1);
+        QCOMPARE(dialog.action().network.placeholders.size(), size_t(6));
     }
 
     void customAddressOnlyForCustomChannels() {
@@ -342,29 +417,37 @@ private slots:
         QCOMPARE(dialog.action(), expected);
     }
 
-    void noChannelClosesAsCancelled_data() {
+    void noChannelIsNamedAndTheEditorStaysOpen_data() {
         QTest::addColumn<QString>("function");
-        QTest::newRow("infrared") << "红外";
-        QTest::newRow("io") << "IO";
-        QTest::newRow("relay") << "继电器";
+        QTest::addColumn<QString>("message");
+        QTest::newRow("infrared") << "红外"
+                                  << "请至少选择一个红外通道。";
+        QTest::newRow("io") << "IO"
+                            << "请至少选择一个IO通道。";
+        QTest::newRow("relay") << "继电器"
+                               << "请至少选择一个继电器通道。";
     }
-    void noChannelClosesAsCancelled() {
+    void noChannelIsNamedAndTheEditorStaysOpen() {
         QFETCH(QString, function);
+        QFETCH(QString, message);
         CEditDialog dialog(m_model);
         dialog.setRequest(request(0));
         choose(dialog, function);
-        dialog.controls().irCode->setText(QStringLiteral("77"));  // not reached
+        dialog.controls().irCode->setText(QStringLiteral("77"));  // not reached: channels come first
         MessageRecorder messages;
-        QCOMPARE(pressOk(dialog).rejected, 1);
-        QVERIFY(messages.messages.isEmpty());
-        // edit() hands nothing back in this case.
-        ModalHandlerGuard modal([&](QDialog& d) {
-            auto& editor = static_cast<CEditDialog&>(d);
-            choose(editor, function);
-            editor.controls().ok->click();
-            return d.result();
-        });
-        QVERIFY(!CEditDialog::edit(nullptr, m_model, request(0)).has_value());
+        QVERIFY(pressOk(dialog).stillOpen());
+        QCOMPARE(messages.messages.size(), 1);
+        QCOMPARE(messages.lastText(), message);
+        QCOMPARE(messages.messages.last().title, QStringLiteral("错误"));
+        // Nothing typed is lost: ticking a channel then confirms.
+        const CEditDialog::Controls& c = dialog.controls();
+        (function == QStringLiteral("红外") ? c.irChannels[1]
+         : function == QStringLiteral("IO") ? c.ioChannels[1]
+                                            : c.relayChannels[1])
+            ->setChecked(true);
+        dialog.controls().irCode->setText(QStringLiteral("7"));
+        QCOMPARE(pressOk(dialog).accepted, 1);
+        QCOMPARE(messages.messages.size(), 1);
     }
 
     void emptiedPortFieldIsRefusedWhateverTheFunction_data() {
@@ -623,7 +706,11 @@ private slots:
         QVERIFY(!dialog.selectedFunction().has_value());
         QVERIFY(dialog.controls().infrared->isHidden());
         QVERIFY(dialog.controls().network->isHidden());
-        QCOMPARE(pressOk(dialog).rejected, 1);
+        {
+            MessageRecorder messages;
+            QVERIFY(pressOk(dialog).stillOpen());
+            QCOMPARE(messages.lastText(), QStringLiteral("请选择功能。"));
+        }
         // The user may still turn it into an offered function.
         choose(dialog, QStringLiteral("IO"));
         dialog.controls().ioChannels[1]->setChecked(true);

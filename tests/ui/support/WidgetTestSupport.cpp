@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <utility>
 
@@ -12,6 +13,19 @@ MessageRecorder::MessageRecorder() : m_guard([this](const ui::ShownMessage& m) {
 void failOnMessages() {
     ui::setMessageHandler(
         [](const ui::ShownMessage& m) { qFatal("unexpected message box: %s", qPrintable(m.text)); });
+}
+
+void pinScreenArea(const QRect& area) {
+    ui::setScreenAreaHandler([area](const QWidget*) { return area; });
+}
+
+QStringList rowTexts(const QTableWidget* list, int row) {
+    QStringList texts;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        const QTableWidgetItem* item = list->item(row, column);
+        texts << (item ? item->text() : QString());
+    }
+    return texts;
 }
 
 void clickOk(QDialog& dialog) {

@@ -8,6 +8,7 @@
 #include "ui/common/UiSeams.h"
 
 class QDialog;
+class QTableWidget;
 
 // What the widget tests share: guards that hold a seam of ui/common for as long as they live, and
 // a recorder of message boxes. A guard puts the handler it replaced back when it goes, also when a
@@ -30,6 +31,14 @@ private:
 using MessageHandlerGuard = SeamGuard<ui::MessageHandler, ui::setMessageHandler>;
 using ModalHandlerGuard = SeamGuard<ui::ModalHandler, ui::setModalHandler>;
 using FileDialogGuard = SeamGuard<ui::FileDialogHandler, ui::setFileDialogHandler>;
+using QuestionGuard = SeamGuard<ui::QuestionHandler, ui::setQuestionHandler>;
+using ScreenAreaGuard = SeamGuard<ui::ScreenAreaHandler, ui::setScreenAreaHandler>;
+
+// A screen of this available area for every window, whatever the platform offers (the offscreen
+// platform's screen is 800x600). For the whole test program (initTestCase).
+void pinScreenArea(const QRect& area);
+// A roomy desktop, where every window has its designed size.
+constexpr QRect kLargeScreen{0, 0, 1920, 1050};
 
 // Records every message box instead of showing it, for as long as it lives.
 class MessageRecorder {
@@ -50,5 +59,8 @@ void failOnMessages();
 
 // Clicks the dialog's OK button (the child named "okButton").
 void clickOk(QDialog& dialog);
+
+// The texts of one row of a list, column by column (empty for a cell without an item).
+QStringList rowTexts(const QTableWidget* list, int row);
 
 }  // namespace velk::test
