@@ -287,12 +287,14 @@ void PanelLink::receiveThread(Connection& connection, UiPoster& poster) {
     for (;;) {
         long n = socket.receive(buffer.get(), kReceiveBufferSize);
         if (n <= 0) {
-            connection.peerClosed.store(true);
             break;
         }
         poster.post({WM_LINK_DATA, generation, {}, std::string(buffer.get(), static_cast<size_t>(n))});
     }
+    // The close goes into the queue before the writer may see the link as dead, so the UI always
+    // learns of the loss before it learns how the write ended.
     poster.post({WM_LINK_CLOSED, generation, {}, {}});
+    connection.peerClosed.store(true);
 }
 
 }  // namespace velk
