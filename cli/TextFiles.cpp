@@ -28,10 +28,15 @@ std::optional<std::string> readAll(FILE* in) {
 }
 
 // A project file begins with SQLite's header; a file named *.db is taken for one too, so an empty
-// or damaged one is refused rather than read as an empty text.
+// or damaged one is refused rather than read as an empty text. Only a regular file is looked into:
+// a pipe (such as the shell's <(...)) cannot be read twice, so it is taken for a text.
 bool isProjectFile(const std::string& path) {
     if (path == kStandardStream) {
         return false;
+    }
+    std::error_code code;
+    if (!std::filesystem::is_regular_file(path, code)) {
+        return path.size() >= 3 && path.compare(path.size() - 3, 3, ".db") == 0;
     }
     if (path.size() >= 3 && path.compare(path.size() - 3, 3, ".db") == 0) {
         return true;

@@ -49,7 +49,9 @@ void ReplyAssembler::take(std::string_view block, ReplyApplier& applier) {
 }
 
 // Only bytes from the last place a reply begins can still become one; a text without such a place
-// keeps the longest ending that could be the start of the prefix ("QM-PA").
+// keeps the longest ending that could be the start of the prefix ("QM-PA"). A beginning already
+// longer than the bound is dropped whole: keeping only its first part and reading the next block
+// after it would join two pieces the panel never sent side by side.
 void ReplyAssembler::keep(std::string_view unrecognised) {
     std::string_view text = unrecognised.substr(0, unrecognised.find('\0'));
     size_t start = lastReplyStart(text);
@@ -62,7 +64,11 @@ void ReplyAssembler::keep(std::string_view unrecognised) {
             }
         }
     }
-    m_tail.assign(text.substr(start, kMaxTail));
+    if (text.size() - start > kMaxTail) {
+        m_tail.clear();
+        return;
+    }
+    m_tail.assign(text.substr(start));
 }
 
 }  // namespace velk

@@ -1,6 +1,7 @@
 #include "project/DbWorker.h"
 
 #include <condition_variable>
+#include <filesystem>
 
 #include <sqlite3.h>
 
@@ -21,6 +22,13 @@ std::string errorText(sqlite3* db) {
 }  // namespace
 
 std::shared_ptr<DbConnection> DbConnection::open(const std::string& utf8Path, std::string& reason) {
+    // SQLite would wait on a pipe's first read for ever; a device is no file to keep a project in.
+    std::error_code code;
+    if (std::filesystem::exists(utf8Path, code) && !std::filesystem::is_directory(utf8Path, code) &&
+        !std::filesystem::is_regular_file(utf8Path, code)) {
+        reason = "不是普通文件";
+        return nullptr;
+    }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {

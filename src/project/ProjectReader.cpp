@@ -102,6 +102,11 @@ ProjectLoad loadProjectReadOnly(const std::string& utf8Path, MissingTables missi
         load.error = "no such project file";
         return load;
     }
+    // A pipe or a device would keep SQLite's first read waiting for bytes that may never come.
+    if (!std::filesystem::is_regular_file(utf8Path, code)) {
+        load.error = "not a regular file";
+        return load;
+    }
     ReadOnlyFile file;
     std::string error;
     if (!file.open(utf8Path, error)) {
@@ -150,12 +155,15 @@ ProjectFileKind projectFileKind(const std::string& utf8Path, int busyTimeoutMs) 
     if (!std::filesystem::exists(utf8Path, code)) {
         return ProjectFileKind::Missing;
     }
-    if (std::filesystem::is_regular_file(utf8Path, code) && std::filesystem::file_size(utf8Path, code) == 0) {
+    if (!std::filesystem::is_regular_file(utf8Path, code)) {
+        return ProjectFileKind::Unreadable;  // a folder, a pipe, a device: Open says why
+    }
+    if (std::filesystem::file_size(utf8Path, code) == 0) {
         return ProjectFileKind::Empty;
     }
     ReadOnlyFile file;
     std::string error;
-    if (std::filesystem::is_directory(utf8Path, code) || !file.open(utf8Path, error, busyTimeoutMs)) {
+    if (!file.open(utf8Path, error, busyTimeoutMs)) {
         return ProjectFileKind::Unreadable;
     }
     if (missingTables(file).size() < kProjectTables) {

@@ -110,5 +110,31 @@ TEST(ReplyAssembler, WhatCannotBecomeAReplyIsNotKept) {
     EXPECT_TRUE(applied == Applied{});
 }
 
+// A beginning over the bound is dropped, not cut: its first part followed by the next block would
+// read as a reply whose middle the panel never sent (here the junk after the long address line).
+TEST(ReplyAssembler, ABeginningOverTheBoundIsDroppedNotCut) {
+    const std::string longFirstLine = "QM-PANEL-rtnip-10.0.0.1" + std::string(ReplyAssembler::kMaxTail, ' ');
+    const std::string rest =
+        "\r\nQM-PANEL-rtngate-10.0.0.254\r\nQM-PANEL-rtnsubm-255.0.0.0\r\nQM-PANEL-rtnmac-00.1A.2B.3C.4D.5E"
+        "\r\nQM-PANEL-rtntport-4800\r\nQM-PANEL-rtnuport-4801\r\n";
+    ASSERT_TRUE(std::holds_alternative<std::monostate>(readReply(longFirstLine + "JUNK" + rest)));
+
+    Applied applied;
+    ReplyAssembler assembler;
+    assembler.take(longFirstLine + "JUNK", applied.applier);
+    EXPECT_TRUE(assembler.tail().empty());
+    assembler.take(rest, applied.applier);
+    EXPECT_TRUE(applied == Applied{}) << "a reply was read from pieces the panel did not send together";
+
+    // Just under the bound the same beginning is kept whole and completed by the next block.
+    const std::string shortFirstLine = "QM-PANEL-rtnip-10.0.0.1" + std::string(200, ' ');
+    Applied completed;
+    ReplyAssembler kept;
+    kept.take(shortFirstLine, completed.applier);
+    EXPECT_EQ(kept.tail(), shortFirstLine);
+    kept.take(rest, completed.applier);
+    EXPECT_FALSE(completed == Applied{});
+}
+
 }  // namespace
 }  // namespace velk

@@ -14,6 +14,7 @@
 #include "session/MessagePump.h"
 #include "support/SqliteCli.h"
 #include "support/TempDir.h"
+#include "support/Within.h"
 
 namespace velk::test {
 namespace {
@@ -165,6 +166,18 @@ TEST(DbConnection, RefusesWhatCannotBeAProjectFile) {
     reason.clear();
     EXPECT_FALSE(DbConnection::open(dir.file("no/such/folder.db"), reason));
     EXPECT_FALSE(reason.empty());
+
+    // A pipe would keep the header's read waiting for ever, a device holds no project.
+    const std::string fifo = dir.file("pipe.db");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")}) {
+        std::optional<std::string> refused = resultWithin(std::chrono::seconds(10), [path] {
+            std::string why;
+            return DbConnection::open(path, why) ? std::string() : why;
+        });
+        ASSERT_TRUE(refused) << path << " kept the check waiting";
+        EXPECT_EQ(*refused, "不是普通文件") << path;
+    }
 
     // A fresh name is created; an empty existing file is an empty project.
     EXPECT_TRUE(DbConnection::open(dir.file("fresh.db"), reason));

@@ -9,6 +9,7 @@
 #include "support/ProjectFixture.h"
 #include "support/RichProject.h"
 #include "support/SqliteCli.h"
+#include "support/Within.h"
 
 namespace velk::test {
 namespace {
@@ -108,6 +109,16 @@ TEST_F(ProjectReader, RefusesWhatIsNoProjectFile) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));
     EXPECT_EQ(readFileBytes(dir.file("empty.db")), "");
+
+    // A pipe nobody writes to would keep the first read waiting for ever; a device is no project.
+    const std::string fifo = dir.file("pipe.db");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")}) {
+        std::optional<std::string> error =
+            resultWithin(std::chrono::seconds(10), [path] { return loadProjectReadOnly(path).error; });
+        ASSERT_TRUE(error) << path << " kept the loader waiting";
+        EXPECT_EQ(*error, "not a regular file") << path;
+    }
 }
 
 TEST_F(ProjectReader, TellsWhatAFileChosenForOpenHolds) {
@@ -132,6 +143,14 @@ TEST_F(ProjectReader, TellsWhatAFileChosenForOpenHolds) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(projectFileKind(c.path, 200), c.kind) << c.path;
+    }
+    const std::string fifo = dir.file("pipe.db");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")}) {
+        std::optional<ProjectFileKind> kind =
+            resultWithin(std::chrono::seconds(10), [path] { return projectFileKind(path, 200); });
+        ASSERT_TRUE(kind) << path << " kept the look waiting";
+        EXPECT_EQ(*kind, ProjectFileKind::Unreadable) << path;
     }
     // Looking changes nothing.
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));

@@ -218,6 +218,31 @@ TEST_F(VelkctlText, DiffTellsSameDifferentAndTrouble) {
     }
 }
 
+// The shell's <(...) hands velkctl a pipe: a text from one is read whole, once; a pipe is never
+// taken for a project file, whose reading would wait on it.
+TEST_F(VelkctlText, TextsFromAPipeAreReadWholeAndPipesAreNoProjects) {
+    const std::string a = project("a.db", "update variable set max=100 where vindex=2;");
+    const std::string text = dir.file("a.toml");
+    ASSERT_EQ(velkctl({"export", a, "-o", text}).status, 0);
+    auto shell = [&](const std::string& line) {
+        return runProgram("/bin/bash",
+                          {"-c", std::string("velkctl() { '") + VELKCTL_PATH + "' \"$@\"; }; " + line});
+    };
+    const ProgramRun same = shell("velkctl diff '" + a + "' <(cat '" + text + "')");
+    EXPECT_EQ(same.status, 0) << same.out << same.err;
+    const ProgramRun checked = shell("velkctl check <(cat '" + text + "')");
+    EXPECT_EQ(checked.status, 0) << checked.err;
+    const ProgramRun imported = shell("velkctl import <(cat '" + text + "') '" + dir.file("b.db") + "'");
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(velkctl({"diff", a, dir.file("b.db")}).status, 0);
+
+    const ProgramRun piped = shell("velkctl export <(cat '" + a + "')");
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_NE(piped.err.find("not a regular file"), std::string::npos) << piped.err;
+    const ProgramRun shown = shell("velkctl show <(cat '" + a + "')");
+    EXPECT_EQ(shown.status, 1);
+}
+
 TEST_F(VelkctlText, ExportRefusesWhatIsNoProject) {
     writeFileBytes(dir.file("notes.db"), "plain text, not a project file, long enough for a header.........");
     for (const std::string& path : {dir.file("notes.db"), dir.file("missing.db"), dir.path()}) {
