@@ -7,12 +7,15 @@
 
 namespace velk::sim {
 
-const char* const kSimulatorUsage =
+namespace {
+
+// The help text, with the default port filled in.
+const char* const kUsageFormat =
     "usage: velk-panel-sim [--port N] [--address A.B.C.D] [--log FILE]\n"
     "                      [--drop-ack clr|add|exit] [--delay-ack clr|add|exit=MS] [--close-after N]\n"
     "       velk-panel-sim --panels N [--port BASE] [--log DIR] [FAULT[@PORT|@+K]]...\n"
     "       velk-panel-sim --help | --version\n"
-    "  --port N         port to listen on (default 4800; 0 picks a free port)\n"
+    "  --port N         port to listen on (default %u; 0 picks a free port)\n"
     "  --address A      address to listen on (default 127.0.0.1)\n"
     "  --log FILE       write every received command to FILE, one per line\n"
     "  --drop-ack X     never send the clr, add or exit acknowledgement\n"
@@ -24,8 +27,6 @@ const char* const kSimulatorUsage =
     "                   panel's alone\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n";
-
-namespace {
 
 bool readInt(const std::string& text, long long low, long long high, long long& value) {
     const char* end = text.data() + text.size();
@@ -142,6 +143,10 @@ std::optional<std::string> checkPanelFaults(const SimulatorCommandLine& line) {
 }
 
 }  // namespace
+
+std::string simulatorUsage() {
+    return strprintf(kUsageFormat, static_cast<unsigned>(kDefaultPanelPort));
+}
 
 std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
     const std::vector<std::string>& args) {

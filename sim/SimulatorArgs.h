@@ -30,7 +30,7 @@ struct SimulatorCommandLine {
     bool version = false;
 };
 
-extern const char* const kSimulatorUsage;
+std::string simulatorUsage();
 
 // The most panels one simulator serves.
 constexpr int kMaxPanels = 1000;

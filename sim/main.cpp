@@ -29,12 +29,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     auto parsed = parseSimulatorArguments(args);
     if (const auto* message = std::get_if<std::string>(&parsed)) {
-        std::cerr << "velk-panel-sim: " << *message << "\n" << kSimulatorUsage;
+        std::cerr << "velk-panel-sim: " << *message << "\n" << simulatorUsage();
         return 1;
     }
     SimulatorCommandLine line = std::get<SimulatorCommandLine>(parsed);
     if (line.help) {
-        std::cout << kSimulatorUsage;
+        std::cout << simulatorUsage();
         return 0;
     }
     if (line.version) {

@@ -32,27 +32,10 @@ std::string networkChannelText(int32_t channel) {
 }
 
 std::string serialChannelText(int32_t channel) {
-    static const char* const names[] = {"RS232-1", "RS232-2"};
-    return orEmpty(pick(names, 2, channel));
+    return orEmpty(serialChannelEntry(channel));
 }
 
 }  // namespace
-
-const char* baudRateText(int32_t baudrate) {
-    static const char* const rates[] = {"115200", "600",   "1200",  "2400",  "4800",
-                                        "9600",   "14400", "19200", "38400", "57600"};
-    return pick(rates, 10, baudrate);
-}
-
-const char* ioOperationText(int32_t operation) {
-    static const char* const names[] = {"置高", "置低", "反转"};
-    return pick(names, 3, operation);
-}
-
-const char* relayOperationText(int32_t operation) {
-    static const char* const names[] = {"打开", "关闭", "反转"};
-    return pick(names, 3, operation);
-}
 
 std::string ChannelListText(int32_t bits) {
     std::string text;
@@ -80,22 +63,23 @@ std::string SerialSettingsText(const SerialSendData& serial) {
 std::optional<ActionRowTexts> actionRowTextsOf(const KeyAction& a) {
     switch (a.function) {
         case FunctionCode::Infrared:
-            return ActionRowTexts{"红外", ChannelListText(a.irChannels), strprintf("ID:%d", a.irCode), ""};
+            return ActionRowTexts{functionLabel(a.function), ChannelListText(a.irChannels),
+                                  strprintf("ID:%d", a.irCode), ""};
         case FunctionCode::Io:
-            return ActionRowTexts{"IO", ChannelListText(a.ioChannels),
+            return ActionRowTexts{functionLabel(a.function), ChannelListText(a.ioChannels),
                                   orEmpty(ioOperationText(a.ioOperation)), ""};
         case FunctionCode::Serial:
-            return ActionRowTexts{"串口", serialChannelText(a.serial.channel), SerialSettingsText(a.serial),
-                                  gbkToUtf8Lossy(FormatDataText(a.serial))};
+            return ActionRowTexts{functionLabel(a.function), serialChannelText(a.serial.channel),
+                                  SerialSettingsText(a.serial), gbkToUtf8Lossy(FormatDataText(a.serial))};
         case FunctionCode::Network:
-            return ActionRowTexts{"网络", networkChannelText(a.network.channel),
+            return ActionRowTexts{functionLabel(a.function), networkChannelText(a.network.channel),
                                   a.network.type == kAscii ? "Ascii" : "Hex",
                                   gbkToUtf8Lossy(FormatDataText(a.network))};
         case FunctionCode::Relay:
-            return ActionRowTexts{"继电器", ChannelListText(a.relayChannels),
+            return ActionRowTexts{functionLabel(a.function), ChannelListText(a.relayChannels),
                                   orEmpty(relayOperationText(a.relayOperation)), ""};
         case FunctionCode::Key:
-            return ActionRowTexts{"按键", strprintf("%d", a.keyChannel), "", ""};
+            return ActionRowTexts{functionLabel(a.function), strprintf("%d", a.keyChannel), "", ""};
     }
     return std::nullopt;
 }

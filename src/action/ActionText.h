@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "action/FormChoices.h"
 #include "model/Records.h"
 
 namespace velk {
@@ -20,10 +21,5 @@ std::string SerialSettingsText(const SerialSendData& serial);
 
 // The row of one action, or nothing for a function code outside 0..5 (such actions get no row).
 std::optional<ActionRowTexts> actionRowTextsOf(const KeyAction& action);
-
-// Choice lists shared by the display texts and the editors, by position.
-const char* baudRateText(int32_t baudrate);  // nullptr outside 0..9
-const char* ioOperationText(int32_t operation);
-const char* relayOperationText(int32_t operation);
 
 }  // namespace velk

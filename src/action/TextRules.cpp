@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "action/FormChoices.h"
 #include "model/StrPrintf.h"
 
 namespace velk {
@@ -137,8 +138,8 @@ std::string starRun(int32_t digits, std::string_view mark) {
 }
 
 const char* inputModeName(int32_t modeIndex) {
-    static const char* const names[] = {"full", "click", "count"};
-    return names[(modeIndex >= 0 && modeIndex <= 2) ? modeIndex : 0];
+    const char* name = inputModeEntry(modeIndex);
+    return name != nullptr ? name : inputModeEntry(0);
 }
 
 const char* overflowName(int32_t overflowIndex) {

@@ -214,8 +214,7 @@ std::string MakeSetGate(uint32_t gateway) {
 }
 
 std::string MakeSetMac(const std::array<uint8_t, 6>& mac) {
-    return strprintf("QM-PANEL-setmac-%02X.%02X.%02X.%02X.%02X.%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
-                     mac[5]);
+    return "QM-PANEL-setmac-" + macText(mac);
 }
 
 std::string MakeLearnIr(int id) {

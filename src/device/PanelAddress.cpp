@@ -65,9 +65,12 @@ std::string panelAddressText(const PanelAddress& address) {
     return strprintf("%s:%u", dottedAddress(address.ip).c_str(), address.port);
 }
 
-uint16_t portEditValue(const std::string& portText) {
-    long long value = std::strtoll(portText.c_str(), nullptr, 10);
+uint16_t portOfNumber(long long value) {
     return static_cast<uint16_t>(static_cast<unsigned long long>(value) & 0xFFFF);
+}
+
+uint16_t portEditValue(const std::string& portText) {
+    return portOfNumber(std::strtoll(portText.c_str(), nullptr, 10));
 }
 
 std::string macText(const std::array<uint8_t, 6>& mac) {

@@ -40,6 +40,9 @@ std::string panelAddressText(const PanelAddress& address);
 // it, low 16 bits kept ("70000" is 4464, an empty text 0).
 uint16_t portEditValue(const std::string& portText);
 
+// A port typed as a number where the panel keeps 16 bits: its low 16 bits (70000 is 4464).
+uint16_t portOfNumber(long long value);
+
 // "00.1A.2B.3C.4D.5E"
 std::string macText(const std::array<uint8_t, 6>& mac);
 

@@ -21,6 +21,12 @@ struct Refusal {
 // other than a hexadecimal digit or a space.
 std::optional<Refusal> enumValueProblem(int row, bool hex, std::string_view typed);
 
+// A number edit's text as the dialogs read it on OK: a decimal integer within int32, with an
+// optional sign and spaces around it; nothing for any other text, which they refuse with
+// kNotAnInteger. Only digits can be typed, but a negative value loaded from a project shows with
+// its sign and must survive an OK that did not touch it.
+std::optional<int32_t> typedInteger(std::string_view text);
+
 using velk::kMaxIrCode;
 using velk::kMinIrCode;
 std::optional<Refusal> irCodeProblem(int32_t code);

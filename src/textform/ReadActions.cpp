@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "action/FormChoices.h"
 #include "model/Gbk.h"
 #include "model/StrPrintf.h"
 #include "rules/CommandRules.h"
@@ -18,7 +19,6 @@ namespace velk::text {
 
 namespace {
 
-constexpr int kOfferedBlanks = 6;
 constexpr int kStoredBlanks = 10;  // placeholder column groups of a key table
 
 void readChoiceInto(ReadContext& context, TableKeys& keys, const char* key, const Choice& list,
@@ -96,16 +96,16 @@ std::optional<Placeholder> readBlank(ReadContext& context, const toml::table& ta
         p.digits = context.int32(*digits, "digits").value_or(1);
     }
     context.warnOutside(digits != nullptr ? *digits : static_cast<const toml::node&>(table), "digits",
-                        p.digits, 1, 10);
+                        p.digits, kBlankDigits.first, kBlankDigits.last);
     if (ok) {
         switch (p.kind) {
             case kKindInput:
                 readChoiceInto(context, keys, "mode", inputModeChoice(), p.modeIndex);
-                readCountedInto(context, keys, "count", 5, p.countIndex);
+                readCountedInto(context, keys, "count", kInputBlankCounts.last, p.countIndex);
                 readChoiceInto(context, keys, "overflow", overflowChoice(), p.overflowIndex);
                 break;
             case kKindEnum:
-                readCountedInto(context, keys, "group", 20, p.groupIndex);
+                readCountedInto(context, keys, "group", kEnumBlankGroups.last, p.groupIndex);
                 readChoiceInto(context, keys, "loop", yesNoChoice(), p.loopIndex);
                 readChoiceInto(context, keys, "direction", directionChoice(), p.enumDirection);
                 readChoiceInto(context, keys, "save", yesNoChoice(), p.saveIndex);
@@ -180,9 +180,9 @@ void readData(ReadContext& context, TableKeys& keys, const toml::table& action, 
                           strprintf("%zu blanks: a project file holds at most %d", blanks, kStoredBlanks));
             return;
         }
-        if (blanks > static_cast<size_t>(kOfferedBlanks)) {
-            context.warning(node->source(),
-                            strprintf("%zu blanks: the editor offers 0 to %d", blanks, kOfferedBlanks));
+        if (blanks > static_cast<size_t>(kOfferedBlankCounts.last)) {
+            context.warning(node->source(), strprintf("%zu blanks: the editor offers %d to %d", blanks,
+                                                      kOfferedBlankCounts.first, kOfferedBlankCounts.last));
         }
         data.texts.clear();
         for (size_t j = 0; j < list->size(); ++j) {
@@ -291,9 +291,6 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
             break;
         case FunctionCode::Key:
             readIntegerInto(context, keys, "keyChannel", a.keyChannel);
-            context.warning(function->source(),
-                            "the editor never offers 按键; the action is kept as the file "
-                            "holds it");
             break;
         case FunctionCode::Network: {
             SendData& n = a.network;
@@ -322,19 +319,6 @@ std::optional<ReadAction> readAction(ReadContext& context, const toml::table& ta
     }
     keys.finish();
     return read;
-}
-
-const char* kindOfBits(int bits) {
-    switch (bits) {
-        case kBitInfrared:
-            return "one 红外 action";
-        case kBitIo:
-            return "one IO action";
-        case kBitRelay:
-            return "one 继电器 action";
-        default:
-            return "one 串口 or 网络 action";
-    }
 }
 
 }  // namespace
@@ -380,20 +364,14 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
     std::stable_sort(read.begin(), read.end(),
                      [](const ReadAction& a, const ReadAction& b) { return a.action.id < b.action.id; });
 
-    int mask = 0;
+    // What the add command would refuse, in its own words: each action against those before it.
+    ConfigModel held;
+    std::vector<KeyAction>& before = held.actions.at(static_cast<size_t>(slot));
     for (const ReadAction& action : read) {
-        const int bits = rules::functionMaskBits(action.action.function);
-        if ((mask & bits) != 0) {
-            context.warning(action.table->source(), strprintf("an event takes %s; the add command would not "
-                                                              "offer this one",
-                                                              kindOfBits(bits)));
+        if (std::optional<rules::Refusal> refusal = rules::addProblem(held, slot, action.action.function)) {
+            context.warning(action.table->source(), refusal->message);
         }
-        mask |= bits;
-        if (rules::isHoldEvent(slot) && (bits & rules::kHoldEventRefused) != 0) {
-            context.warning(action.table->source(),
-                            "a hold event takes only 串口 and 网络 actions from the add "
-                            "command");
-        }
+        before.push_back(action.action);
         actions.push_back(action.action);
     }
 }

@@ -1,6 +1,6 @@
 #include "textform/Vocabulary.h"
 
-#include "action/ActionText.h"
+#include "action/FormChoices.h"
 #include "model/ConfigModel.h"
 #include "model/StrPrintf.h"
 
@@ -8,7 +8,7 @@ namespace velk::text {
 
 namespace {
 
-std::vector<std::string> entriesOf(const char* (*text)(int32_t)) {
+std::vector<std::string> entriesOf(ChoiceEntry text) {
     std::vector<std::string> entries;
     for (int32_t k = 0; text(k) != nullptr; ++k) {
         entries.emplace_back(text(k));
@@ -40,7 +40,7 @@ std::string Choice::listed() const {
 }
 
 const Choice& dataTypeChoice() {
-    static const Choice choice{{"Ascii", "Hex"}};
+    static const Choice choice{entriesOf(dataTypeEntry)};
     return choice;
 }
 
@@ -50,7 +50,14 @@ const Choice& saveChoice() {
 }
 
 const Choice& functionChoice() {
-    static const Choice choice{{"红外", "IO", "串口", "网络", "继电器", "按键"}};
+    // By the code a project file stores.
+    static const Choice choice{[] {
+        std::vector<std::string> labels;
+        for (int32_t code = 0; std::optional<FunctionCode> function = functionCodeOf(code); ++code) {
+            labels.emplace_back(functionLabel(*function));
+        }
+        return labels;
+    }()};
     return choice;
 }
 
@@ -65,13 +72,12 @@ const Choice& relayOperationChoice() {
 }
 
 const Choice& networkChannelChoice() {
-    static const Choice choice{
-        {"TCP(自定义地址)", "UDP(自定义地址)", "TCP1", "TCP2", "TCP3", "TCP4", "UDP1", "UDP2", "UDP3"}};
+    static const Choice choice{entriesOf(networkChannelEntry)};
     return choice;
 }
 
 const Choice& serialChannelChoice() {
-    static const Choice choice{{"RS232-1", "RS232-2"}};
+    static const Choice choice{entriesOf(serialChannelEntry)};
     return choice;
 }
 
@@ -81,37 +87,37 @@ const Choice& baudRateChoice() {
 }
 
 const Choice& dataWidthChoice() {
-    static const Choice choice{{"5位", "6位", "7位", "8位"}};
+    static const Choice choice{entriesOf(dataWidthEntry)};
     return choice;
 }
 
 const Choice& parityChoice() {
-    static const Choice choice{{"无校验", "偶校验", "奇校验", "强制1校验", "强制0校验"}};
+    static const Choice choice{entriesOf(parityEntry)};
     return choice;
 }
 
 const Choice& stopChoice() {
-    static const Choice choice{{"1位", "2位"}};
+    static const Choice choice{entriesOf(stopBitsEntry)};
     return choice;
 }
 
 const Choice& inputModeChoice() {
-    static const Choice choice{{"full", "click", "count"}};
+    static const Choice choice{entriesOf(inputModeEntry)};
     return choice;
 }
 
 const Choice& overflowChoice() {
-    static const Choice choice{{"不发送", "裁剪", "填入"}};
+    static const Choice choice{entriesOf(overflowEntry)};
     return choice;
 }
 
 const Choice& yesNoChoice() {
-    static const Choice choice{{"是", "否"}};
+    static const Choice choice{entriesOf(yesNoEntry)};
     return choice;
 }
 
 const Choice& directionChoice() {
-    static const Choice choice{{"add", "sub"}};
+    static const Choice choice{entriesOf(directionEntry)};
     return choice;
 }
 

@@ -37,6 +37,36 @@ TEST(FieldRules, EnumValueRowsGiveTheDialogsMessages) {
     }
 }
 
+// Every number edit of the dialogs and the editor reads its text by this one rule on OK.
+TEST(FieldRules, NumberEditsReadWholeIntegersWithinInt32) {
+    const struct {
+        const char* text;
+        std::optional<int32_t> value;
+    } cases[] = {
+        {"0", 0},
+        {"4800", 4800},
+        {"007", 7},
+        {"-5", -5},  // a negative value loaded from a project survives an untouched OK
+        {"+5", 5},
+        {" 12 ", 12},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"99999999999999999999999", std::nullopt},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+        {"-", std::nullopt},
+        {"1 2", std::nullopt},
+        {"12a", std::nullopt},
+        {"0x10", std::nullopt},
+        {"--1", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(typedInteger(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
 TEST(FieldRules, InfraredIdsRunFromOneToSixtyFour) {
     for (int32_t code : {0, -1, 65, INT32_MAX, INT32_MIN}) {
         ASSERT_TRUE(irCodeProblem(code).has_value()) << code;

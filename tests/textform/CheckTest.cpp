@@ -174,8 +174,10 @@ const std::vector<Case>& cases() {
         {"an IO operation outside the list",
          kEvent + "function = \"IO\"\nioChannels = [1]\nioOperation = 3\n", W, 6, 15,
          "ioOperation: 3 is not an entry of the form's list (\"置高\", \"置低\", \"反转\")"},
-        {"a key action", kEvent + "function = \"按键\"\nkeyChannel = 2\n", W, 4, 12,
-         "the editor never offers 按键; the action is kept as the file holds it"},
+        {"a key action", kEvent + "function = \"按键\"\nkeyChannel = 2\n", W, 3, 1, rules::kKeyNotAdded},
+        {"an IO action without channel", kEvent + "function = \"IO\"\n", W, 3, 1, rules::kNoIoChannel},
+        {"a relay action without channel", kEvent + "function = \"继电器\"\nrelayChannels = []\n", W, 5, 17,
+         rules::kNoRelayChannel},
         {"a network channel outside the list", kNet + "channel = 9\ndata = [\"x\"]\n", W, 5, 11,
          "channel: 9 is not an entry of the form's list (\"TCP(自定义地址)\", \"UDP(自定义地址)\", \"TCP1\", "
          "\"TCP2\", \"TCP3\", \"TCP4\", \"UDP1\", \"UDP2\", \"UDP3\")"},
@@ -262,13 +264,20 @@ const std::vector<Case>& cases() {
         {"two actions of one kind",
          kIr + "irChannels = [1]\nirCode = 1\n" + kNextAction +
              "function = \"红外\"\nirChannels = [2]\nirCode = 2\n",
-         W, 7, 1, "an event takes one 红外 action; the add command would not offer this one"},
+         W, 7, 1, rules::kindAlreadyHeld(FunctionCode::Infrared)},
         {"a serial and a network action",
          kNet + "data = [\"x\"]\n" + kNextAction + "function = \"串口\"\ndata = [\"y\"]\n", W, 6, 1,
-         "an event takes one 串口 or 网络 action; the add command would not offer this one"},
+         rules::kindAlreadyHeld(FunctionCode::Serial)},
         {"an IO action on a hold event",
          "[[event]]\nname = \"IO1 拉低\"\n[[event.action]]\nfunction = \"IO\"\nioChannels = [1]\n", W, 3, 1,
-         "a hold event takes only 串口 and 网络 actions from the add command"},
+         rules::kHoldEventTakesData},
+        {"an action beyond a full list",
+         "[[event]]\nname = \"按键2 弹起\"\n" + kNextAction +
+             "function = \"红外\"\nirChannels = [1]\nirCode = 1\n" + kNextAction +
+             "function = \"IO\"\nioChannels = [1]\n" + kNextAction +
+             "function = \"继电器\"\nrelayChannels = [1]\n" + kNextAction +
+             "function = \"串口\"\ndata = [\"x\"]\n" + kNextAction + "function = \"网络\"\ndata = [\"y\"]\n",
+         W, 16, 1, rules::kSlotFull},
         {"actions out of id order",
          kIr + "id = 2\nirChannels = [1]\nirCode = 1\n" + kNextAction +
              "id = 1\nfunction = \"IO\"\nioChannels = [1]\n",
@@ -298,6 +307,26 @@ TEST(Check, EachRuleGivesItsProblemAtItsPlace) {
             EXPECT_FALSE(p.message.empty());
         }
     }
+}
+
+// No segment the composer takes makes a command longer than the link carries, so such data comes
+// with the segments' own warnings; the command's length is named at the data too.
+TEST(Check, DataTooLongForItsCommandIsNamedAtTheData) {
+    const std::string segment = "\"" + std::string(6000, 'x') + "\"";
+    const std::string text =
+        kNet + "data = [" + repeated(segment, 11, ", { source = \"E1\", digits = 1 }, ") + "]\n";
+    TextRead read = readText(text);
+    EXPECT_FALSE(read.hasErrors());
+    const std::string tooLong = "发送的数据过长";
+    int named = 0;
+    for (const Problem& p : read.problems) {
+        if (p.message.compare(0, tooLong.size(), tooLong) == 0) {
+            ++named;
+            EXPECT_EQ(p.line, 5);
+            EXPECT_EQ(p.column, 8);
+        }
+    }
+    EXPECT_EQ(named, 1);
 }
 
 TEST(Check, EveryProblemOfATextIsReportedInTextOrder) {

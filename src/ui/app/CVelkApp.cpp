@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "model/StrPrintf.h"
 #include "model/Version.h"
 #include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkView.h"
@@ -14,16 +15,19 @@ namespace velk::ui {
 
 namespace {
 
-const char* const kVelkUsage =
-    "usage: velk [--panel IP[:PORT]] [PROJECT.db]\n"
-    "  --panel IP[:PORT]  put this panel address into the form (port 4800 when left out)\n"
-    "  --help             print this help and exit\n"
-    "  --version          print the version and exit\n";
+std::string velkUsage() {
+    return strprintf(
+        "usage: velk [--panel IP[:PORT]] [PROJECT.db]\n"
+        "  --panel IP[:PORT]  put this panel address into the form (port %u when left out)\n"
+        "  --help             print this help and exit\n"
+        "  --version          print the version and exit\n",
+        static_cast<unsigned>(kDefaultPanelPort));
+}
 
 // --help and --version answer on the terminal; true when one of them was asked for.
 bool answeredOnTerminal(const AppOptions& options) {
     if (options.help) {
-        std::fputs(kVelkUsage, stdout);
+        std::fputs(velkUsage().c_str(), stdout);
     } else if (options.version) {
         std::printf("velk %s\n", kVelkVersion);
     }
@@ -77,6 +81,28 @@ bool displayAvailable(QString& reason) {
     return false;
 }
 
+void prepareVelkApplication(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("velk"));
+    QApplication::setOrganizationName(QStringLiteral("velk"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELK_APP_ID));
+    // Qt's own dialogs and buttons in the program's language; without the file they stay English.
+    installQtTranslations(app);
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+}
+
+void startMainFrame(CMainFrame& frame, const AppOptions& options) {
+    frame.restorePlacement();
+    if (options.panelIp) {
+        frame.view()->setPanelAddress(*options.panelIp, options.panelPort);
+    }
+    if (!options.projectPath.isEmpty()) {
+        frame.view()->openProjectFile(options.projectPath);
+    }
+    frame.show();
+}
+
 int runVelkApp(int argc, char** argv) {
     // Looked at before Qt starts, so they work without a display.
     QStringList rawArguments;
@@ -92,14 +118,7 @@ int runVelkApp(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("velk"));
-    QApplication::setOrganizationName(QStringLiteral("velk"));
-    QGuiApplication::setDesktopFileName(QStringLiteral(VELK_APP_ID));
-    // Qt's own dialogs and buttons in the program's language; without the file they stay English.
-    installQtTranslations(app);
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    prepareVelkApplication(app);
 
     // Parsed again once Qt has taken its own options (-platform, -style) out of the list.
     AppOptions options = parseAppOptions(QApplication::arguments());
@@ -111,14 +130,7 @@ int runVelkApp(int argc, char** argv) {
         return 1;
     }
     CMainFrame frame;
-    frame.restorePlacement();
-    if (options.panelIp) {
-        frame.view()->setPanelAddress(*options.panelIp, options.panelPort);
-    }
-    if (!options.projectPath.isEmpty()) {
-        frame.view()->openProjectFile(options.projectPath);
-    }
-    frame.show();
+    startMainFrame(frame, options);
     return QApplication::exec();
 }
 

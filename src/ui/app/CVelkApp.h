@@ -6,7 +6,11 @@
 
 #include "device/PanelAddress.h"
 
+class QApplication;
+
 namespace velk::ui {
+
+class CMainFrame;
 
 // What the command line asks of the desktop program.
 struct AppOptions {
@@ -22,6 +26,12 @@ AppOptions parseAppOptions(const QStringList& arguments);
 
 // True when Qt can show windows here; otherwise the reason, for stderr.
 bool displayAvailable(QString& reason);
+
+// What the program sets up once Qt has started: its names, Qt's translations, the form's font.
+void prepareVelkApplication(QApplication& app);
+
+// Places the main window, fills in what the command line asks (panel, project) and shows it.
+void startMainFrame(CMainFrame& frame, const AppOptions& options);
 
 // Runs the program; returns the exit status.
 int runVelkApp(int argc, char** argv);

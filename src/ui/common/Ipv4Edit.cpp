@@ -7,13 +7,16 @@
 #include <QRegularExpression>
 #include <QValidator>
 
+#include "device/PanelAddress.h"
+
 namespace velk::ui {
 namespace {
 
-// A dotted address anywhere in a text, with an optional ":port".
+// Where a dotted address, with an optional ":port", stands in a pasted text; what the address and
+// port may be is PanelAddress's to say.
 const QRegularExpression& dottedAddress() {
-    static const QRegularExpression pattern(QStringLiteral(
-        "(?<![0-9])([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})(?![0-9])(?::([0-9]{1,5}))?"));
+    static const QRegularExpression pattern(
+        QStringLiteral("(?<![0-9])([0-9]{1,3}(?:\\.[0-9]{1,3}){3})(?![0-9])(?::([0-9]{1,5}))?"));
     return pattern;
 }
 
@@ -96,17 +99,15 @@ bool Ipv4Edit::takePastedAddress(const QString& text) {
         return false;
     }
     uint32_t address = 0;
-    for (int i = 1; i <= 4; ++i) {
-        const uint32_t octet = match.captured(i).toUInt();
-        if (octet > 255) {
-            return false;
-        }
-        address = (address << 8) | octet;
+    if (!parseDottedAddress(match.captured(1).toStdString(), address)) {
+        return false;
     }
+    // A port the panel cannot have leaves the port field as it is.
     int port = -1;
-    if (match.hasCaptured(5)) {
-        const int value = match.captured(5).toInt();
-        port = value <= 65535 ? value : -1;
+    if (match.hasCaptured(2)) {
+        if (std::optional<PanelAddress> panel = parsePanelAddress(match.captured(0).toStdString())) {
+            port = panel->port;
+        }
     }
     setAddress(address);
     m_fields[3]->setFocus();

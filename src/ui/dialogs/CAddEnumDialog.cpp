@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "action/FormChoices.h"
 #include "action/TextRules.h"
 #include "model/ConfigModel.h"
 #include "rules/CommandRules.h"
@@ -37,7 +38,8 @@ CAddEnumDialog::CAddEnumDialog(QWidget* parent) : QDialog(parent) {
         m_countList->addItem(QString::number(i));
     }
     setEnabledExplained(m_indexList, false, QStringLiteral("序号由所修改的行决定"));
-    m_formatList->addItems({QStringLiteral("Ascii"), QStringLiteral("Hex")});
+    m_formatList->addItems(
+        {QString::fromUtf8(dataTypeEntry(kAscii)), QString::fromUtf8(dataTypeEntry(kHex))});
 
     for (int k = 0; k < kValueRows; ++k) {
         QLabel* label = placedLabel(this, QStringLiteral("数据%1").arg(k + 1), 10, 100 + 30 * k, 40, 25);

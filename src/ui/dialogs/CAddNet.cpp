@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "device/PanelAddress.h"
 #include "model/ConfigModel.h"
 #include "rules/RuleMessages.h"
 #include "ui/common/ControlTips.h"
@@ -80,8 +81,7 @@ bool CAddNet::collect() {
         return false;
     }
     NetTarget result;
-    // The panel takes a 16-bit port; larger numbers keep their low 16 bits.
-    result.port = static_cast<uint16_t>(static_cast<unsigned>(*port) & 0xffffu);
+    result.port = portOfNumber(*port);
     result.ip = m_ipEdit->address();
     result.index = channelIndex(m_channelList->currentText());
     m_result = result;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "rules/FieldRules.h"
 #include "rules/RuleMessages.h"
 
 namespace velk::ui {
@@ -63,28 +64,7 @@ void acceptDigitsOnly(QLineEdit& edit) {
 }
 
 std::optional<int> readInteger(const QString& text) {
-    // No sign can be typed, but a negative value loaded from a project shows with one and must
-    // survive an OK that did not touch it.
-    bool negative = text.startsWith(QLatin1Char('-'));
-    QStringView digits = QStringView(text).mid(negative ? 1 : 0);
-    if (digits.isEmpty()) {
-        return std::nullopt;
-    }
-    long long value = 0;
-    for (QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            return std::nullopt;
-        }
-        value = value * 10 + (c.unicode() - '0');
-        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1) {
-            return std::nullopt;
-        }
-    }
-    value = negative ? -value : value;
-    if (value > std::numeric_limits<int>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
+    return rules::typedInteger(text.toStdString());
 }
 
 int leadingInteger(const QString& text) {

@@ -28,19 +28,17 @@ namespace velk::ui {
 namespace {
 
 struct FunctionEntry {
-    const char* label;
     int bit;
     FunctionCode code;
 };
 
 // The order the function list offers them in.
 constexpr FunctionEntry kFunctions[] = {
-    {"红外", kBitInfrared, FunctionCode::Infrared}, {"IO", kBitIo, FunctionCode::Io},
-    {"继电器", kBitRelay, FunctionCode::Relay},     {"网络", kBitNetwork, FunctionCode::Network},
-    {"串口", kBitSerial, FunctionCode::Serial},
+    {kBitInfrared, FunctionCode::Infrared}, {kBitIo, FunctionCode::Io},
+    {kBitRelay, FunctionCode::Relay},       {kBitNetwork, FunctionCode::Network},
+    {kBitSerial, FunctionCode::Serial},
 };
 
-constexpr int kOfferedBlanks = 6;
 constexpr int kTcp1Position = 2;
 constexpr int kDefaultDataWidth = 3;
 constexpr int kIrCodeRead = 19;
@@ -50,10 +48,6 @@ constexpr int kLabelX = 10;
 constexpr int kControlX = 88;
 constexpr int kRowHeight = 22;
 constexpr QPoint kComposerOrigin{0, 90};
-
-QStringList dataTypeEntries() {
-    return {QStringLiteral("Ascii"), QStringLiteral("Hex")};
-}
 
 template <size_t N>
 int bitsOf(const std::array<QCheckBox*, N>& boxes) {
@@ -77,7 +71,9 @@ void setBits(const std::array<QCheckBox*, N>& boxes, int bits) {
 // to its count, so modifying it cannot drop blanks.
 void fillCountList(QComboBox* list, int stored) {
     list->clear();
-    list->addItems(numberEntries(0, std::max(kOfferedBlanks, std::min(stored, CNetComData::kBlankCount))));
+    list->addItems(
+        numberEntries(kOfferedBlankCounts.first,
+                      std::max(kOfferedBlankCounts.last, std::min(stored, CNetComData::kBlankCount))));
 }
 
 int storedBlanks(const SendData& data) {
@@ -198,16 +194,13 @@ void CEditDialog::buildNetwork() {
     c.network = new QWidget(this);
     c.network->setGeometry(0, 36, 320, 54);
     placedLabel(c.network, QStringLiteral("网络通道："), kLabelX, 2, 76, kRowHeight);
-    c.netChannel = makeList(
-        c.network,
-        {QStringLiteral("TCP(自定义地址)"), QStringLiteral("UDP(自定义地址)"), QStringLiteral("TCP1"),
-         QStringLiteral("TCP2"), QStringLiteral("TCP3"), QStringLiteral("TCP4"), QStringLiteral("UDP1"),
-         QStringLiteral("UDP2"), QStringLiteral("UDP3")},
-        QRect(kControlX, 2, 140, kRowHeight));
+    c.netChannel =
+        makeList(c.network, choiceEntries(networkChannelEntry), QRect(kControlX, 2, 140, kRowHeight));
     placedLabel(c.network, QStringLiteral("数据类型："), kLabelX, 30, 76, kRowHeight);
-    c.netType = makeList(c.network, dataTypeEntries(), QRect(kControlX, 30, 70, kRowHeight));
+    c.netType = makeList(c.network, choiceEntries(dataTypeEntry), QRect(kControlX, 30, 70, kRowHeight));
     placedLabel(c.network, QStringLiteral("变量数："), 166, 30, 52, kRowHeight);
-    c.netCount = makeList(c.network, numberEntries(0, kOfferedBlanks), QRect(218, 30, 50, kRowHeight));
+    c.netCount = makeList(c.network, numberEntries(kOfferedBlankCounts.first, kOfferedBlankCounts.last),
+                          QRect(218, 30, 50, kRowHeight));
 }
 
 void CEditDialog::buildCustomAddress() {
@@ -227,28 +220,22 @@ void CEditDialog::buildSerial() {
     c.serial = new QWidget(this);
     c.serial->setGeometry(0, 36, 640, 54);
     placedLabel(c.serial, QStringLiteral("串口通道："), kLabelX, 2, 76, kRowHeight);
-    c.serialChannel = makeList(c.serial, {QStringLiteral("RS232-1"), QStringLiteral("RS232-2")},
-                               QRect(kControlX, 2, 100, kRowHeight));
+    c.serialChannel =
+        makeList(c.serial, choiceEntries(serialChannelEntry), QRect(kControlX, 2, 100, kRowHeight));
     placedLabel(c.serial, QStringLiteral("数据类型："), kLabelX, 30, 76, kRowHeight);
-    c.serialType = makeList(c.serial, dataTypeEntries(), QRect(kControlX, 30, 70, kRowHeight));
+    c.serialType = makeList(c.serial, choiceEntries(dataTypeEntry), QRect(kControlX, 30, 70, kRowHeight));
     placedLabel(c.serial, QStringLiteral("变量数："), 166, 30, 52, kRowHeight);
-    c.serialCount = makeList(c.serial, numberEntries(0, kOfferedBlanks), QRect(218, 30, 50, kRowHeight));
+    c.serialCount = makeList(c.serial, numberEntries(kOfferedBlankCounts.first, kOfferedBlankCounts.last),
+                             QRect(218, 30, 50, kRowHeight));
 
     placedLabel(c.serial, QStringLiteral("波特率:"), 330, 2, 50, kRowHeight);
     c.baudrate = makeList(c.serial, choiceEntries(baudRateText), QRect(380, 2, 88, kRowHeight));
     placedLabel(c.serial, QStringLiteral("数据位:"), 480, 2, 50, kRowHeight);
-    c.dataWidth =
-        makeList(c.serial,
-                 {QStringLiteral("5位"), QStringLiteral("6位"), QStringLiteral("7位"), QStringLiteral("8位")},
-                 QRect(530, 2, 80, kRowHeight));
+    c.dataWidth = makeList(c.serial, choiceEntries(dataWidthEntry), QRect(530, 2, 80, kRowHeight));
     placedLabel(c.serial, QStringLiteral("校验位:"), 330, 30, 50, kRowHeight);
-    c.parity = makeList(c.serial,
-                        {QStringLiteral("无校验"), QStringLiteral("偶校验"), QStringLiteral("奇校验"),
-                         QStringLiteral("强制1校验"), QStringLiteral("强制0校验")},
-                        QRect(380, 30, 88, kRowHeight));
+    c.parity = makeList(c.serial, choiceEntries(parityEntry), QRect(380, 30, 88, kRowHeight));
     placedLabel(c.serial, QStringLiteral("停止位:"), 480, 30, 50, kRowHeight);
-    c.stop =
-        makeList(c.serial, {QStringLiteral("1位"), QStringLiteral("2位")}, QRect(530, 30, 80, kRowHeight));
+    c.stop = makeList(c.serial, choiceEntries(stopBitsEntry), QRect(530, 30, 80, kRowHeight));
 }
 
 bool CEditDialog::isModifying(FunctionCode function) const {
@@ -347,7 +334,7 @@ void CEditDialog::buildFunctionList() {
     list->clear();
     for (const FunctionEntry& entry : kFunctions) {
         if ((m_disabledFunctions & entry.bit) == 0) {
-            list->addItem(QString::fromUtf8(entry.label), functionCodeValue(entry.code));
+            list->addItem(QString::fromUtf8(functionLabel(entry.code)), functionCodeValue(entry.code));
         }
     }
     if (m_pSource != nullptr) {
@@ -502,7 +489,7 @@ void CEditDialog::OnOK() {
     const Controls& c = m_controls;
     m_ioOperation = c.ioOperation->currentIndex();
     m_customIp = c.customIp->address();
-    const std::optional<int32_t> port = wholeInteger(c.customPort->text());
+    const std::optional<int32_t> port = rules::typedInteger(c.customPort->text().toStdString());
     if (!port) {
         showMessage(this, QGuiApplication::applicationDisplayName(), QString::fromUtf8(rules::kNotAnInteger),
                     QMessageBox::Warning);
@@ -542,7 +529,7 @@ void CEditDialog::OnOK() {
             }
             result.network.channel = c.netChannel->currentIndex();
             result.network.ip = m_customIp;
-            result.network.port = static_cast<uint16_t>(m_customPort);
+            result.network.port = portOfNumber(m_customPort);
             result.function = FunctionCode::Network;
             break;
         case FunctionCode::Serial:

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "action/FormChoices.h"
 #include "rules/CommandRules.h"
 #include "rules/FieldRules.h"
 #include "ui/common/ControlTips.h"
@@ -30,10 +31,6 @@ QStringList indexEntries() {
     }
     entries.append(QStringLiteral("Input"));
     return entries;
-}
-
-QStringList overflowEntries() {
-    return {QStringLiteral("不发送"), QStringLiteral("裁剪"), QStringLiteral("填入")};
 }
 
 QFrame* makeFrame(QWidget* parent, const QRect& geometry) {
@@ -82,31 +79,30 @@ void CNetComData::buildBlank(int c, QWidget* cell) {
     placedLabel(b.part, QStringLiteral("序号"), 56, 2, 26, 20);
     b.index = makeList(b.part, indexEntries(), QRect(82, 2, 66, 20));
     placedLabel(b.part, QStringLiteral("位数"), 154, 2, 26, 20);
-    b.digits = makeList(b.part, numberEntries(1, 10), QRect(180, 2, 50, 20));
+    b.digits = makeList(b.part, numberEntries(kBlankDigits.first, kBlankDigits.last), QRect(180, 2, 50, 20));
 
     const QRect groupArea(0, 23, 300, 21);
     b.enumGroup = new QWidget(b.part);
     b.enumGroup->setGeometry(groupArea);
     placedLabel(b.enumGroup, QStringLiteral("分组"), 5, 0, 26, 20);
-    b.group = makeList(b.enumGroup, numberEntries(1, 20), QRect(31, 0, 44, 20));
+    b.group = makeList(b.enumGroup, numberEntries(kEnumBlankGroups.first, kEnumBlankGroups.last),
+                       QRect(31, 0, 44, 20));
     placedLabel(b.enumGroup, QStringLiteral("循环"), 78, 0, 26, 20);
-    b.loop = makeList(b.enumGroup, {QStringLiteral("是"), QStringLiteral("否")}, QRect(104, 0, 42, 20));
+    b.loop = makeList(b.enumGroup, choiceEntries(yesNoEntry), QRect(104, 0, 42, 20));
     placedLabel(b.enumGroup, QStringLiteral("方向"), 149, 0, 26, 20);
-    b.enumDirection =
-        makeList(b.enumGroup, {QStringLiteral("add"), QStringLiteral("sub")}, QRect(175, 0, 52, 20));
+    b.enumDirection = makeList(b.enumGroup, choiceEntries(directionEntry), QRect(175, 0, 52, 20));
     placedLabel(b.enumGroup, QStringLiteral("保存"), 230, 0, 26, 20);
-    b.save = makeList(b.enumGroup, {QStringLiteral("是"), QStringLiteral("否")}, QRect(256, 0, 42, 20));
+    b.save = makeList(b.enumGroup, choiceEntries(yesNoEntry), QRect(256, 0, 42, 20));
 
     b.inputGroup = new QWidget(b.part);
     b.inputGroup->setGeometry(groupArea);
     placedLabel(b.inputGroup, QStringLiteral("方式"), 5, 0, 26, 20);
-    b.mode =
-        makeList(b.inputGroup, {QStringLiteral("full"), QStringLiteral("click"), QStringLiteral("count")},
-                 QRect(31, 0, 64, 20));
+    b.mode = makeList(b.inputGroup, choiceEntries(inputModeEntry), QRect(31, 0, 64, 20));
     placedLabel(b.inputGroup, QStringLiteral("次数"), 99, 0, 26, 20);
-    b.count = makeList(b.inputGroup, numberEntries(1, 5), QRect(125, 0, 42, 20));
+    b.count = makeList(b.inputGroup, numberEntries(kInputBlankCounts.first, kInputBlankCounts.last),
+                       QRect(125, 0, 42, 20));
     placedLabel(b.inputGroup, QStringLiteral("溢出处理"), 171, 0, 50, 20);
-    b.overflow = makeList(b.inputGroup, overflowEntries(), QRect(221, 0, 76, 20));
+    b.overflow = makeList(b.inputGroup, choiceEntries(overflowEntry), QRect(221, 0, 76, 20));
 
     b.varGroup = new QWidget(b.part);
     b.varGroup->setGeometry(groupArea);
@@ -115,8 +111,7 @@ void CNetComData::buildBlank(int c, QWidget* cell) {
     placedLabel(b.varGroup, QStringLiteral("间隔"), 99, 0, 26, 20);
     b.interval = makeEdit(b.varGroup, QRect(125, 0, 62, 20), kMaxTextLength);
     placedLabel(b.varGroup, QStringLiteral("方向"), 193, 0, 26, 20);
-    b.varDirection =
-        makeList(b.varGroup, {QStringLiteral("add"), QStringLiteral("sub")}, QRect(219, 0, 56, 20));
+    b.varDirection = makeList(b.varGroup, choiceEntries(directionEntry), QRect(219, 0, 56, 20));
 
     // A new panel shows E1 with its options and "次数" disabled, as the mode rule would leave it.
     applyGroupRule(c);
@@ -243,7 +238,7 @@ void CNetComData::applyModeRule(int k) {
     setEnabledExplained(b.count, b.mode->currentIndex() == kCountModePosition,
                         QString::fromUtf8(kCountOnlyInCountMode));
     b.overflow->clear();
-    b.overflow->addItems(overflowEntries());
+    b.overflow->addItems(choiceEntries(overflowEntry));
     b.overflow->setCurrentIndex(0);
 }
 

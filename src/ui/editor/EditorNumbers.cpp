@@ -35,26 +35,4 @@ int32_t leadingInteger(const QString& text, LeadingIntOptions options) {
     return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
-std::optional<int32_t> wholeInteger(const QString& text) {
-    const QString trimmed = text.trimmed();
-    qsizetype i = 0;
-    if (i < trimmed.size() && (trimmed[i] == QLatin1Char('+') || trimmed[i] == QLatin1Char('-'))) {
-        ++i;
-    }
-    if (i == trimmed.size()) {
-        return std::nullopt;
-    }
-    for (qsizetype k = i; k < trimmed.size(); ++k) {
-        if (!isDigit(trimmed[k])) {
-            return std::nullopt;
-        }
-    }
-    bool ok = false;
-    const int value = trimmed.toInt(&ok, 10);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 }  // namespace velk::ui

@@ -15,8 +15,4 @@ struct LeadingIntOptions {
 };
 int32_t leadingInteger(const QString& text, LeadingIntOptions options = {});
 
-// The whole text as a decimal integer (surrounding spaces allowed), or nothing: empty text, other
-// characters, or a value outside int32.
-std::optional<int32_t> wholeInteger(const QString& text);
-
 }  // namespace velk::ui
