@@ -16,6 +16,8 @@
 #include "cli/Subcommand.h"
 #include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
+#include "model/StrPrintf.h"
+#include "project/ProjectReader.h"
 #include "site/PanelRead.h"
 #include "site/PanelWrite.h"
 #include "site/SiteDisplay.h"
@@ -37,28 +39,34 @@ std::string projectKey(const std::string& path) {
 
 // Loads each distinct project once, read-only, as the single write or read of it would: the one
 // given on the command line (even when every row names its own, so a wrong one is not missed) and
-// those of the panels. The model of every panel, or nothing after saying why on stderr. Only a
-// whole project is written.
+// those of the panels. The model of every panel, or nothing after saying why on stderr, naming the
+// site file's line of a panel whose project it is. Only a whole project is written.
 std::optional<std::vector<std::shared_ptr<const ConfigModel>>> loadProjects(
-    const std::string& project, const std::vector<SitePanel>& panels, SiteTask task) {
+    const std::string& project, const std::vector<SitePanel>& panels, const std::string& site,
+    SiteTask task) {
     std::map<std::string, std::shared_ptr<const ConfigModel>> loaded;
-    auto load = [&](const std::string& path) -> std::shared_ptr<const ConfigModel> {
+    auto load = [&](const std::string& path, const std::string& where) -> std::shared_ptr<const ConfigModel> {
         std::shared_ptr<const ConfigModel>& model = loaded[projectKey(path)];
         if (!model) {
-            std::optional<ConfigModel> read = loadProjectFile(
+            ProjectLoad read = loadProjectReadOnly(
                 path, task == SiteTask::Write ? MissingTables::Refuse : MissingTables::CountAsEmpty);
-            if (read) {
-                model = std::make_shared<const ConfigModel>(std::move(*read));
+            if (!read.model) {
+                std::fprintf(stderr, "velkctl: %s%s: %s\n", where.c_str(), displayName(path).c_str(),
+                             terminalMessage(read.error).c_str());
+                return nullptr;
             }
+            model = std::make_shared<const ConfigModel>(std::move(*read.model));
         }
         return model;
     };
-    if (!project.empty() && !load(project)) {
+    if (!project.empty() && !load(project, "")) {
         return std::nullopt;
     }
     std::vector<std::shared_ptr<const ConfigModel>> models;
     for (const SitePanel& panel : panels) {
-        models.push_back(load(panel.project));
+        const std::string where =
+            panel.line > 0 ? strprintf("%s: line %d (project): ", displayName(site).c_str(), panel.line) : "";
+        models.push_back(load(panel.project, where));
         if (!models.back()) {
             return std::nullopt;
         }
@@ -184,7 +192,7 @@ int runSite(SiteTask task, const std::string& project, const SiteArguments& argu
         return kExitUsage;
     }
     std::optional<std::vector<std::shared_ptr<const ConfigModel>>> models =
-        loadProjects(project, *panels, task);
+        loadProjects(project, *panels, arguments.site, task);
     if (!models) {
         return kExitUsage;
     }

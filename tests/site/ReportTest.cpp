@@ -34,6 +34,7 @@ TEST(ReportTest, HoldsEveryPanelAndSurvivesAnyText) {
     ASSERT_EQ(report["panels"].size(), 2u);
     const nlohmann::json& first = report["panels"][0];
     EXPECT_EQ(first["name"], labels[0].name);
+    EXPECT_EQ(first["panel"], labels[0].panel);
     EXPECT_EQ(first["project"], labels[0].project);
     EXPECT_EQ(first["result"], "left out");
     EXPECT_EQ(first["reason"], results[0].reason);
@@ -42,6 +43,7 @@ TEST(ReportTest, HoldsEveryPanelAndSurvivesAnyText) {
     EXPECT_EQ(first["left_out"], nlohmann::json(results[0].leftOut));
     const nlohmann::json& second = report["panels"][1];
     EXPECT_EQ(second["name"], labels[1].name);
+    EXPECT_EQ(second["panel"], labels[1].panel);
     EXPECT_EQ(second["result"], "timed out");
     EXPECT_EQ(second["attempts"], 3);
     // A path that is not UTF-8 keeps its readable part.

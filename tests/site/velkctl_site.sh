@@ -141,4 +141,25 @@ status=0
 grep -qF "bad.csv: line 3, column 3 (panel): wants IP[:PORT], not '127.0.0.1:48o1'" "$work/bad.err" ||
     fail "the site file error: $(cat "$work/bad.err")"
 
+# A row whose project cannot be loaded is named by its line; nothing is written.
+printf 'name,panel,project\na,127.0.0.1:4800,small.db\nb,127.0.0.1:4801,none.db\n' >"$work/missing.csv"
+status=0
+"$velkctl" write --site "$work/missing.csv" >/dev/null 2>"$work/missing.err" || status=$?
+[ "$status" -eq 1 ] || fail "a site file naming a missing project ended with $status"
+grep -qF "missing.csv: line 3 (project): $work/none.db: no such project file" "$work/missing.err" ||
+    fail "the missing project: $(cat "$work/missing.err")"
+
+# Panels given on the command line instead of a site file: each gets the whole write of the project.
+start_sim 2 panels
+"$velkctl" write "$work/small.db" --panel "127.0.0.1:$base" --panel "127.0.0.1:$((base + 1))" \
+    >"$work/panels.summary" 2>/dev/null || fail "writing two panels given with --panel"
+for i in 0 1; do same_log "$i" "$work/small.expected"; done
+grep -q "^2 panels: 2 written" "$work/panels.summary" || fail "the summary: $(cat "$work/panels.summary")"
+status=0
+"$velkctl" write "$work/small.db" --site "$work/retry.csv" --panel "127.0.0.1:$base" >/dev/null \
+    2>"$work/both.err" || status=$?
+[ "$status" -eq 1 ] || fail "--site with --panel ended with $status"
+grep -qF -- "--site and --panel do not go together" "$work/both.err" || fail "the refusal: $(cat "$work/both.err")"
+stop_sim
+
 echo "velkctl write and read --site against velk-panel-sim --panels: all as expected"
