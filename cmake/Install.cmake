@@ -140,9 +140,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELK_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELK_HOMEPAGE}")
-# Depends comes from the shared libraries the programs link; the Chinese texts need a CJK font.
+# Depends comes from the shared libraries the programs link. The Chinese texts need a CJK font, and
+# Qt's own dialogs and buttons speak Chinese only with Qt's translations installed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-noto-cjk)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

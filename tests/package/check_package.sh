@@ -30,8 +30,10 @@ done
 depends=$(field Depends)
 depends_names=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')
 for library in libc6 libstdc++6 libqt6core6 libqt6widgets6 libsqlite3-0; do
-    grep -qxF "$library" <<<"$depends_names" || fail "Depends lacks $library: $depends"
+    # Later Debian releases name some of them with a "t64" ending.
+    grep -qxE "${library//+/\\+}(t64)?" <<<"$depends_names" || fail "Depends lacks $library: $depends"
 done
+grep -qF "qt6-translations-l10n" <<<"$(field Recommends)" || fail "Recommends lacks Qt's translations"
 # No maintainer scripts: nothing the package installs needs one.
 control_files=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^$' | sort | tr '\n' ' ')
 [ "$control_files" = "control md5sums " ] || fail "unexpected control files: $control_files"

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "model/Version.h"
 #include "ui/dialogs/CHyperLink.h"
 #include "ui/dialogs/Clogo.h"
 #include "ui/dialogs/DialogSupport.h"
@@ -18,7 +19,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(Clogo::panelMark(32));
     icon->setGeometry(16, 16, 32, 32);
-    QLabel* text = placedLabel(this, QStringLiteral("关于 RVK panel config V1.63(TAV8) 版"), 62, 14, 260, 22);
+    // The program's one version number, the one --version and the package give.
+    QLabel* text = placedLabel(
+        this, QStringLiteral("关于 RVK panel config V%1(TAV8) 版").arg(QLatin1String(kVelkVersion)), 62, 14,
+        260, 22);
     text->setObjectName(QStringLiteral("aboutText"));
 
     m_link = new CHyperLink(this);
