@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "action/TextRules.h"
+#include "support/ActionMaker.h"
 
 namespace velk {
 namespace {
+
+using test::enumBlank;
 
 TEST(ParseHexText, NormalisesPieces) {
     const std::pair<const char*, const char*> cases[] = {
@@ -39,19 +42,10 @@ TEST(CheckDollarEscapes, AcceptsOnlyCompleteEscapes) {
     }
 }
 
-Placeholder enumBlank(int enumIndex, int group, int digits) {
-    Placeholder p;
-    p.kind = kKindEnum;
-    p.enumIndex = enumIndex;
-    p.groupIndex = group;
-    p.digits = digits;
-    return p;
-}
-
 TEST(FormatDataText, WritesBlanksBetweenSegments) {
     SendData data;
     data.texts = {"AB", "CD"};
-    data.placeholders = {enumBlank(2, 0, 2)};
+    data.placeholders = {enumBlank(2, 0, 0, 0, 2, 0)};
     data.varNum = 1;
     EXPECT_EQ(FormatDataText(data), "AB$(**,E3,1,add,loop,save)CD");
 }
@@ -74,7 +68,7 @@ TEST(FormatDataText, EachKindAndItsFallbacks) {
     var.digits = 3;
     EXPECT_EQ(placeholderText(var), "$(***,V2,1,5,sub)");
 
-    EXPECT_EQ(placeholderText(enumBlank(0, 0, 0)), "$(,E1,1,add,loop,save)");
+    EXPECT_EQ(placeholderText(enumBlank(0, 0, 0, 0, 0, 0)), "$(,E1,1,add,loop,save)");
 
     Placeholder odd;
     odd.kind = kKindInput;
@@ -93,7 +87,7 @@ TEST(FormatDataText, EachKindAndItsFallbacks) {
     unknownKind.kind = 7;
     EXPECT_EQ(placeholderText(unknownKind), "$(***,V2,1,5,sub)");
 
-    Placeholder flags = enumBlank(9, 19, 1);
+    Placeholder flags = enumBlank(9, 19, 0, 0, 1, 0);
     flags.enumDirection = 1;
     flags.loopIndex = 1;
     flags.saveIndex = 1;
@@ -110,7 +104,7 @@ TEST(FormatDataText, WithoutBlanksIsTheSingleSegment) {
 TEST(FormatDataText, HostileFieldsStayBounded) {
     SendData data;
     data.texts = {"x"};  // fewer segments than blanks
-    Placeholder wide = enumBlank(INT32_MAX, INT32_MAX, INT32_MAX);
+    Placeholder wide = enumBlank(INT32_MAX, INT32_MAX, 0, 0, INT32_MAX, 0);
     data.placeholders = {wide, wide};
     std::string text = FormatDataText(data);
     EXPECT_EQ(text.substr(0, 3), "x$(");

@@ -4,32 +4,14 @@
 
 #include "device/Commands.h"
 #include "device/PanelLink.h"
+#include "support/ActionMaker.h"
 
 namespace velk {
 namespace {
 
-KeyAction irAction(int channels, int code) {
-    KeyAction a;
-    a.irChannels = channels;
-    a.irCode = code;
-    return a;
-}
-
-KeyAction ioAction(int channels, int operation) {
-    KeyAction a;
-    a.function = FunctionCode::Io;
-    a.ioChannels = channels;
-    a.ioOperation = operation;
-    return a;
-}
-
-KeyAction relayAction(int channels, int operation) {
-    KeyAction a;
-    a.function = FunctionCode::Relay;
-    a.relayChannels = channels;
-    a.relayOperation = operation;
-    return a;
-}
+using test::infraredAction;
+using test::ioAction;
+using test::relayAction;
 
 TEST(Commands, FixedAndEventCommands) {
     EXPECT_EQ(MakeIntoEdit(), "QM-PANEL-intoEdit");
@@ -43,10 +25,10 @@ TEST(Commands, FixedAndEventCommands) {
 
 TEST(Commands, BindOutputs) {
     const std::pair<KeyAction, const char*> cases[] = {
-        {irAction(3, 12), "bindir-1,2-12->"},
-        {irAction(16, 12), ""},
-        {irAction(0, 12), ""},
-        {irAction(0x15, 64), "bindir-1,3-64->"},
+        {infraredAction(3, 12), "bindir-1,2-12->"},
+        {infraredAction(16, 12), ""},
+        {infraredAction(0, 12), ""},
+        {infraredAction(0x15, 64), "bindir-1,3-64->"},
         {ioAction(3, 1), "bindio-1,2-0->"},
         {ioAction(1, 0), "bindio-1-1->"},
         {ioAction(2, 2), "bindio-2-turn->"},

@@ -99,29 +99,45 @@ private:
     std::vector<std::thread> m_threads;
 };
 
+// A write of pacedModel() into a fake panel over a real socket, with the times of every send.
+class PacedWrite : public ::testing::Test {
+protected:
+    void SetUp() override {
+        panel.answerWrites();
+        ui.link.setSendTap([this](const std::string& command, int64_t startUs, int64_t endUs) {
+            std::lock_guard lock(m_mutex);
+            m_sent.push_back({command, startUs, endUs});
+        });
+        ASSERT_TRUE(ui.connectTo(panel.port()));
+    }
+
+    // Writes the plan with the clock; the sends, once the write has completed.
+    std::vector<SentCommand> write(PacingClock& clock) {
+        EXPECT_TRUE(ui.runSequence(plan, clock, 60000));
+        EXPECT_EQ(ui.outcome, kSequenceCompleted);
+        std::lock_guard lock(m_mutex);
+        return m_sent;
+    }
+
+    FakePanel panel;
+    LinkHarness ui;
+    const std::vector<WriteStep> plan = buildWritePlan(pacedModel());
+    const std::vector<int> pauses = pausesBetweenSends(plan);
+
+private:
+    std::mutex m_mutex;
+    std::vector<SentCommand> m_sent;
+};
+
 // The real pacing over a real socket while other threads load the machine: between the end of
 // one send and the start of the next there is always at least the plan's pause.
-TEST(Pacing, EveryGapOnTheSocketIsAtLeastItsPauseUnderLoad) {
-    FakePanel panel;
-    panel.answerWrites();
-    LinkHarness ui;
-    std::mutex mutex;
-    std::vector<SentCommand> sent;
-    ui.link.setSendTap([&](const std::string& command, int64_t startUs, int64_t endUs) {
-        std::lock_guard lock(mutex);
-        sent.push_back({command, startUs, endUs});
-    });
-    ASSERT_TRUE(ui.connectTo(panel.port()));
-    const auto plan = buildWritePlan(pacedModel());
-    const std::vector<int> pauses = pausesBetweenSends(plan);
+TEST_F(PacedWrite, EveryGapOnTheSocketIsAtLeastItsPauseUnderLoad) {
     SystemClock clock;
+    std::vector<SentCommand> sent;
     {
         BusyThreads load;
-        ASSERT_TRUE(ui.runSequence(plan, clock, 60000));
+        sent = write(clock);
     }
-    ASSERT_EQ(*ui.outcome, kSequenceCompleted);
-
-    std::lock_guard lock(mutex);
     ASSERT_EQ(sent.size(), planCommands(plan).size());
     ASSERT_EQ(pauses.size() + 1, sent.size());
     size_t checked = 0;
@@ -152,23 +168,9 @@ private:
     const int64_t m_lateUs;
 };
 
-TEST(Pacing, LateWakeUpsAreNeverTakenOffTheNextPause) {
-    FakePanel panel;
-    panel.answerWrites();
-    LinkHarness ui;
-    std::mutex mutex;
-    std::vector<SentCommand> sent;
-    ui.link.setSendTap([&](const std::string& command, int64_t startUs, int64_t endUs) {
-        std::lock_guard lock(mutex);
-        sent.push_back({command, startUs, endUs});
-    });
-    ASSERT_TRUE(ui.connectTo(panel.port()));
-    const auto plan = buildWritePlan(pacedModel());
-    const std::vector<int> pauses = pausesBetweenSends(plan);
+TEST_F(PacedWrite, LateWakeUpsAreNeverTakenOffTheNextPause) {
     LateClock clock(8000);
-    ASSERT_TRUE(ui.runSequence(plan, clock, 60000));
-    ASSERT_EQ(*ui.outcome, kSequenceCompleted);
-    std::lock_guard lock(mutex);
+    const std::vector<SentCommand> sent = write(clock);
     ASSERT_EQ(pauses.size() + 1, sent.size());
     for (size_t i = 0; i < pauses.size(); ++i) {
         if (pauses[i] > 0) {

@@ -1,42 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "project/Statements.h"
+#include "support/ActionMaker.h"
 
 namespace velk {
 namespace {
 
-Placeholder inputBlank(int mode, int count, int overflow, int digits) {
-    Placeholder p;
-    p.kind = kKindInput;
-    p.modeIndex = mode;
-    p.countIndex = count;
-    p.overflowIndex = overflow;
-    p.digits = digits;
-    return p;
-}
-
-Placeholder enumBlank(int index, int group, int loop, int save, int digits, int direction) {
-    Placeholder p;
-    p.kind = kKindEnum;
-    p.enumIndex = index;
-    p.groupIndex = group;
-    p.loopIndex = loop;
-    p.saveIndex = save;
-    p.digits = digits;
-    p.enumDirection = direction;
-    return p;
-}
-
-Placeholder varBlank(int index, int step, int interval, int direction, int digits) {
-    Placeholder p;
-    p.kind = kKindVar;
-    p.varIndex = index;
-    p.step = step;
-    p.interval = interval;
-    p.varDirection = direction;
-    p.digits = digits;
-    return p;
-}
+using test::enumBlank;
+using test::inputBlank;
+using test::varBlank;
 
 KeyAction serialAction() {
     KeyAction a;

@@ -4,19 +4,12 @@
 
 #include "project/Statements.h"
 #include "session/EventOverview.h"
+#include "support/ActionMaker.h"
 #include "support/ProjectFixture.h"
 #include "support/RichProject.h"
 
 namespace velk::test {
 namespace {
-
-KeyAction infrared(int code) {
-    KeyAction a;
-    a.function = FunctionCode::Infrared;
-    a.irChannels = 5;
-    a.irCode = code;
-    return a;
-}
 
 KeyAction withFunction(FunctionCode function) {
     KeyAction a;
@@ -64,7 +57,7 @@ protected:
 TEST_F(Edits, AnUndoneDeleteIsTheInsertOfTheActionWithItsId) {
     session->selectEvent(1);
     for (int code : {11, 12}) {
-        session->commitAddAction(code == 11 ? infrared(code) : withFunction(FunctionCode::Io));
+        session->commitAddAction(code == 11 ? infraredAction(5, code) : withFunction(FunctionCode::Io));
     }
     session->commitAddAction(withFunction(FunctionCode::Network));
     const std::string before = rows();
@@ -106,14 +99,14 @@ TEST_F(Edits, AnUndoneDeleteIsTheInsertOfTheActionWithItsId) {
 TEST_F(Edits, AddedAndModifiedActionsAreUndoneByDeleteAndUpdate) {
     session->selectEvent(4);
     const std::string empty = rows();
-    session->commitAddAction(infrared(3));
+    session->commitAddAction(infraredAction(5, 3));
     ActionEdit added = lastEdit<ActionEdit>();
     ASSERT_TRUE(added.after.has_value());
     EXPECT_FALSE(added.before.has_value());
     EXPECT_EQ(added.after->id, 0);
     const std::string withAction = rows();
 
-    session->commitModifyAction(0, infrared(40));
+    session->commitModifyAction(0, infraredAction(5, 40));
     ActionEdit modified = lastEdit<ActionEdit>();
     EXPECT_EQ(modified.before->irCode, 3);
     EXPECT_EQ(modified.after->irCode, 40);
@@ -183,10 +176,10 @@ TEST_F(Edits, ClearingARowIsAnEditAndAnUnchangedOkIsNone) {
 
 TEST_F(Edits, PastedActionsFollowTheAddRulesAndSayWhatWasLeftOut) {
     session->selectEvent(1);
-    session->commitAddAction(infrared(9));
+    session->commitAddAction(infraredAction(5, 9));
     recorder.clearEvents();
     edits.clear();
-    const std::vector<KeyAction> clipboard = {infrared(12), withFunction(FunctionCode::Io),
+    const std::vector<KeyAction> clipboard = {infraredAction(5, 12), withFunction(FunctionCode::Io),
                                               withFunction(FunctionCode::Serial),
                                               withFunction(FunctionCode::Network)};
     ProjectSession::PasteResult result = session->pasteActions(clipboard);
@@ -214,7 +207,7 @@ TEST_F(Edits, PastedActionsFollowTheAddRulesAndSayWhatWasLeftOut) {
     // A hold event takes only data actions; pasting nothing it can take says so and adds nothing.
     session->selectEvent(2);
     recorder.clearEvents();
-    result = session->pasteActions({infrared(1)});
+    result = session->pasteActions({infraredAction(5, 1)});
     EXPECT_EQ(result.added, 0);
     EXPECT_EQ(
         recorder.messageTexts(),
@@ -226,7 +219,7 @@ TEST_F(Edits, PastedActionsFollowTheAddRulesAndSayWhatWasLeftOut) {
 TEST_F(Edits, EveryChangeOfAnEventIsReportedForTheOverview) {
     const auto before = recorder.contentChanges;
     session->selectEvent(3);
-    session->commitAddAction(infrared(5));
+    session->commitAddAction(infraredAction(5, 5));
     EXPECT_EQ(recorder.contentChanges[3], before[3] + 1);
     EventSettings append = session->model().eventSettings[3];
     append.addEnable = 1;

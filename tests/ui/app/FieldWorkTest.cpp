@@ -18,12 +18,15 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
+#include <optional>
 
 #include "model/Gbk.h"
 #include "session/EventOverview.h"
 #include "session/IgnoringObserver.h"
 #include "session/MessagePump.h"
 #include "sim/PanelSimulator.h"
+#include "support/ActionMaker.h"
+#include "support/MaximalProject.h"
 #include "support/RichProject.h"
 #include "support/SqliteCli.h"
 #include "ui/app/ActionClipboard.h"
@@ -45,30 +48,6 @@ using namespace velk::test;
 
 namespace {
 
-KeyAction infrared(int code) {
-    KeyAction a;
-    a.function = FunctionCode::Infrared;
-    a.irChannels = 5;
-    a.irCode = code;
-    return a;
-}
-
-KeyAction io() {
-    KeyAction a;
-    a.function = FunctionCode::Io;
-    a.ioChannels = 3;
-    a.ioOperation = 2;
-    return a;
-}
-
-KeyAction network(const char* text) {
-    KeyAction a;
-    a.function = FunctionCode::Network;
-    a.network.channel = 2;
-    a.network.texts = {text};
-    return a;
-}
-
 // The rows of every table of the file, once the worker has run what is queued.
 std::string fileRows(CVelkView& view) {
     if (!view.settleProjectFile()) {
@@ -85,7 +64,7 @@ QString makeProject(const QString& path) {
     project.newProject(path.toStdString());
     MessagePump(queue, project).flush(30000);
     project.selectEvent(0);
-    for (const KeyAction& action : {infrared(12), io(), network("PLAY")}) {
+    for (const KeyAction& action : {infraredAction(5, 12), ioAction(3, 2), networkAction(2, {"PLAY"})}) {
         project.commitAddAction(action);
     }
     EventSettings append = project.model().eventSettings[0];
@@ -93,13 +72,13 @@ QString makeProject(const QString& path) {
     append.addString = "STOP";
     project.commitAppendSettings(append);
     project.selectEvent(4);
-    project.commitAddAction(infrared(3));
+    project.commitAddAction(infraredAction(5, 3));
     EventSettings time = project.model().eventSettings[4];
     time.timeEnable = 1;
     time.time = 300;
     project.commitTimeSettings(time);
     project.selectEvent(25);
-    project.commitAddAction(network("ON"));
+    project.commitAddAction(networkAction(2, {"ON"}));
     MessagePump(queue, project).flush(30000);
     project.shutdown();
     return path;
@@ -126,7 +105,10 @@ private:
     QTemporaryDir m_dir{QDir(QStringLiteral("/dev/shm")).exists()
                             ? QStringLiteral("/dev/shm/velk-fieldwork-XXXXXX")
                             : QDir::tempPath() + QStringLiteral("/velk-XXXXXX")};
-    QList<ShownMessage> m_messages;
+    // The seams of one test, put back as they were when it ends.
+    std::optional<MessageRecorder> m_recorder;
+    std::optional<ModalHandlerGuard> m_modal;
+    std::optional<QuestionGuard> m_question;
 
     QString newProject(CVelkView& view, const QString& name) {
         const QString path = m_dir.filePath(name);
@@ -154,21 +136,19 @@ private slots:
     }
 
     void init() {
-        m_messages.clear();
         forgetRecentProjects();
-        setMessageHandler([this](const ShownMessage& m) { m_messages.append(m); });
-        setModalHandler([](QDialog&) { return int(QDialog::Rejected); });
-        setQuestionHandler([](const ShownMessage& m) {
+        m_recorder.emplace();
+        m_modal.emplace([](QDialog&) { return int(QDialog::Rejected); });
+        m_question.emplace([](const ShownMessage& m) {
             qFatal("unexpected question: %s", qPrintable(m.text));
             return false;
         });
     }
 
     void cleanup() {
-        setMessageHandler(nullptr);
-        setModalHandler(nullptr);
-        setFileDialogHandler(nullptr);
-        setQuestionHandler(nullptr);
+        m_question.reset();
+        m_modal.reset();
+        m_recorder.reset();
     }
 
     // F1: the reason a connection failed stands beside the address fields until the next attempt;
@@ -199,7 +179,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(c.connectButton->text(), QStringLiteral("断开"), 10000);
         panel.stop();
         QTRY_COMPARE_WITH_TIMEOUT(c.linkNotice->text(), QStringLiteral("与面板的连接已断开"), 10000);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recorder->messages.isEmpty());
     }
 
     // Every event selector shows its count of actions and its settings, with its actions listed in
@@ -226,7 +206,7 @@ private slots:
             QStringLiteral("按键1 按下：3个动作\n红外  1,3  ID:12\nIO")));
         // An edit shows at once.
         c.selectorButtons[7]->click();
-        view.session().project().commitAddAction(io());
+        view.session().project().commitAddAction(ioAction(3, 2));
         QTRY_COMPARE(c.eventMarks[2]->overview(1).actions, 1);
         QVERIFY(c.marksLegend->text().contains(QStringLiteral("动作数")));
     }
@@ -239,7 +219,7 @@ private slots:
         CVelkView target;
         newProject(target, QStringLiteral("to.db"));
         target.controls().selectorButtons[1]->click();
-        target.session().project().commitAddAction(infrared(40));
+        target.session().project().commitAddAction(infraredAction(5, 40));
 
         // Nothing selected: the whole event is copied.
         source.controls().selectorButtons[0]->click();
@@ -252,9 +232,9 @@ private slots:
 
         const std::string before = fileRows(target);
         target.pasteActions();
-        QCOMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages[0].title, QStringLiteral("提示"));
-        QCOMPARE(m_messages[0].text,
+        QCOMPARE(m_recorder->messages.size(), 1);
+        QCOMPARE(m_recorder->messages[0].title, QStringLiteral("提示"));
+        QCOMPARE(m_recorder->messages[0].text,
                  QStringLiteral("以下1个动作未粘贴到按键1 弹起：\n红外  1,3  ID:12：本事件已有红外功能。"));
         const std::vector<KeyAction>& list = target.session().project().model().actions[1];
         QCOMPARE(list.size(), size_t(3));
@@ -268,19 +248,23 @@ private slots:
         QCOMPARE(runSqlite3(target.session().project().projectPath(), "select count(*) from key_table1;"),
                  std::string("3\n"));
 
-        // The paste is one step: one undo takes both actions out of the file again.
+        // The paste is one step: one undo takes both actions out of the file again, one redo puts
+        // them back with their ids.
         QCOMPARE(target.undoStack().count(), 2);
         target.undoStack().undo();
         QCOMPARE(fileRows(target), before);
+        target.undoStack().redo();
+        QCOMPARE(fileRows(target), after);
+        QCOMPARE(target.controls().actionList->rowCount(), 3);
         // Selected rows only.
-        m_messages.clear();
+        m_recorder->messages.clear();
         source.controls().actionList->selectRow(2);
         source.copyActions();
         QCOMPARE(actionsFromMimeData(QApplication::clipboard()->mimeData()).actions.size(), size_t(1));
         // Plain text that is not the text form pastes nothing and says so.
         QApplication::clipboard()->setText(QStringLiteral("红外\t1,3\tID:12"));
         target.pasteActions();
-        QCOMPARE(m_messages.last().text, QStringLiteral("剪贴板中没有可粘贴的动作。"));
+        QCOMPARE(m_recorder->messages.last().text, QStringLiteral("剪贴板中没有可粘贴的动作。"));
     }
 
     // Undo and redo of each kind of edit, from the keyboard, checked against the file's rows.
@@ -320,13 +304,23 @@ private slots:
                  c.enumList->selectRow(1);
                  c.enumClear->click();
              }},
+            {"clear variable",
+             [&] {
+                 c.variableList->selectRow(2);
+                 c.variableClear->click();
+             }},
+            {"clear target",
+             [&] {
+                 c.netList->selectRow(5);
+                 c.netClear->click();
+             }},
             {"add",
              [&] {
                  c.selectorButtons[1]->click();
-                 project.commitAddAction(infrared(7));
+                 project.commitAddAction(infraredAction(5, 7));
              }},
-            {"add another", [&] { project.commitAddAction(io()); }},
-            {"modify", [&] { project.commitModifyAction(0, infrared(9)); }},
+            {"add another", [&] { project.commitAddAction(ioAction(3, 2)); }},
+            {"modify", [&] { project.commitModifyAction(0, infraredAction(5, 9)); }},
             {"delete",
              [&] {
                  c.actionList->selectRow(0);
@@ -372,14 +366,21 @@ private slots:
         }
         QCOMPARE(project.model().actions[1].size(), size_t(1));
         QCOMPARE(rowTexts(c.actionList, 0).at(0), QStringLiteral("IO"));
-        QVERIFY(c.actionList->item(0, 0)->isSelected() || c.actionList->selectedItems().isEmpty());
+        QCOMPARE(project.currentEvent(), 1);
 
         // New and Open start a history of their own.
         QVERIFY(view.undoStack().count() > 0);
         newProject(view, QStringLiteral("undo2.db"));
         QCOMPARE(view.undoStack().count(), 0);
         QVERIFY(!view.undoStack().canUndo());
-        QVERIFY(m_messages.isEmpty());
+        project.commitVariable(Variable{4, 2, 0, 8, 0});
+        QCOMPARE(view.undoStack().count(), 1);
+        openProject(view, m_dir.filePath(QStringLiteral("undo.db")));
+        QCOMPARE(view.undoStack().count(), 0);
+        const std::string opened = fileRows(view);
+        undo();
+        QCOMPARE(fileRows(view), opened);
+        QVERIFY(m_recorder->messages.isEmpty());
     }
 
     // 新建 Ctrl+N, 打开 Ctrl+O, F1 the guide, Delete and Enter on the action list.
@@ -413,8 +414,8 @@ private slots:
         QCOMPARE(opened.size(), 1);
         QVERIFY(opened[0].endsWith(QStringLiteral("guide.html")));
 
-        view.session().project().commitAddAction(infrared(5));
-        view.session().project().commitAddAction(io());
+        view.session().project().commitAddAction(infraredAction(5, 5));
+        view.session().project().commitAddAction(ioAction(3, 2));
         c.actionList->setFocus();
         c.actionList->selectRow(1);
         int editors = 0;
@@ -429,7 +430,7 @@ private slots:
         QTest::keyClick(c.actionList, Qt::Key_Delete);
         QCOMPARE(view.session().project().model().actions[0].size(), size_t(1));
         QCOMPARE(c.actionList->rowCount(), 1);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recorder->messages.isEmpty());
     }
 
     // F5: Tab leaves a list at once and walks the whole form, reaching the action list.
@@ -463,9 +464,9 @@ private slots:
         CVelkView& view = *frame.view();
         newProject(view, QStringLiteral("sizes.db"));
         for (int i = 0; i < 4; ++i) {
-            view.session().project().commitAddAction(i == 0   ? infrared(1)
-                                                     : i == 1 ? io()
-                                                     : i == 2 ? network("x")
+            view.session().project().commitAddAction(i == 0   ? infraredAction(5, 1)
+                                                     : i == 1 ? ioAction(3, 2)
+                                                     : i == 2 ? networkAction(2, {"x"})
                                                               : [] {
                                                                     KeyAction relay;
                                                                     relay.function = FunctionCode::Relay;
@@ -496,6 +497,17 @@ private slots:
         QVERIFY(view.rect().contains(c.keyPanel->geometry()));
         // Nothing overlaps the designed neighbours: the key panel stays right of the lists.
         QVERIFY(c.keyPanel->geometry().left() > c.enumGroup->geometry().right());
+
+        // The fullest events a project holds (five actions, a key action among them) in view too.
+        const QString maximal = m_dir.filePath(QStringLiteral("maximal.db"));
+        QVERIFY(writeMaximalProject(maximal.toStdString()));
+        openProject(view, maximal);
+        for (int selector : {0, 1, 27}) {
+            c.selectorButtons[selector]->click();
+            QCOMPARE(c.actionList->rowCount(), 5);
+            QCoreApplication::processEvents();  // the list lays its rows out
+            QCOMPARE(c.actionList->verticalScrollBar()->maximum(), 0);
+        }
 
         frame.resize(600, 400);
         QTRY_VERIFY(frame.scrollArea()->verticalScrollBar()->maximum() > 0);
@@ -616,8 +628,7 @@ private slots:
         CVelkView view;
         QLineEdit* edit = view.controls().irIdEdit;
         edit->setEnabled(true);
-        QTest::keyClicks(edit, QStringLiteral("1a2-"));
-        QCOMPARE(edit->text(), QStringLiteral("12"));
+        QCOMPARE(typedInto(edit, QStringLiteral("1a2-")), QStringLiteral("12"));
         edit->clear();
         edit->insert(QStringLiteral("7x"));
         QCOMPARE(edit->text(), QString());
@@ -636,6 +647,15 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(c.ipEdit->address(), 0x0A010221u);
         QVERIFY(!c.ipEdit->takePastedAddress(QStringLiteral("300.1.1.1")));
+        // The address is taken, a port no panel can have is not: the port field keeps its text.
+        for (const char* pasted : {"10.1.2.34:0", "10.1.2.34:65536", "10.1.2.34:99999"}) {
+            QVERIFY(c.ipEdit->takePastedAddress(QString::fromLatin1(pasted)));
+            QCOMPARE(c.ipEdit->address(), 0x0A010222u);
+            QCOMPARE(c.portEdit->text(), QStringLiteral("4801"));
+        }
+        QVERIFY(c.ipEdit->takePastedAddress(QStringLiteral("panel 10.1.2.35:65535, room 3")));
+        QCOMPARE(c.ipEdit->address(), 0x0A010223u);
+        QCOMPARE(c.portEdit->text(), QStringLiteral("65535"));
     }
 
     void disabledControlsSayWhy() {

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 #include "sim/PanelSimulator.h"
 #include "ui/app/AppSettings.h"
@@ -46,7 +47,9 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir m_dir;
-    QList<ShownMessage> m_messages;
+    // The seams of one test, put back as they were when it ends.
+    std::optional<MessageRecorder> m_recorder;
+    std::optional<ModalHandlerGuard> m_modal;
 
     QString newProject(CVelkView& view, const QString& name) {
         QString path = m_dir.filePath(name);
@@ -70,15 +73,13 @@ private slots:
     }
 
     void init() {
-        m_messages.clear();
-        setMessageHandler([this](const ShownMessage& m) { m_messages.append(m); });
-        setModalHandler([](QDialog&) { return int(QDialog::Rejected); });
+        m_recorder.emplace();
+        m_modal.emplace([](QDialog&) { return int(QDialog::Rejected); });
     }
 
     void cleanup() {
-        setMessageHandler(nullptr);
-        setModalHandler(nullptr);
-        setFileDialogHandler(nullptr);
+        m_modal.reset();
+        m_recorder.reset();
     }
 
     void atStartOnlyNewOpenAndAboutWork() {
@@ -117,7 +118,7 @@ private slots:
         QVERIFY(c.connectButton->isEnabled());
         QVERIFY(c.enumList->isEnabled());
         QVERIFY(!c.writeButton->isEnabled());
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recorder->messages.isEmpty());
     }
 
     void selectorsSwitchTheSettingsButtons_data() {
@@ -154,7 +155,7 @@ private slots:
         c.actionDelete->click();
         c.actionModify->click();
         QStringList texts;
-        for (const ShownMessage& m : m_messages) {
+        for (const ShownMessage& m : m_recorder->messages) {
             QCOMPARE(m.title, QStringLiteral("错误"));
             texts << m.text;
         }
@@ -232,7 +233,7 @@ private slots:
         QCOMPARE(c.actionList->rowCount(), 1);
         QCOMPARE(rowTexts(c.actionList, 0).at(2), QStringLiteral("ID:20"));
         QCOMPARE(view.session().project().model().actions[0].at(0).irCode, 20);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recorder->messages.isEmpty());
     }
 
     void writeIntoTheSimulatorShowsProgressAndTheOutcome() {
@@ -253,8 +254,8 @@ private slots:
         QVERIFY(c.writeButton->isEnabled() && c.networkButton->isEnabled() && c.learnIrButton->isEnabled());
 
         c.writeButton->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_messages.isEmpty(), 60000);
-        QCOMPARE(m_messages.last().text, QStringLiteral("写入成功！"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_recorder->messages.isEmpty(), 60000);
+        QCOMPARE(m_recorder->messages.last().text, QStringLiteral("写入成功！"));
         // The window stayed live through the write and the panel holds what was written.
         QCOMPARE(panel.snapshot().enums[0].values.size(), size_t(2));
 
@@ -277,7 +278,7 @@ private slots:
         QCOMPARE(c.connectButton->text(), QStringLiteral("连接"));
         QVERIFY(c.connectButton->isEnabled());
         QVERIFY(!c.writeButton->isEnabled());
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recorder->messages.isEmpty());
     }
 
     void commandLineTakesAPanelAddressAndAProject() {

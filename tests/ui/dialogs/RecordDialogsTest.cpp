@@ -199,9 +199,7 @@ private slots:
         CAddEnumDialog dialog;
         dialog.show();
         QLineEdit* typed = valueEdit(dialog, 1);
-        typed->setFocus();
-        QTest::keyClicks(typed, longValue);
-        QCOMPARE(typed->text(), longValue);
+        QCOMPARE(typedInto(typed, longValue), longValue);
         // Pasted, the same: nothing is cut, however narrow or wide the letters.
         auto* countList = dialog.findChild<QComboBox*>(QStringLiteral("countList"));
         countList->setCurrentIndex(1);
@@ -329,10 +327,7 @@ private slots:
         CAddVariableDialog dialog;
         dialog.show();
         auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("minEdit"));
-        edit->clear();
-        edit->setFocus();
-        QTest::keyClicks(edit, QStringLiteral("-1a2+3"));
-        QCOMPARE(edit->text(), QStringLiteral("123"));
+        QCOMPARE(typedInto(edit, QStringLiteral("-1a2+3")), QStringLiteral("123"));
     }
 
     void netOk_data() {

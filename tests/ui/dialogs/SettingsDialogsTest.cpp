@@ -299,10 +299,7 @@ private slots:
         CSetIpDialog dialog;
         dialog.show();
         auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("mac2"));
-        edit->clear();
-        edit->setFocus();
-        QTest::keyClicks(edit, QStringLiteral("fc9"));
-        QCOMPARE(edit->text(), QStringLiteral("FC"));
+        QCOMPARE(typedInto(edit, QStringLiteral("fc9")), QStringLiteral("FC"));
     }
 
     void panelNetworkOk_data() {

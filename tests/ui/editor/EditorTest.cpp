@@ -9,6 +9,7 @@
 
 #include "EditorTestSupport.h"
 #include "action/ActionText.h"
+#include "support/ActionMaker.h"
 #include "ui/common/Ipv4Edit.h"
 #include "ui/common/WindowPlacement.h"
 #include "ui/editor/CEditDialog.h"
@@ -29,49 +30,6 @@ ProjectSession::ActionEditRequest request(int mask, std::optional<KeyAction> sou
     r.source = std::move(source);
     r.row = r.source ? 0 : -1;
     return r;
-}
-
-Placeholder enumBlank() {
-    Placeholder p;
-    p.kind = kKindEnum;
-    p.enumIndex = 2;
-    p.groupIndex = 7;
-    p.loopIndex = 1;
-    p.enumDirection = 1;
-    p.saveIndex = 1;
-    p.digits = 2;
-    return p;
-}
-
-Placeholder varBlank() {
-    Placeholder p;
-    p.kind = kKindVar;
-    p.varIndex = 15;
-    p.step = -3;
-    p.interval = 250;
-    p.varDirection = 1;
-    p.digits = 10;
-    return p;
-}
-
-Placeholder inputBlank() {
-    Placeholder p;
-    p.kind = kKindInput;
-    p.modeIndex = 2;
-    p.countIndex = 4;
-    p.overflowIndex = 2;
-    p.digits = 1;
-    return p;
-}
-
-KeyAction networkAction(int channel, std::vector<std::string> texts, std::vector<Placeholder> blanks) {
-    KeyAction a;
-    a.function = FunctionCode::Network;
-    a.network.channel = channel;
-    a.network.varNum = static_cast<int>(blanks.size());
-    a.network.texts = std::move(texts);
-    a.network.placeholders = std::move(blanks);
-    return a;
 }
 
 // Outcome of pressing 确定 on a shown editor.
@@ -209,7 +167,8 @@ private slots:
             QCOMPARE(c.relayOperation->currentText(), QStringLiteral("关闭"));
             QVERIFY(c.relayChannels[0]->isChecked() && c.relayChannels[1]->isChecked());
         });
-        KeyAction net = networkAction(1, {"a", "b", "c"}, {enumBlank(), inputBlank()});
+        KeyAction net =
+            networkAction(1, {"a", "b", "c"}, {enumBlank(2, 7, 1, 1, 2, 1), inputBlank(2, 4, 2, 1)});
         net.network.type = kHex;
         net.network.ip = 0x0A000001;
         net.network.port = 4800;
@@ -231,7 +190,7 @@ private slots:
         serial.serial.stop = 1;
         serial.serial.varNum = 1;
         serial.serial.texts = {"01", "02"};
-        serial.serial.placeholders = {varBlank()};
+        serial.serial.placeholders = {varBlank(15, -3, 250, 1, 10)};
         check(serial, [](const CEditDialog::Controls& c) {
             QCOMPARE(c.serialChannel->currentText(), QStringLiteral("RS232-2"));
             QCOMPARE(c.serialType->currentText(), QStringLiteral("Hex"));
@@ -333,7 +292,7 @@ private slots:
         QFETCH(QRect, area);
         QFETCH(bool, designedSize);
         ScreenAreaGuard screen([area](const QWidget*) { return area; });
-        std::vector<Placeholder> blanks(6, enumBlank());
+        std::vector<Placeholder> blanks(6, enumBlank(2, 7, 1, 1, 2, 1));
         std::vector<std::string> texts(7, "SEG");
         // The window it opens over stands at the right edge, where a centred editor would stick out.
         QWidget owner;
@@ -561,7 +520,8 @@ private slots:
     }
 
     void modifiedNetworkBlanksReloadAfterSwitchingAway() {
-        KeyAction source = networkAction(2, {"AB", "M", "CD"}, {enumBlank(), inputBlank()});
+        KeyAction source =
+            networkAction(2, {"AB", "M", "CD"}, {enumBlank(2, 7, 1, 1, 2, 1), inputBlank(2, 4, 2, 1)});
         CEditDialog dialog(m_model);
         dialog.setRequest(request(0, source));
         const auto& c = dialog.controls();
@@ -642,12 +602,14 @@ private slots:
         relay.relayOperation = 2;
         relay.relayChannels = 1;
         QTest::newRow("relay") << relay;
-        KeyAction net =
-            networkAction(0, {"A$24", "y", "x", "\xD6\xD0\xCE\xC4"}, {varBlank(), enumBlank(), inputBlank()});
+        KeyAction net = networkAction(
+            0, {"A$24", "y", "x", "\xD6\xD0\xCE\xC4"},
+            {varBlank(15, -3, 250, 1, 10), enumBlank(2, 7, 1, 1, 2, 1), inputBlank(2, 4, 2, 1)});
         net.network.ip = 0xC0A80101;
         net.network.port = 65535;
         QTest::newRow("network custom, three blanks") << net;
-        KeyAction hex = networkAction(8, {"", "01 ff", ""}, {inputBlank(), varBlank()});
+        KeyAction hex =
+            networkAction(8, {"", "01 ff", ""}, {inputBlank(2, 4, 2, 1), varBlank(15, -3, 250, 1, 10)});
         hex.network.type = kHex;
         QTest::newRow("network hex") << hex;
         KeyAction serial;
@@ -659,12 +621,13 @@ private slots:
         serial.serial.stop = 1;
         serial.serial.varNum = 6;
         serial.serial.texts = {"1", "2", "3", "4", "5", "6", "7"};
-        serial.serial.placeholders = {enumBlank(),  varBlank(), inputBlank(),
-                                      inputBlank(), varBlank(), enumBlank()};
+        serial.serial.placeholders = {enumBlank(2, 7, 1, 1, 2, 1),  varBlank(15, -3, 250, 1, 10),
+                                      inputBlank(2, 4, 2, 1),       inputBlank(2, 4, 2, 1),
+                                      varBlank(15, -3, 250, 1, 10), enumBlank(2, 7, 1, 1, 2, 1)};
         QTest::newRow("serial six blanks") << serial;
         // The project file holds up to ten blanks; modifying such an action keeps them all.
         KeyAction many = networkAction(2, {"0", "1", "2", "3", "4", "5", "6", "7", "8"},
-                                       std::vector<Placeholder>(8, varBlank()));
+                                       std::vector<Placeholder>(8, varBlank(15, -3, 250, 1, 10)));
         QTest::newRow("network eight blanks from a file") << many;
     }
     void roundTripOfEveryFunction() {

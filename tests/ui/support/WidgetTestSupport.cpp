@@ -1,6 +1,7 @@
 #include "ui/support/WidgetTestSupport.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -13,6 +14,13 @@ MessageRecorder::MessageRecorder() : m_guard([this](const ui::ShownMessage& m) {
 void failOnMessages() {
     ui::setMessageHandler(
         [](const ui::ShownMessage& m) { qFatal("unexpected message box: %s", qPrintable(m.text)); });
+}
+
+QString typedInto(QLineEdit* edit, const QString& keys) {
+    edit->clear();
+    edit->setFocus();
+    QTest::keyClicks(edit, keys);
+    return edit->text();
 }
 
 void pinScreenArea(const QRect& area) {

@@ -8,6 +8,7 @@
 #include "ui/common/UiSeams.h"
 
 class QDialog;
+class QLineEdit;
 class QTableWidget;
 
 // What the widget tests share: guards that hold a seam of ui/common for as long as they live, and
@@ -56,6 +57,9 @@ private:
 // A message box no test expects would block the run: stop with its text instead. For the whole
 // test program (initTestCase); recorders and guards put it back when they end.
 void failOnMessages();
+
+// Types keys into an emptied edit as a user would, focus first; what the edit then holds.
+QString typedInto(QLineEdit* edit, const QString& keys);
 
 // Clicks the dialog's OK button (the child named "okButton").
 void clickOk(QDialog& dialog);
