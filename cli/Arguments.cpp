@@ -58,11 +58,28 @@ void addPanelsOption(CLI::App& command, std::vector<PanelAddress>& panels, const
             ""));
 }
 
-CLI::Option* addCountOption(CLI::App& command, const char* name, const char* description, int low,
-                            int& value) {
-    return command.add_option(std::string("--") + name, value, description)
-        ->type_name("N")
-        ->check(CLI::Range(low, 1000000));
+void addRequiredArgument(CLI::App& command, const char* name, std::string& value,
+                         const std::string& description) {
+    command.add_option(name, value, description)->required()->type_name("");
+}
+
+void addTextOption(CLI::App& command, const char* names, std::string& value, const std::string& description,
+                   const char* typeName) {
+    command.add_option(names, value, description)->type_name(typeName);
+}
+
+void addFlag(CLI::App& command, const char* name, bool& value, const char* description) {
+    command.add_flag(name, value, description);
+}
+
+void addCountOption(CLI::App& command, const char* name, const char* description, int low, int& value,
+                    bool* given) {
+    CLI::Option* option = command.add_option(std::string("--") + name, value, description)
+                              ->type_name("N")
+                              ->check(CLI::Range(low, 1000000));
+    if (given != nullptr) {
+        option->each([given](const std::string&) { *given = true; });
+    }
 }
 
 void addAddressOption(CLI::App& command, const char* name, const char* description,

@@ -10,7 +10,6 @@
 
 namespace CLI {
 class App;
-class Option;
 }  // namespace CLI
 
 // The arguments several subcommands share, each checked while the command line is parsed so a
@@ -29,9 +28,23 @@ void addPanelOption(CLI::App& command, PanelAddress& panel);
 // --panel IP[:PORT], as often as given, each kept in order.
 void addPanelsOption(CLI::App& command, std::vector<PanelAddress>& panels, const std::string& description);
 
-// A positive whole number option: --name N, at least low.
-CLI::Option* addCountOption(CLI::App& command, const char* name, const char* description, int low,
-                            int& value);
+// The helpers below are the only places that include CLI11: its header alone takes seconds to
+// compile, so the subcommand files describe their arguments through them.
+
+// A required positional argument, such as FILE.
+void addRequiredArgument(CLI::App& command, const char* name, std::string& value,
+                         const std::string& description);
+
+// An option that takes a text ("-o,--output"), shown with typeName in the help.
+void addTextOption(CLI::App& command, const char* names, std::string& value, const std::string& description,
+                   const char* typeName);
+
+// A flag such as --force.
+void addFlag(CLI::App& command, const char* name, bool& value, const char* description);
+
+// A whole number option: --name N, at least low; given, when there, is set once the option is used.
+void addCountOption(CLI::App& command, const char* name, const char* description, int low, int& value,
+                    bool* given = nullptr);
 
 // FILE and --panel, for the subcommands that bring a project to one panel.
 struct ProjectAndPanel {

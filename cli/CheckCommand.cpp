@@ -1,7 +1,7 @@
-#include <CLI/CLI.hpp>
 #include <memory>
 #include <string>
 
+#include "cli/Arguments.h"
 #include "cli/Subcommand.h"
 #include "cli/TextFiles.h"
 
@@ -21,9 +21,7 @@ int runCheck(const std::string& path) {
 
 SubcommandRun define(CLI::App& command) {
     auto path = std::make_shared<std::string>();
-    command.add_option("FILE", *path, "The project text (\"-\" for standard input)")
-        ->required()
-        ->type_name("");
+    addRequiredArgument(command, "FILE", *path, "The project text (\"-\" for standard input)");
     return [path] { return runCheck(*path); };
 }
 

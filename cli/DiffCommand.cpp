@@ -1,8 +1,8 @@
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "cli/Arguments.h"
 #include "cli/Subcommand.h"
 #include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
@@ -34,10 +34,9 @@ int runDiff(const DiffArguments& arguments) {
 
 SubcommandRun define(CLI::App& command) {
     auto arguments = std::make_shared<DiffArguments>();
-    command.add_option("A", arguments->a, "A project file or a project text (\"-\" for standard input)")
-        ->required()
-        ->type_name("");
-    command.add_option("B", arguments->b, "Another one, compared with A")->required()->type_name("");
+    addRequiredArgument(command, "A", arguments->a,
+                        "A project file or a project text (\"-\" for standard input)");
+    addRequiredArgument(command, "B", arguments->b, "Another one, compared with A");
     return [arguments] { return runDiff(*arguments); };
 }
 

@@ -1,10 +1,10 @@
-#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "cli/Arguments.h"
 #include "cli/Subcommand.h"
 #include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
@@ -44,11 +44,9 @@ int runExport(const ExportArguments& arguments) {
 
 SubcommandRun define(CLI::App& command) {
     auto arguments = std::make_shared<ExportArguments>();
-    command.add_option("PROJECT", arguments->project, "The project file (read, never changed)")
-        ->required()
-        ->type_name("");
-    command.add_option("-o,--output", arguments->output, "Write the text to FILE (default: standard output)")
-        ->type_name("FILE");
+    addRequiredArgument(command, "PROJECT", arguments->project, "The project file (read, never changed)");
+    addTextOption(command, "-o,--output", arguments->output,
+                  "Write the text to FILE (default: standard output)", "FILE");
     return [arguments] { return runExport(*arguments); };
 }
 

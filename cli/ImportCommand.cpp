@@ -1,8 +1,8 @@
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "cli/Arguments.h"
 #include "cli/Subcommand.h"
 #include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
@@ -43,11 +43,9 @@ int runImport(const ImportArguments& arguments) {
 
 SubcommandRun define(CLI::App& command) {
     auto arguments = std::make_shared<ImportArguments>();
-    command.add_option("FILE", arguments->text, "The project text (\"-\" for standard input)")
-        ->required()
-        ->type_name("");
-    command.add_option("PROJECT", arguments->project, "The project file to write")->required()->type_name("");
-    command.add_flag("--force", arguments->force, "Replace PROJECT when it exists");
+    addRequiredArgument(command, "FILE", arguments->text, "The project text (\"-\" for standard input)");
+    addRequiredArgument(command, "PROJECT", arguments->project, "The project file to write");
+    addFlag(command, "--force", arguments->force, "Replace PROJECT when it exists");
     return [arguments] { return runImport(*arguments); };
 }
 

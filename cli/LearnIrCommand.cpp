@@ -1,4 +1,3 @@
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -35,7 +34,7 @@ int runLearnIr(const LearnIrArguments& arguments) {
 
 SubcommandRun define(CLI::App& command) {
     auto arguments = std::make_shared<LearnIrArguments>();
-    command.add_option("ID", arguments->id, "The infrared id to learn, 1 to 64")->required()->type_name("");
+    addRequiredArgument(command, "ID", arguments->id, "The infrared id to learn, 1 to 64");
     addPanelOption(command, arguments->panel);
     return [arguments] { return runLearnIr(*arguments); };
 }

@@ -3,7 +3,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <CLI/CLI.hpp>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -125,23 +124,21 @@ void addSiteOptions(CLI::App& command, SiteArguments& arguments, SiteTask task) 
     addPanelsOption(command, arguments.panels,
                     "The panel's address (default " + panelAddressText(PanelAddress{}) + ")" +
                         (write ? "; given more than once, every panel is written at once" : ""));
-    command
-        .add_option("--site", arguments.site,
-                    write ? "Write every panel of a site file (CSV: name,panel,project) at once"
-                          : "Read every panel of a site file (CSV: name,panel,project) at once")
-        ->type_name("SITE.csv");
+    addTextOption(command, "--site", arguments.site,
+                  write ? "Write every panel of a site file (CSV: name,panel,project) at once"
+                        : "Read every panel of a site file (CSV: name,panel,project) at once",
+                  "SITE.csv");
     addCountOption(command, "jobs", "How many panels are written or read at once (default 64)", 1,
                    arguments.jobs);
     addCountOption(command, "retry",
                    "Try a panel that timed out or dropped the connection again, up to N times", 0,
-                   arguments.retries)
-        ->each([&arguments](const std::string&) { arguments.retryGiven = true; });
-    command.add_option("--report", arguments.report, "Write the result of every panel to FILE.json")
-        ->type_name("FILE.json");
+                   arguments.retries, &arguments.retryGiven);
+    addTextOption(command, "--report", arguments.report, "Write the result of every panel to FILE.json",
+                  "FILE.json");
     if (!write) {
-        command.add_option("--into", arguments.into, "The folder that gets each panel's copy, NAME.db")
-            ->type_name("DIR");
-        command.add_flag("--force", arguments.force, "Replace copies already in the folder");
+        addTextOption(command, "--into", arguments.into, "The folder that gets each panel's copy, NAME.db",
+                      "DIR");
+        addFlag(command, "--force", arguments.force, "Replace copies already in the folder");
     }
 }
 
