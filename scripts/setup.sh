@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need, when missing.
+# Installs the Debian packages the build, the tests and the program need, when missing; packages
+# named as arguments too (scripts/fuzz.sh adds clang and its fuzzing runtime this way).
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
+    build-essential cmake ninja-build pkg-config clang-format
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3
     qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth fonts-noto-cjk qt6-translations-l10n
     libtomlplusplus-dev libcli11-dev nlohmann-json3-dev
     scdoc lintian desktop-file-utils appstream librsvg2-bin dpkg-dev file cmark
+    "$@"
 )
 
 missing=()
