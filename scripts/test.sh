@@ -9,6 +9,9 @@ bash scripts/setup.sh
 echo "-- packages ready after $SECONDS s"
 
 jobs=$(nproc)
+# Many tests spend their time waiting on sockets, time-outs and pauses, so more of them run at once
+# than there are cores.
+test_jobs=$((jobs + 2))
 export QT_QPA_PLATFORM=offscreen
 
 # build_and_test DIR LABEL CMAKE-ARGS...: with a label, only the tests of that label run, and only
@@ -19,10 +22,10 @@ build_and_test() {
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
     if [ -n "$label" ]; then
         cmake --build "$dir" -j "$jobs" --target "${label}_tests"
-        ctest --test-dir "$dir" -j "$jobs" --output-on-failure -L "$label"
+        ctest --test-dir "$dir" -j "$test_jobs" --output-on-failure -L "$label"
     else
         cmake --build "$dir" -j "$jobs"
-        ctest --test-dir "$dir" -j "$jobs" --output-on-failure
+        ctest --test-dir "$dir" -j "$test_jobs" --output-on-failure
     fi
 }
 
