@@ -46,17 +46,14 @@ std::vector<KeyAction> inIdOrder(std::vector<KeyAction> actions) {
 // New's sequence on a fresh file, as the session runs it for 新建, then every record the model
 // holds beyond the defaults.
 void postProject(ProjectDb& db, const std::shared_ptr<DbConnection>& connection, const ConfigModel& model) {
-    auto insert = [&](std::string sql) {
-        PostSql(db.worker(), connection, std::move(sql), ExpectedFailure::None, db.generation());
-    };
     db.postNewDeletes();
-    // The rest in one transaction: the file is a temporary one nobody else reads, so the same
-    // statements leave the same file, written once instead of statement by statement.
-    insert(sql::kBeginTransaction);
     db.postCreatesAndSelects();
     db.postDefaultInserts();
     ConfigModel defaults;
     defaults.reset();
+    auto insert = [&](std::string sql) {
+        PostSql(db.worker(), connection, std::move(sql), ExpectedFailure::None, db.generation());
+    };
     for (const auto& [key, variable] : model.enums) {
         if (!inList(key, kEnumCount)) {
             insert(sql::insertEnum(variable));
@@ -87,7 +84,6 @@ void postProject(ProjectDb& db, const std::shared_ptr<DbConnection>& connection,
             db.insertAction(slot, action);
         }
     }
-    insert(sql::kCommitTransaction);
 }
 
 }  // namespace
