@@ -33,6 +33,9 @@ public:
     void postNewDeletes();
     // Open step 3: each creation followed by its select.
     void postCreatesAndSelects();
+    // The same creations in the same order without the selects, for a file nobody shows: the
+    // selects read rows and change nothing in it.
+    void postCreates();
     // The default rows of a reset model.
     void postDefaultInserts();
 
@@ -51,6 +54,7 @@ public:
 private:
     void post(std::string sql, ExpectedFailure expected = ExpectedFailure::None);
     void postTableSelect(const std::string& table, ViewMessageId message);
+    void postCreationSequence(bool withSelects);
     const KeyTable* keyTable(int slot) const;
 
     DbWorker m_worker;

@@ -47,7 +47,7 @@ std::vector<KeyAction> inIdOrder(std::vector<KeyAction> actions) {
 // holds beyond the defaults.
 void postProject(ProjectDb& db, const std::shared_ptr<DbConnection>& connection, const ConfigModel& model) {
     db.postNewDeletes();
-    db.postCreatesAndSelects();
+    db.postCreates();
     db.postDefaultInserts();
     ConfigModel defaults;
     defaults.reset();
