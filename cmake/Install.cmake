@@ -7,7 +7,7 @@ include(GNUInstallDirs)
 
 set(VELK_APP_ID "org.velk.Velk" CACHE STRING "Reverse-DNS id of the desktop program: desktop entry, icon, metainfo")
 set(VELK_HOMEPAGE "https://velk.example" CACHE STRING "The project's web address, for the package and the metainfo")
-set(VELK_MAINTAINER "velk maintainers <maintainers@users.noreply.c-seed-d205eff1.example>")
+set(VELK_MAINTAINER "velk maintainers <maintainers@velk.example>")
 
 find_program(VELK_SCDOC scdoc REQUIRED)
 find_program(VELK_GZIP gzip REQUIRED)

@@ -18,9 +18,9 @@ std::string problemsOf(const ActionsRead& read) {
 }
 
 TEST(ActionsText, EveryActionAFileCanHoldComesBackInItsOrder) {
-    for (uint32_t seed = 1; seed <= 300; ++seed) {
-        SCOPED_TRACE(seed);
-        ConfigModel model = ModelMaker(seed).make();
+    for (uint32_t variant = 1; variant <= 300; ++variant) {
+        SCOPED_TRACE(variant);
+        ConfigModel model = ModelMaker(variant).make();
         std::vector<KeyAction> actions;
         for (const auto& list : model.actions) {
             actions.insert(actions.end(), list.rbegin(), list.rend());  // not in id order

@@ -12,7 +12,7 @@ namespace velk::text {
 // Random models of everything a project file can hold, including values no form offers.
 class ModelMaker {
 public:
-    explicit ModelMaker(uint32_t seed) : m_random(seed) {}
+    explicit ModelMaker(uint32_t variant) : m_random(variant) {}
 
     ConfigModel make() {
         ConfigModel model;

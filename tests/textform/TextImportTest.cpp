@@ -26,9 +26,9 @@ void expectImports(const std::string& text, const std::string& path) {
 
 TEST(TextImport, RandomProjectsImportAsTheirText) {
     test::TempDir dir;
-    for (uint32_t seed = 1000; seed < 1030; ++seed) {
-        SCOPED_TRACE(seed);
-        ModelMaker maker(seed);
+    for (uint32_t variant = 1000; variant < 1030; ++variant) {
+        SCOPED_TRACE(variant);
+        ModelMaker maker(variant);
         expectImports(exportText(maker.make()), dir.file("p.db"));
         if (HasFatalFailure()) {
             return;

@@ -106,9 +106,9 @@ TEST(TextRoundTrip, EqualModelsGiveIdenticalBytesWhateverTheirOrder) {
 }
 
 TEST(TextRoundTrip, EveryValueAProjectFileCanHoldComesBack) {
-    for (uint32_t seed = 1; seed <= 400; ++seed) {
-        SCOPED_TRACE(seed);
-        ModelMaker maker(seed);
+    for (uint32_t variant = 1; variant <= 400; ++variant) {
+        SCOPED_TRACE(variant);
+        ModelMaker maker(variant);
         expectRoundTrip(maker.make());
         if (HasFatalFailure()) {
             return;
