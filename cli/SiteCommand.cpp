@@ -16,7 +16,6 @@
 #include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
 #include "model/StrPrintf.h"
-#include "project/ProjectReader.h"
 #include "site/PanelRead.h"
 #include "site/PanelWrite.h"
 #include "site/SiteDisplay.h"
@@ -47,14 +46,11 @@ std::optional<std::vector<std::shared_ptr<const ConfigModel>>> loadProjects(
     auto load = [&](const std::string& path, const std::string& where) -> std::shared_ptr<const ConfigModel> {
         std::shared_ptr<const ConfigModel>& model = loaded[projectKey(path)];
         if (!model) {
-            ProjectLoad read = loadProjectReadOnly(
-                path, task == SiteTask::Write ? MissingTables::Refuse : MissingTables::CountAsEmpty);
-            if (!read.model) {
-                std::fprintf(stderr, "velkctl: %s%s: %s\n", where.c_str(), displayName(path).c_str(),
-                             terminalMessage(read.error).c_str());
-                return nullptr;
+            std::optional<ConfigModel> read = loadProjectFile(
+                path, task == SiteTask::Write ? MissingTables::Refuse : MissingTables::CountAsEmpty, where);
+            if (read) {
+                model = std::make_shared<const ConfigModel>(std::move(*read));
             }
-            model = std::make_shared<const ConfigModel>(std::move(*read.model));
         }
         return model;
     };

@@ -34,12 +34,10 @@ bool isProjectFile(const std::string& path) {
     if (path == kStandardStream) {
         return false;
     }
+    const bool namedAsProject = path.size() >= 3 && path.compare(path.size() - 3, 3, ".db") == 0;
     std::error_code code;
-    if (!std::filesystem::is_regular_file(path, code)) {
-        return path.size() >= 3 && path.compare(path.size() - 3, 3, ".db") == 0;
-    }
-    if (path.size() >= 3 && path.compare(path.size() - 3, 3, ".db") == 0) {
-        return true;
+    if (namedAsProject || !std::filesystem::is_regular_file(path, code)) {
+        return namedAsProject;
     }
     FILE* in = std::fopen(path.c_str(), "rb");
     if (in == nullptr) {
@@ -98,10 +96,11 @@ bool reportProblems(const std::string& path, const text::TextRead& read, bool wa
     return errors == 0;
 }
 
-std::optional<ConfigModel> loadProjectFile(const std::string& path, MissingTables missing) {
+std::optional<ConfigModel> loadProjectFile(const std::string& path, MissingTables missing,
+                                           const std::string& where) {
     ProjectLoad load = loadProjectReadOnly(path, missing);
     if (!load.model) {
-        std::fprintf(stderr, "velkctl: %s: %s\n", displayName(path).c_str(),
+        std::fprintf(stderr, "velkctl: %s%s: %s\n", where.c_str(), displayName(path).c_str(),
                      terminalMessage(load.error).c_str());
     }
     return std::move(load.model);

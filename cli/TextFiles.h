@@ -26,9 +26,11 @@ std::optional<std::string> readTextFile(const std::string& path);
 // matter); true when the text has no errors.
 bool reportProblems(const std::string& path, const text::TextRead& read, bool warnings = true);
 
-// The model of a project file, loaded read-only (see loadProjectReadOnly for missing tables).
+// The model of a project file, loaded read-only (see loadProjectReadOnly for missing tables); why
+// not on stderr, after where the path came from when that is given ("site.csv: line 3 (project): ").
 std::optional<ConfigModel> loadProjectFile(const std::string& path,
-                                           MissingTables missing = MissingTables::CountAsEmpty);
+                                           MissingTables missing = MissingTables::CountAsEmpty,
+                                           const std::string& where = {});
 
 // A project file (SQLite's header, or a name ending in .db) or a text, as a model.
 std::optional<ConfigModel> loadProjectOrText(const std::string& path);

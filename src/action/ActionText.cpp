@@ -61,25 +61,25 @@ std::string SerialSettingsText(const SerialSendData& serial) {
 }
 
 std::optional<ActionRowTexts> actionRowTextsOf(const KeyAction& a) {
+    const char* label = functionLabel(a.function);
     switch (a.function) {
         case FunctionCode::Infrared:
-            return ActionRowTexts{functionLabel(a.function), ChannelListText(a.irChannels),
-                                  strprintf("ID:%d", a.irCode), ""};
+            return ActionRowTexts{label, ChannelListText(a.irChannels), strprintf("ID:%d", a.irCode), ""};
         case FunctionCode::Io:
-            return ActionRowTexts{functionLabel(a.function), ChannelListText(a.ioChannels),
+            return ActionRowTexts{label, ChannelListText(a.ioChannels),
                                   orEmpty(ioOperationText(a.ioOperation)), ""};
         case FunctionCode::Serial:
-            return ActionRowTexts{functionLabel(a.function), serialChannelText(a.serial.channel),
-                                  SerialSettingsText(a.serial), gbkToUtf8Lossy(FormatDataText(a.serial))};
+            return ActionRowTexts{label, serialChannelText(a.serial.channel), SerialSettingsText(a.serial),
+                                  gbkToUtf8Lossy(FormatDataText(a.serial))};
         case FunctionCode::Network:
-            return ActionRowTexts{functionLabel(a.function), networkChannelText(a.network.channel),
+            return ActionRowTexts{label, networkChannelText(a.network.channel),
                                   a.network.type == kAscii ? "Ascii" : "Hex",
                                   gbkToUtf8Lossy(FormatDataText(a.network))};
         case FunctionCode::Relay:
-            return ActionRowTexts{functionLabel(a.function), ChannelListText(a.relayChannels),
+            return ActionRowTexts{label, ChannelListText(a.relayChannels),
                                   orEmpty(relayOperationText(a.relayOperation)), ""};
         case FunctionCode::Key:
-            return ActionRowTexts{functionLabel(a.function), strprintf("%d", a.keyChannel), "", ""};
+            return ActionRowTexts{label, strprintf("%d", a.keyChannel), "", ""};
     }
     return std::nullopt;
 }

@@ -57,28 +57,22 @@ void ProjectDb::postCreates() {
 }
 
 void ProjectDb::postCreationSequence(bool withSelects) {
-    post(sql::kCreateVariable, ExpectedFailure::TableExists);
-    if (withSelects) {
-        postTableSelect("variable", WM_ROW_VARIABLE);
-    }
-    post(sql::kCreateNetTable, ExpectedFailure::TableExists);
-    if (withSelects) {
-        postTableSelect("net_table", WM_ROW_NET);
-    }
+    auto created = [&](const char* create, const std::string& table, ViewMessageId message) {
+        post(create, ExpectedFailure::TableExists);
+        if (withSelects) {
+            postTableSelect(table, message);
+        }
+    };
+    created(sql::kCreateVariable, "variable", WM_ROW_VARIABLE);
+    created(sql::kCreateNetTable, "net_table", WM_ROW_NET);
     for (int slot = 0; slot < kSlotCount; ++slot) {
         keyTable(slot)->create(m_worker);
         if (withSelects) {
             keyTable(slot)->select(m_worker);
         }
     }
-    post(sql::kCreateEnumTable, ExpectedFailure::TableExists);
-    if (withSelects) {
-        postTableSelect("enum_table", WM_ROW_ENUM);
-    }
-    post(sql::kCreateKeyOherData, ExpectedFailure::TableExists);
-    if (withSelects) {
-        postTableSelect("keyOherData", WM_ROW_KEYOTHER);
-    }
+    created(sql::kCreateEnumTable, "enum_table", WM_ROW_ENUM);
+    created(sql::kCreateKeyOherData, "keyOherData", WM_ROW_KEYOTHER);
 }
 
 void ProjectDb::postDefaultInserts() {

@@ -36,6 +36,16 @@ site_file() {
     done
 }
 
+# Runs velkctl with the arguments: it must end with status 1 and say the message on stderr.
+refused() {
+    local message=$1
+    shift
+    local status=0
+    "$velkctl" "$@" >/dev/null 2>"$work/refused.err" || status=$?
+    [ "$status" -eq 1 ] || fail "velkctl $* ended with $status"
+    grep -qF -- "$message" "$work/refused.err" || fail "velkctl $*: $(cat "$work/refused.err")"
+}
+
 same_log() {
     local panel=$1 expected=$2
     cmp -s "$expected" "$logs/$((base + panel)).log" || {
@@ -135,19 +145,11 @@ stop_sim
 
 # A site file with an error writes nothing and names the line.
 printf 'name,panel,project\na,127.0.0.1:4800,small.db\nb,127.0.0.1:48o1,small.db\n' >"$work/bad.csv"
-status=0
-"$velkctl" write --site "$work/bad.csv" >/dev/null 2>"$work/bad.err" || status=$?
-[ "$status" -eq 1 ] || fail "a bad site file ended with $status"
-grep -qF "bad.csv: line 3, column 3 (panel): wants IP[:PORT], not '127.0.0.1:48o1'" "$work/bad.err" ||
-    fail "the site file error: $(cat "$work/bad.err")"
+refused "bad.csv: line 3, column 3 (panel): wants IP[:PORT], not '127.0.0.1:48o1'" write --site "$work/bad.csv"
 
 # A row whose project cannot be loaded is named by its line; nothing is written.
 printf 'name,panel,project\na,127.0.0.1:4800,small.db\nb,127.0.0.1:4801,none.db\n' >"$work/missing.csv"
-status=0
-"$velkctl" write --site "$work/missing.csv" >/dev/null 2>"$work/missing.err" || status=$?
-[ "$status" -eq 1 ] || fail "a site file naming a missing project ended with $status"
-grep -qF "missing.csv: line 3 (project): $work/none.db: no such project file" "$work/missing.err" ||
-    fail "the missing project: $(cat "$work/missing.err")"
+refused "missing.csv: line 3 (project): $work/none.db: no such project file" write --site "$work/missing.csv"
 
 # Panels given on the command line instead of a site file: each gets the whole write of the project.
 start_sim 2 panels
@@ -155,11 +157,8 @@ start_sim 2 panels
     >"$work/panels.summary" 2>/dev/null || fail "writing two panels given with --panel"
 for i in 0 1; do same_log "$i" "$work/small.expected"; done
 grep -q "^2 panels: 2 written" "$work/panels.summary" || fail "the summary: $(cat "$work/panels.summary")"
-status=0
-"$velkctl" write "$work/small.db" --site "$work/retry.csv" --panel "127.0.0.1:$base" >/dev/null \
-    2>"$work/both.err" || status=$?
-[ "$status" -eq 1 ] || fail "--site with --panel ended with $status"
-grep -qF -- "--site and --panel do not go together" "$work/both.err" || fail "the refusal: $(cat "$work/both.err")"
+refused "--site and --panel do not go together" write "$work/small.db" --site "$work/retry.csv" \
+    --panel "127.0.0.1:$base"
 stop_sim
 
 echo "velkctl write and read --site against velk-panel-sim --panels: all as expected"
