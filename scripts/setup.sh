@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format
+    build-essential cmake ninja-build pkg-config clang-format ccache
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3
     qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth fonts-noto-cjk qt6-translations-l10n
     libtomlplusplus-dev libcli11-dev nlohmann-json3-dev

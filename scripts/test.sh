@@ -13,6 +13,9 @@ jobs=$(nproc)
 # than there are cores.
 test_jobs=$((jobs + 2))
 export QT_QPA_PLATFORM=offscreen
+# ccache keys on paths relative to the checkout, so a clone in another folder hits the same cache.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+ccache --zero-stats >/dev/null 2>&1 || true
 
 # build_and_test DIR LABEL CMAKE-ARGS...: with a label, only the tests of that label run, and only
 # what they need is built (the target LABEL_tests).
@@ -57,4 +60,10 @@ VELK_BUILD_DIR=build bash scripts/package.sh
 bash tests/package/check_package.sh dist/velk_*.deb
 
 stage ""
+if command -v ccache >/dev/null; then
+    echo "-- ccache: $(ccache --print-stats 2>/dev/null | awk -F'\t' '
+        $1 == "direct_cache_hit" || $1 == "preprocessed_cache_hit" { hits += $2 }
+        $1 == "cache_miss" { misses += $2 }
+        END { total = hits + misses; printf "%d of %d compilations from the cache (%.0f%%)", hits, total, total ? 100 * hits / total : 0 }')"
+fi
 echo "All tests passed in $SECONDS s."
