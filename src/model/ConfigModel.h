@@ -14,7 +14,6 @@ constexpr int kSelectableSlots = 30;
 constexpr int kEnumCount = 10;
 constexpr int kVariableCount = 16;
 constexpr int kNetTargetCount = 7;
-constexpr int kFullFunctionMask = 31;
 
 // Bits of the used-function mask as the action editor reads them.
 enum FunctionBit : int {
@@ -24,6 +23,8 @@ enum FunctionBit : int {
     kBitNetwork = 8,
     kBitSerial = 16,
 };
+// Every kind the editor offers is used: nothing more can be added.
+constexpr int kFullFunctionMask = kBitInfrared | kBitIo | kBitRelay | kBitNetwork | kBitSerial;
 
 int inputOf(int slot);
 int eventOf(int slot);
