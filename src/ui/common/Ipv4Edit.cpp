@@ -20,18 +20,18 @@ const QRegularExpression& dottedAddress() {
     return pattern;
 }
 
-// An octet field takes 0..255 as it is typed. Any other text is refused, but one that holds a whole
-// dotted address (a paste, however it came: keys, menu, mouse) is handed to the control, which
-// fills all four fields once the field has finished refusing it.
+// An octet field takes up to three digits worth 0..255 as they are typed ("001" is 1); a key that
+// would make more is not taken. Any other text is refused, but one that holds a whole dotted address
+// (a paste, however it came: keys, menu, mouse) is handed to the control, which fills all four
+// fields once the field has finished refusing it.
 class OctetValidator : public QValidator {
 public:
     OctetValidator(Ipv4Edit* control, QObject* parent) : QValidator(parent), m_control(control) {}
 
     State validate(QString& input, int&) const override {
-        static const QRegularExpression octet(
-            QStringLiteral("^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[0-9]{1,2})?$"));
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{0,3}$"));
         // QIntValidator would let "300" through as an intermediate value.
-        if (octet.match(input).hasMatch()) {
+        if (digits.match(input).hasMatch() && input.toInt() <= 255) {
             return Acceptable;
         }
         if (dottedAddress().match(input).hasMatch()) {
@@ -65,10 +65,9 @@ Ipv4Edit::Ipv4Edit(QWidget* parent) : QWidget(parent) {
         field->setAlignment(Qt::AlignCenter);
         field->installEventFilter(this);
         connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-            // Three digits complete an octet; the cursor moves on as in the classic control.
-            if (text.size() == 3 && i + 1 < m_fields.size()) {
-                m_fields[i + 1]->setFocus();
-                m_fields[i + 1]->selectAll();
+            // A third digit typed at the end completes the octet: the next field takes the keys.
+            if (text.size() == 3 && m_fields[i]->cursorPosition() == 3 && i + 1 < m_fields.size()) {
+                enterField(i + 1, FieldEntry::SelectAll);
             }
             emit addressEdited();
         });
@@ -116,15 +115,60 @@ bool Ipv4Edit::takePastedAddress(const QString& text) {
     return true;
 }
 
+void Ipv4Edit::enterField(size_t index, FieldEntry entry) {
+    QLineEdit* field = m_fields[index];
+    field->setFocus();
+    switch (entry) {
+        case FieldEntry::SelectAll:
+            field->selectAll();
+            break;
+        case FieldEntry::AtStart:
+            field->setCursorPosition(0);
+            break;
+        case FieldEntry::AtEnd:
+            field->setCursorPosition(static_cast<int>(field->text().size()));
+            break;
+    }
+}
+
 bool Ipv4Edit::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        for (size_t i = 0; i + 1 < m_fields.size(); ++i) {
-            if (watched == m_fields[i] && key->text() == QStringLiteral(".")) {
-                m_fields[i + 1]->setFocus();
-                m_fields[i + 1]->selectAll();
-                return true;
-            }
+    if (event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    size_t index = 0;
+    while (index < m_fields.size() && watched != m_fields[index]) {
+        ++index;
+    }
+    if (index == m_fields.size()) {
+        return QWidget::eventFilter(watched, event);
+    }
+    QLineEdit* field = m_fields[index];
+    const bool first = index == 0;
+    const bool last = index + 1 == m_fields.size();
+    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (key->text() == QStringLiteral(".") || key->text() == QStringLiteral(" ")) {
+        // The separator ends an octet that has digits before the caret. Right after a move (the
+        // field empty or wholly selected) it is the dot the user types out of habit: nothing
+        // happens, so no field is skipped.
+        if (!last && !field->text().isEmpty() && !field->hasSelectedText() && field->cursorPosition() > 0) {
+            enterField(index + 1, FieldEntry::SelectAll);
+        }
+        return true;
+    }
+    if (plain && !field->hasSelectedText()) {
+        const int caret = field->cursorPosition();
+        if (key->key() == Qt::Key_Backspace && caret == 0 && !first) {
+            enterField(index - 1, FieldEntry::AtEnd);
+            return true;
+        }
+        if (key->key() == Qt::Key_Left && caret == 0 && !first) {
+            enterField(index - 1, FieldEntry::AtEnd);
+            return true;
+        }
+        if (key->key() == Qt::Key_Right && caret == field->text().size() && !last) {
+            enterField(index + 1, FieldEntry::AtStart);
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -9,8 +9,11 @@ class QLineEdit;
 namespace velk::ui {
 
 // An IPv4 address control of four octet fields (0..255) with "." between them. Empty fields count
-// as 0; the first field is the most significant byte. A dotted address pasted into any field
-// ("192.168.1.20", also with ":port") fills all four.
+// as 0; the first field is the most significant byte. Typing walks the fields as the platform's
+// address control does: a third digit moves on, "." moves on from a field with digits (and does
+// nothing right after a move), Backspace at a field's start and the arrow keys at its edges cross
+// into the neighbouring field. A dotted address pasted into any field ("192.168.1.20", also with
+// ":port") fills all four.
 class Ipv4Edit : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +35,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    enum class FieldEntry { SelectAll, AtStart, AtEnd };
+    void enterField(size_t index, FieldEntry entry);
+
     std::array<QLineEdit*, 4> m_fields{};
 };
 

@@ -2,7 +2,9 @@
 
 #include <QList>
 #include <QString>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "ui/common/FileDialogs.h"
 #include "ui/common/UiSeams.h"
@@ -10,6 +12,10 @@
 class QDialog;
 class QLineEdit;
 class QTableWidget;
+
+namespace velk::ui {
+class Ipv4Edit;
+}
 
 // What the widget tests share: guards that hold a seam of ui/common for as long as they live, and
 // a recorder of message boxes. A guard puts the handler it replaced back when it goes, also when a
@@ -60,6 +66,23 @@ void failOnMessages();
 
 // Types keys into an emptied edit as a user would, focus first; what the edit then holds.
 QString typedInto(QLineEdit* edit, const QString& keys);
+
+// Types keys into an address control as a user does: the field takes the focus with its text
+// selected (as Tab gives it), then each key goes to the field that has the focus then, so the
+// control's own moves between fields decide where a key lands. "\b" is Backspace.
+void typeAddress(ui::Ipv4Edit* edit, const QString& keys, int field = 0);
+
+// One address typed key by key over the address the control held, and the address it must give.
+struct TypedAddress {
+    const char* name;
+    uint32_t before;
+    const char* keys;
+    uint32_t expected;
+};
+// Every shape a typed address takes: fields of one, two and three digits, with and without the
+// dots, values above 255, Backspace across a field, over an address the control already held.
+// Those on 127.0.0.0/8 are the ones a test can connect to.
+const std::vector<TypedAddress>& typedAddresses();
 
 // Clicks the dialog's OK button (the child named "okButton").
 void clickOk(QDialog& dialog);
