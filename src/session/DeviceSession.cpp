@@ -78,6 +78,7 @@ void DeviceSession::connectOrDisconnect(uint32_t panelIp, uint16_t port) {
     m_lastLinkError.clear();
     m_lastLinkFailure = ConnectFailure::None;
     setLinkNotice({});
+    m_panelIp = panelIp;
     m_stateGeneration = m_link->open(panelIp, port);
     setLinkState(LinkState::Connecting);
 }

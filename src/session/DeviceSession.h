@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/PacingClock.h"
+#include "device/PanelAddress.h"
 #include "device/PanelLink.h"
 #include "device/PanelNetwork.h"
 #include "device/ReplyAssembler.h"
@@ -34,6 +35,11 @@ public:
     // 连接 / 断开 with the panel's address and port (host order); disconnecting ignores them.
     void connectOrDisconnect(uint32_t panelIp, uint16_t port);
     LinkState linkState() const { return m_linkState; }
+    // The panel address the form's address control goes back to on 新建 and 打开: the one the last
+    // connection attempt was made to, else the one the program was started with (setPanelIp),
+    // else the default panel.
+    uint32_t panelIp() const { return m_panelIp; }
+    void setPanelIp(uint32_t panelIp) { m_panelIp = panelIp; }
     // Why the last connection attempt failed (empty when it did not), as the socket layer says it.
     const std::string& lastLinkError() const { return m_lastLinkError; }
     ConnectFailure lastLinkFailure() const { return m_lastLinkFailure; }
@@ -94,6 +100,7 @@ private:
     std::unique_ptr<PanelLink> m_link;
     std::unique_ptr<ProjectReplyApplier> m_replyApplier;
     LinkState m_linkState = LinkState::Closed;
+    uint32_t m_panelIp = kDefaultPanelIp;
     int64_t m_stateGeneration = 0;  // the connection the link state describes
     bool m_closing = false;         // 断开 clicked, WM_LINK_CLOSED not yet seen
     std::string m_lastLinkError;

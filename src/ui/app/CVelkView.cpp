@@ -67,7 +67,7 @@ CVelkView::CVelkView(QWidget* parent) : QWidget(parent) {
     m_session = std::make_unique<Session>(*this, *m_poster, m_clock);
     m_undoStack = new QUndoStack(this);
 
-    m_controls.ipEdit->setAddress(kDefaultPanelIp);
+    m_controls.ipEdit->setAddress(m_session->device().panelIp());
     acceptDigitsOnly(*m_controls.irIdEdit);
     m_controls.selectorButtons[0]->setChecked(true);
     connectControls();
@@ -105,6 +105,8 @@ bool CVelkView::settleProjectFile(int timeoutMs) {
 }
 
 void CVelkView::setPanelAddress(uint32_t ip, int port) {
+    // The address the program starts with is the one 新建 and 打开 go back to until a connection.
+    m_session->device().setPanelIp(ip);
     m_controls.ipEdit->setAddress(ip);
     m_controls.portEdit->setText(QString::number(port));
 }
@@ -378,6 +380,10 @@ void CVelkView::currentEventChanged(int slot) {
 void CVelkView::projectOpened(const std::string& utf8Path) {
     m_projectOpen = true;
     m_controls.pathEdit->setText(QString::fromStdString(utf8Path));
+    // A typed address nobody connected to is not kept: the control shows the session's panel.
+    if (m_session) {
+        m_controls.ipEdit->setAddress(m_session->device().panelIp());
+    }
     enableProjectControls(true);
     enableDeviceControls(m_session && m_session->device().linkState() == LinkState::Connected);
     // Each project has its own history.
