@@ -1,6 +1,7 @@
 #include "model/ConfigModel.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "model/StrPrintf.h"
 
@@ -69,6 +70,15 @@ void ConfigModel::reset() {
 
 int ConfigModel::nextActionId(int slot) const {
     const auto& list = actions.at(static_cast<size_t>(slot));
+    if (list.empty()) {
+        return 0;
+    }
+    const auto largest = std::max_element(list.begin(), list.end(),
+                                          [](const KeyAction& a, const KeyAction& b) { return a.id < b.id; });
+    if (largest->id < INT32_MAX) {
+        return largest->id + 1;
+    }
+    // A damaged file leaves no id above: take a free one, which is placed in id order.
     for (int candidate = 0;; ++candidate) {
         bool taken =
             std::any_of(list.begin(), list.end(), [&](const KeyAction& a) { return a.id == candidate; });
@@ -76,6 +86,12 @@ int ConfigModel::nextActionId(int slot) const {
             return candidate;
         }
     }
+}
+
+int ConfigModel::rowForId(int slot, int id) const {
+    const auto& list = actions.at(static_cast<size_t>(slot));
+    const auto after = std::find_if(list.begin(), list.end(), [id](const KeyAction& a) { return a.id > id; });
+    return static_cast<int>(after - list.begin());
 }
 
 EnumVariable ConfigModel::enumAt(int key) const {

@@ -48,7 +48,12 @@ public:
 
     void reset();
 
+    // The id a new action of the slot gets: one above the largest, so the list's order (the order
+    // of the write) stays the order of the ids, which is the order Open reads the rows in. Only a
+    // slot whose largest id is INT32_MAX gets the smallest free id instead.
     int nextActionId(int slot) const;
+    // Where an action with this id stands in the slot's list, kept in id order.
+    int rowForId(int slot, int id) const;
 
     // Accessors by key; a missing map key yields a default record, replacing inserts.
     EnumVariable enumAt(int key) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <variant>
 
@@ -29,13 +30,24 @@ struct ActionEdit {
     std::optional<KeyAction> before;
     std::optional<KeyAction> after;
 };
+// An action moved up or down by one: it and its neighbour changed rows. The ids stay with the rows
+// (in order), the contents move, so before and after are the two rows, upper first, each with its
+// row's id.
+struct ActionMoveEdit {
+    int slot = 0;
+    int fromRow = 0;  // the moved action's row before the move
+    int toRow = 0;    // and after it
+    std::array<KeyAction, 2> before;
+    std::array<KeyAction, 2> after;
+};
 struct SettingsEdit {
     int slot = 0;
     EventSettings before;
     EventSettings after;
 };
 
-using ProjectEdit = std::variant<EnumEdit, VariableEdit, NetTargetEdit, ActionEdit, SettingsEdit>;
+using ProjectEdit =
+    std::variant<EnumEdit, VariableEdit, NetTargetEdit, ActionEdit, ActionMoveEdit, SettingsEdit>;
 
 // Visits an edit with one lambda per kind: std::visit(EditVisitor{[](const EnumEdit&) {...}, ...}, edit).
 template <typename... Ts>

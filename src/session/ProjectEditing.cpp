@@ -41,14 +41,15 @@ int ProjectSession::actionRow(int slot, int id) const {
     return -1;
 }
 
-bool ProjectSession::insertActionAt(int slot, int row, const KeyAction& action) {
+bool ProjectSession::insertActionById(int slot, const KeyAction& action) {
     if (!m_projectOpen || !ConfigModel::isValidSlot(slot) || actionRow(slot, action.id) >= 0 ||
         !actionRowTextsOf(action)) {
         return false;
     }
     showSlot(slot);
     std::vector<KeyAction>& list = m_model.actions[static_cast<size_t>(slot)];
-    row = std::clamp(row, 0, static_cast<int>(list.size()));
+    // The list stays in id order, the order Open reads it back in.
+    const int row = m_model.rowForId(slot, action.id);
     list.insert(list.begin() + row, action);
     if (slot == m_currentEvent) {
         fillActionList(slot);
@@ -56,6 +57,30 @@ bool ProjectSession::insertActionAt(int slot, int row, const KeyAction& action) 
     m_db->insertAction(slot, action);
     m_observer.eventContentChanged(slot);
     return true;
+}
+
+int ProjectSession::moveAction(int row, int step) {
+    const int slot = m_currentEvent;
+    if (!m_projectOpen || !ConfigModel::isValidSlot(slot) || (step != -1 && step != 1)) {
+        return -1;
+    }
+    const std::vector<KeyAction>& list = m_model.actions[static_cast<size_t>(slot)];
+    const int target = row + step;
+    if (row < 0 || target < 0 || static_cast<size_t>(row) >= list.size() ||
+        static_cast<size_t>(target) >= list.size()) {
+        return -1;
+    }
+    const int upper = std::min(row, target);
+    ActionMoveEdit edit{slot, row, target, {}, {}};
+    edit.before = {list[static_cast<size_t>(upper)], list[static_cast<size_t>(upper) + 1]};
+    edit.after = {edit.before[1], edit.before[0]};
+    edit.after[0].id = edit.before[0].id;
+    edit.after[1].id = edit.before[1].id;
+    for (const KeyAction& action : edit.after) {
+        replaceActionById(slot, action.id, action);
+    }
+    recordEdit(edit);
+    return target;
 }
 
 bool ProjectSession::replaceActionById(int slot, int id, const KeyAction& action) {

@@ -348,13 +348,20 @@ void ProjectSession::commitAddAction(const KeyAction& action) {
 
 void ProjectSession::appendAction(int slot, KeyAction action) {
     std::vector<KeyAction>& list = m_model.actions[static_cast<size_t>(slot)];
-    list.push_back(action);
-    if (std::optional<ActionRowTexts> texts = actionRowTextsOf(action); texts && slot == m_currentEvent) {
-        m_observer.actionRowAppended(*texts);
+    const int row = m_model.rowForId(slot, action.id);
+    list.insert(list.begin() + row, action);
+    if (slot == m_currentEvent) {
+        if (static_cast<size_t>(row) + 1 == list.size()) {
+            if (std::optional<ActionRowTexts> texts = actionRowTextsOf(action)) {
+                m_observer.actionRowAppended(*texts);
+            }
+        } else {
+            fillActionList(slot);
+        }
     }
     m_db->insertAction(slot, action);
     m_observer.eventContentChanged(slot);
-    recordEdit(ActionEdit{slot, static_cast<int>(list.size()) - 1, std::nullopt, std::move(action)});
+    recordEdit(ActionEdit{slot, row, std::nullopt, std::move(action)});
 }
 
 std::optional<ProjectSession::ActionEditRequest> ProjectSession::beginModifyAction(int selectedRow) {

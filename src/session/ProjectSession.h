@@ -72,6 +72,10 @@ public:
     std::optional<ActionEditRequest> beginModifyAction(int selectedRow);
     void commitModifyAction(int row, const KeyAction& action);
     void deleteAction(int selectedRow);
+    // Ctrl+Up / Ctrl+Down: the action at row changes places with the one above (step -1) or below
+    // (+1). Ids stay in their rows, in order: the two rows' contents are swapped and each is written
+    // by its row's update. The moved action's new row, or -1 when it cannot move that way.
+    int moveAction(int row, int step);
     // A double click in the action list adds when the slot is empty or nothing is selected.
     bool actionDoubleClickAdds(int selectedRow) const;
 
@@ -103,7 +107,8 @@ public:
     void applyEnum(const EnumVariable& variable);
     void applyVariable(const Variable& variable);
     void applyNetTarget(const NetTarget& target);
-    bool insertActionAt(int slot, int row, const KeyAction& action);  // key-table insert with its id
+    // The key-table insert of the action with its own id, at its id's place in the list.
+    bool insertActionById(int slot, const KeyAction& action);
     bool replaceActionById(int slot, int id, const KeyAction& action);
     bool removeActionById(int slot, int id);
     bool applyEventSettings(int slot, const EventSettings& settings);
@@ -136,6 +141,7 @@ private:
     void recordEdit(const ProjectEdit& edit);
     // Shows the slot as the current event when the form offers it (undo, redo).
     void showSlot(int slot);
+    // A new action (its id given) into the list at its id's place: the end, but for damaged files.
     void appendAction(int slot, KeyAction action);
     // The event slots of the form changed: every slot's content (a reset) or one.
     void allContentChanged();

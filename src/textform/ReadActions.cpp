@@ -1,7 +1,9 @@
 // The actions of one event in the text form: every function's fields, the data with its blanks,
 // and the rules of what an event may hold.
 #include <algorithm>
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "action/FormChoices.h"
@@ -343,16 +345,26 @@ void readActions(ReadContext& context, int slot, const toml::node& node, std::ve
         }
         read.push_back(std::move(*action));
     }
-    // Actions without an id get the one the add command would give them.
+    // Actions without an id get the one the add command would give them, added in the text's
+    // order: one above the largest id before them, passing over ids given further on.
+    std::optional<int64_t> largest;
     for (ReadAction& action : read) {
         if (!action.hasId) {
-            int32_t id = 0;
-            while (ids.count(id) != 0) {
+            int64_t id = largest ? *largest + 1 : 0;
+            while (id <= INT32_MAX && ids.count(static_cast<int32_t>(id)) != 0) {
                 ++id;
             }
-            action.action.id = id;
-            ids.emplace(id, static_cast<int>(action.table->source().begin.line));
+            if (id > INT32_MAX) {
+                // Nothing above is free: the smallest free id, which runs in its id's place.
+                id = 0;
+                while (ids.count(static_cast<int32_t>(id)) != 0) {
+                    ++id;
+                }
+            }
+            action.action.id = static_cast<int32_t>(id);
+            ids.emplace(action.action.id, static_cast<int>(action.table->source().begin.line));
         }
+        largest = std::max<int64_t>(largest.value_or(INT64_MIN), action.action.id);
     }
     for (size_t i = 1; i < read.size(); ++i) {
         if (read[i].action.id < read[i - 1].action.id) {

@@ -48,16 +48,29 @@ TEST(ConfigModel, ResetFillsDefaultsAndEmptiesActions) {
     EXPECT_EQ(model.eventSettings[3], EventSettings{});
 }
 
-TEST(ConfigModel, NextActionIdTakesTheSmallestFreeId) {
+TEST(ConfigModel, NextActionIdGoesAboveTheLargestSoTheListStaysInIdOrder) {
     ConfigModel model;
     EXPECT_EQ(model.nextActionId(0), 0);
     for (int id : {0, 1, 3}) {
         model.actions[0].push_back(actionOf(FunctionCode::Key, id));
     }
-    EXPECT_EQ(model.nextActionId(0), 2);
+    EXPECT_EQ(model.nextActionId(0), 4) << "the gap at 2 would sort the new action before id 3";
+    EXPECT_EQ(model.rowForId(0, 4), 3);
+    EXPECT_EQ(model.rowForId(0, 2), 2);
+    EXPECT_EQ(model.rowForId(0, -1), 0);
     model.actions[0].erase(model.actions[0].begin());
-    EXPECT_EQ(model.nextActionId(0), 0);
+    EXPECT_EQ(model.nextActionId(0), 4);
+    model.actions[0].pop_back();
+    EXPECT_EQ(model.nextActionId(0), 2) << "the largest id gone, the next one above is free again";
     EXPECT_EQ(model.nextActionId(1), 0) << "ids are per slot";
+
+    // Ids a damaged file holds: negative ones count as they are, and nothing above INT32_MAX
+    // leaves the smallest free id, placed in order.
+    model.actions[2] = {actionOf(FunctionCode::Key, -7)};
+    EXPECT_EQ(model.nextActionId(2), -6);
+    model.actions[2] = {actionOf(FunctionCode::Key, 0), actionOf(FunctionCode::Key, INT32_MAX)};
+    EXPECT_EQ(model.nextActionId(2), 1);
+    EXPECT_EQ(model.rowForId(2, 1), 1);
 }
 
 TEST(FunctionCode, StoredCodesZeroToFiveAndNoOthers) {

@@ -74,7 +74,7 @@ TEST_F(Edits, AnUndoneDeleteIsTheInsertOfTheActionWithItsId) {
     // Undo from another event: the event comes back into view with the action at its row.
     session->selectEvent(7);
     restartStatements();
-    ASSERT_TRUE(session->insertActionAt(deleted.slot, deleted.row, *deleted.before));
+    ASSERT_TRUE(session->insertActionById(deleted.slot, *deleted.before));
     EXPECT_EQ(statementsAfterFlush(), std::vector<std::string>{sql::insertAction(1, io)});
     EXPECT_EQ(rows(), before);
     EXPECT_EQ(session->currentEvent(), 1);
@@ -90,7 +90,7 @@ TEST_F(Edits, AnUndoneDeleteIsTheInsertOfTheActionWithItsId) {
     restartStatements();
     EXPECT_FALSE(session->removeActionById(1, io.id));
     // An id already taken is not inserted twice.
-    EXPECT_FALSE(session->insertActionAt(1, 0, session->model().actions[1][0]));
+    EXPECT_FALSE(session->insertActionById(1, session->model().actions[1][0]));
     EXPECT_TRUE(statementsAfterFlush().empty());
     // Undo and redo are no edits of their own.
     EXPECT_EQ(edits.size(), 4u);
@@ -121,7 +121,7 @@ TEST_F(Edits, AddedAndModifiedActionsAreUndoneByDeleteAndUpdate) {
     ASSERT_TRUE(session->removeActionById(4, added.after->id));
     EXPECT_EQ(rows(), empty);
     EXPECT_TRUE(recorder.actionRows.empty());
-    ASSERT_TRUE(session->insertActionAt(4, 0, *added.after));
+    ASSERT_TRUE(session->insertActionById(4, *added.after));
     EXPECT_EQ(rows(), withAction);
 }
 

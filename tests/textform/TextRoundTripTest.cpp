@@ -89,6 +89,50 @@ irCode = 9
     EXPECT_EQ(read.model.eventSettings[7], EventSettings{});
 }
 
+// An action without an id goes above the ids before it, as the add command adds it: the text's
+// order is the order it runs in, and no warning says otherwise. An id given further on is passed over.
+TEST(TextRoundTrip, ActionsWithoutIdsRunWhereTheTextPutsThem) {
+    TextRead read = readText(R"(
+[[event]]
+name = "按键1 弹起"
+[[event.action]]
+id = 5
+function = "红外"
+irChannels = [1]
+irCode = 9
+[[event.action]]
+function = "继电器"
+relayChannels = [1]
+[[event.action]]
+function = "网络"
+data = ["x"]
+[[event]]
+name = "按键2 弹起"
+[[event.action]]
+function = "继电器"
+relayChannels = [1]
+[[event.action]]
+id = 0
+function = "IO"
+ioChannels = [1]
+)");
+    EXPECT_FALSE(read.hasErrors()) << errorsOf(read);
+    const auto& actions = read.model.actions[1];
+    ASSERT_EQ(actions.size(), 3u);
+    EXPECT_EQ(actions[0].function, FunctionCode::Infrared);
+    EXPECT_EQ(actions[1].function, FunctionCode::Relay);
+    EXPECT_EQ(actions[1].id, 6);
+    EXPECT_EQ(actions[2].function, FunctionCode::Network);
+    EXPECT_EQ(actions[2].id, 7);
+    const auto& passedOver = read.model.actions[4];
+    ASSERT_EQ(passedOver.size(), 2u);
+    EXPECT_EQ(passedOver[0].id, 0);
+    EXPECT_EQ(passedOver[1].id, 1);
+    EXPECT_EQ(passedOver[1].function, FunctionCode::Relay);
+    ASSERT_EQ(read.problems.size(), 1u);
+    EXPECT_NE(read.problems[0].message.find("id 0 comes before id 1"), std::string::npos);
+}
+
 TEST(TextRoundTrip, EqualModelsGiveIdenticalBytesWhateverTheirOrder) {
     ConfigModel a;
     a.reset();

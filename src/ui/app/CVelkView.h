@@ -48,6 +48,11 @@ public:
     void copyActions();
     // Ctrl+V: the actions on the clipboard into the current event, as one step of the undo stack.
     void pasteActions();
+    // Ctrl+Up / Ctrl+Down: the selected action changes places with its neighbour (step -1 or +1),
+    // one step of the undo stack; it stays selected.
+    void moveSelectedAction(int step);
+    // The menu a right click on the action list shows: 上移 and 下移, enabled where they can move.
+    std::unique_ptr<QMenu> makeActionMenu();
     // The menu of recent projects that the 打开 button shows on a right click.
     std::unique_ptr<QMenu> makeRecentMenu();
     // F1: the user guide, where the about box finds it.

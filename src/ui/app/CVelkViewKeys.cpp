@@ -58,17 +58,24 @@ void CVelkView::setUpKeys() {
     listKey(QKeySequence(Qt::Key_Return), [this] { m_controls.actionModify->click(); });
     listKey(QKeySequence(Qt::Key_Enter), [this] { m_controls.actionModify->click(); });
     listKey(QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copyActions(); });
+    listKey(QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { moveSelectedAction(-1); });
+    listKey(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { moveSelectedAction(1); });
 
     setEnabledToolTip(c.newButton, QStringLiteral("新建项目（Ctrl+N）"));
     setEnabledToolTip(c.openButton, QStringLiteral("打开项目（Ctrl+O）；右键单击：最近打开的项目"));
     setEnabledToolTip(c.aboutButton, QStringLiteral("关于本程序（F1：用户指南）"));
     setEnabledToolTip(c.actionList, QStringLiteral("Enter：修改  Delete：删除  Ctrl+C：复制  Ctrl+V：粘贴  "
-                                                   "Ctrl+Z：撤销  Ctrl+Y：重做"));
+                                                   "Ctrl+Z：撤销  Ctrl+Y：重做  Ctrl+↑/↓：上移/下移"));
 
     c.openButton->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(c.openButton, &QPushButton::customContextMenuRequested, this, [this](const QPoint& at) {
         std::unique_ptr<QMenu> menu = makeRecentMenu();
         menu->exec(m_controls.openButton->mapToGlobal(at));
+    });
+    c.actionList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(c.actionList, &QTableWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        std::unique_ptr<QMenu> menu = makeActionMenu();
+        menu->exec(m_controls.actionList->viewport()->mapToGlobal(at));
     });
 }
 
@@ -105,6 +112,10 @@ void CVelkView::showEdit(const ProjectEdit& edit, bool after) {
                            selectListRow(c.actionList,
                                          m_session->project().actionRow(e.slot, shownAction->id));
                        }
+                   },
+                   [&](const ActionMoveEdit& e) {
+                       c.actionList->clearSelection();
+                       selectListRow(c.actionList, after ? e.toRow : e.fromRow);
                    },
                    [&](const SettingsEdit&) {},
                },
@@ -157,6 +168,34 @@ void CVelkView::pasteActions() {
             m_controls.actionList->model()->index(row, 0),
             QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
+}
+
+void CVelkView::moveSelectedAction(int step) {
+    const int row = m_session->project().moveAction(firstSelectedRow(m_controls.actionList), step);
+    if (row >= 0) {
+        m_controls.actionList->clearSelection();
+        selectListRow(m_controls.actionList, row);
+    }
+}
+
+std::unique_ptr<QMenu> CVelkView::makeActionMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    const ProjectSession& project = m_session->project();
+    const int row = firstSelectedRow(m_controls.actionList);
+    const int count = m_controls.actionList->rowCount();
+    const bool editable = project.projectOpen() && m_controls.actionList->isEnabled();
+    QAction* up = menu->addAction(QStringLiteral("上移"), this, [this] { moveSelectedAction(-1); });
+    up->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    up->setEnabled(editable && row > 0 && row < count);
+    QAction* down = menu->addAction(QStringLiteral("下移"), this, [this] { moveSelectedAction(1); });
+    down->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    down->setEnabled(editable && row >= 0 && row + 1 < count);
+    for (QAction* action : {up, down}) {
+        // Shown as a reminder; the list's own shortcuts do the work.
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+    }
+    return menu;
 }
 
 std::unique_ptr<QMenu> CVelkView::makeRecentMenu() {

@@ -28,6 +28,11 @@ QString EditCommand::describe(const ProjectEdit& edit) {
                                                 : QStringLiteral("修改动作");
                 return QStringLiteral("%1 (%2)").arg(what, QString::fromStdString(eventName(e.slot)));
             },
+            [](const ActionMoveEdit& e) {
+                return QStringLiteral("%1 (%2)").arg(
+                    e.toRow < e.fromRow ? QStringLiteral("上移动作") : QStringLiteral("下移动作"),
+                    QString::fromStdString(eventName(e.slot)));
+            },
             [](const SettingsEdit& e) {
                 return QStringLiteral("修改设置 (%1)").arg(QString::fromStdString(eventName(e.slot)));
             },
@@ -60,9 +65,14 @@ void EditCommand::apply(bool after) {
                 if (from && to) {
                     project.replaceActionById(e.slot, to->id, *to);
                 } else if (to) {
-                    project.insertActionAt(e.slot, e.row, *to);
+                    project.insertActionById(e.slot, *to);
                 } else if (from) {
                     project.removeActionById(e.slot, from->id);
+                }
+            },
+            [&](const ActionMoveEdit& e) {
+                for (const KeyAction& action : after ? e.after : e.before) {
+                    project.replaceActionById(e.slot, action.id, action);
                 }
             },
             [&](const SettingsEdit& e) { project.applyEventSettings(e.slot, after ? e.after : e.before); },
