@@ -295,6 +295,43 @@ private slots:
         }
     }
 
+    // Each of the three address controls takes every typed shape as typed, and OK sends the command
+    // of exactly that address.
+    void panelNetworkAddressesAreTakenAsTyped() {
+        for (const char* name : {"ipEdit", "maskEdit", "gatewayEdit"}) {
+            for (const TypedAddress& typed : typedAddresses()) {
+                const QString what = QStringLiteral("%1, %2: %3")
+                                         .arg(QString::fromLatin1(name), QString::fromLatin1(typed.name),
+                                              QString::fromLatin1(typed.keys));
+                MessageRecorder recorder;
+                CSetIpDialog dialog;
+                PanelNetworkReply reply = panelReply();
+                PanelNetworkSettings expected{reply.ip,  reply.mask,    reply.gateway,
+                                              reply.mac, reply.tcpPort, reply.udpPort};
+                const QString control = QString::fromLatin1(name);
+                if (control == QStringLiteral("ipEdit")) {
+                    reply.ip = typed.before;
+                    expected.ip = typed.expected;
+                } else if (control == QStringLiteral("maskEdit")) {
+                    reply.mask = typed.before;
+                    expected.mask = typed.expected;
+                } else {
+                    reply.gateway = typed.before;
+                    expected.gateway = typed.expected;
+                }
+                dialog.setPanelValues(reply);
+                dialog.show();
+                typeAddress(dialog.findChild<Ipv4Edit*>(control), QString::fromLatin1(typed.keys));
+                clickOk(dialog);
+                QVERIFY2(recorder.messages.isEmpty(), qPrintable(what));
+                QVERIFY2(dialog.settings() == expected, qPrintable(what));
+                QVERIFY2(
+                    panelNetworkChanges(reply, dialog.settings()) == panelNetworkChanges(reply, expected),
+                    qPrintable(what));
+            }
+        }
+    }
+
     void panelNetworkMacEditsTurnLettersUpperCase() {
         CSetIpDialog dialog;
         dialog.show();

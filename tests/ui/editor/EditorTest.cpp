@@ -459,6 +459,22 @@ private slots:
         QCOMPARE(messages.lastText(), QStringLiteral("请输入一个整数。"));
     }
 
+    // The custom address of a network action takes every typed shape as typed.
+    void customAddressTypedKeyByKey() {
+        for (const TypedAddress& typed : typedAddresses()) {
+            CEditDialog dialog(m_model);
+            dialog.setRequest(request(0));
+            const auto& c = dialog.controls();
+            c.netChannel->setCurrentIndex(0);
+            c.customIp->setAddress(typed.before);
+            c.customPort->setText(QStringLiteral("5000"));
+            dialog.netPanel()->textEdit(0)->setText(QStringLiteral("hello"));
+            typeAddress(c.customIp, QString::fromLatin1(typed.keys));
+            QCOMPARE(pressOk(dialog).accepted, 1);
+            QVERIFY2(dialog.action().network.ip == typed.expected, typed.name);
+        }
+    }
+
     void segmentFailuresKeepTheEditorOpen() {
         CEditDialog dialog(m_model);
         dialog.setRequest(request(0));
