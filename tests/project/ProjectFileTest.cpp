@@ -400,20 +400,32 @@ TEST_F(ProjectFile, ActionsComeBackInAscendingIdOrder) {
     session->deleteAction(0);  // id 0 goes; ids 1, 2 stay
     KeyAction key;
     key.function = FunctionCode::Key;
-    session->commitAddAction(key);  // takes id 0, shown last
+    session->commitAddAction(key);  // above the largest: id 3, shown last and read back last
     ASSERT_EQ(session->model().actions[4].size(), 3u);
-    EXPECT_EQ(session->model().actions[4][2].id, 0);
+    EXPECT_EQ(session->model().actions[4][2].id, 3);
     flushAll();
-    EXPECT_EQ(runSqlite3(path, "select id, function from key_table4 order by rowid;"), "0|5\n1|1\n2|4\n");
+    EXPECT_EQ(runSqlite3(path, "select id, function from key_table4 order by rowid;"), "1|1\n2|4\n3|5\n");
+    // Rows another program stored out of order (ids 2, 0, 1) are read in id order all the same.
+    closeSession();
+    runSqlite3(path,
+               "insert into key_table7 (id,function,channel,type,varNum) values(2,5,3,0,0);"
+               "insert into key_table7 (id,function,channel,type,varNum) values(0,5,1,0,0);"
+               "insert into key_table7 (id,function,channel,type,varNum) values(1,5,2,0,0);");
     startSession();
     ASSERT_TRUE(session->openProject(path));
     flushAll();
     const auto& actions = session->model().actions[4];
     ASSERT_EQ(actions.size(), 3u);
-    EXPECT_EQ(actions[0].id, 0);
-    EXPECT_EQ(actions[0].function, FunctionCode::Key);
-    EXPECT_EQ(actions[1].id, 1);
-    EXPECT_EQ(actions[2].id, 2);
+    EXPECT_EQ(actions[0].id, 1);
+    EXPECT_EQ(actions[1].id, 2);
+    EXPECT_EQ(actions[2].id, 3);
+    EXPECT_EQ(actions[2].function, FunctionCode::Key);
+    const auto& stored = session->model().actions[7];
+    ASSERT_EQ(stored.size(), 3u);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(stored[static_cast<size_t>(row)].id, row);
+        EXPECT_EQ(stored[static_cast<size_t>(row)].keyChannel, row + 1);
+    }
 }
 
 }  // namespace
