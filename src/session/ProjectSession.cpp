@@ -63,11 +63,10 @@ bool ProjectSession::attachProject(const std::string& utf8Path, bool emptyFirst)
         m_observer.message(MessageTitle::Error, kCannotOpen + utf8Path + "\n" + reason);
         return false;
     };
+    const bool sameProject = m_lock && m_lock->covers(utf8Path);
     std::unique_ptr<ProjectLock> lock;
-    if (!m_lock || !m_lock->covers(utf8Path)) {
-        if (ProjectLock::acquire(utf8Path, lock) == ProjectLock::Outcome::Elsewhere) {
-            return refuse(kHeldElsewhere);
-        }
+    if (!sameProject && ProjectLock::acquire(utf8Path, lock) == ProjectLock::Outcome::Elsewhere) {
+        return refuse(kHeldElsewhere);
     }
     std::string reason;
     std::error_code missing;
@@ -85,8 +84,8 @@ bool ProjectSession::attachProject(const std::string& utf8Path, bool emptyFirst)
     if (!connection) {
         return refuse(reason);
     }
-    if (lock) {
-        m_lock = std::move(lock);
+    if (!sameProject) {
+        m_lock = std::move(lock);  // the previous project's goes; none where no lock file can be made
     }
     m_db->attach(std::move(connection));
     setSaveState(SaveState{});

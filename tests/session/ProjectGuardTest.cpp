@@ -37,7 +37,7 @@ protected:
 TEST_F(ProjectGuard, ASecondWindowIsRefusedAProjectTheFirstHolds) {
     const std::string names[] = {
         "p.db", "项目 文件 with spaces.db",
-        std::string(200, 'x') + "长名字.db",  // its lock name would pass the 255-byte limit
+        std::string(233, 'x') + "长名字.db",  // its lock and temporary names would pass the 255-byte limit
     };
     for (const std::string& name : names) {
         SCOPED_TRACE(name);

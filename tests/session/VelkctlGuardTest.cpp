@@ -98,5 +98,23 @@ TEST_F(VelkctlGuard, NewInAFolderItCannotWriteLeavesNothingAndFails) {
     fs::permissions(folder, fs::perms::owner_all);
 }
 
+// A statement that does not reach the file fails the run, with its cause after the file's name.
+// (A trigger stands in for a full disk: it refuses New's first delete.)
+TEST_F(VelkctlGuard, AStatementThatFailsFailsTheRunAndNamesTheCause) {
+    const std::string path = dir.file("refusing.db");
+    ASSERT_TRUE(makeRichProject(path));
+    int status = -1;
+    runSqlite3(path,
+               "CREATE TRIGGER full BEFORE DELETE ON enum_table BEGIN SELECT RAISE(ABORT, 'disk full'); END;",
+               &status);
+    ASSERT_EQ(status, 0);
+    const std::string before = projectRows(path);
+    ProgramRun run = velkctl({"new", path, "--force"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("velkctl: " + path + ": disk full\n"), std::string::npos) << run.err;
+    // New's deletes are one transaction: none of them stayed.
+    EXPECT_EQ(projectRows(path), before);
+}
+
 }  // namespace
 }  // namespace velk::test
