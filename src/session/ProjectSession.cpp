@@ -239,8 +239,8 @@ void ProjectSession::noteHeld(const ViewMessage& message) {
         std::string text = kCannotWrite + state.reason;
         if (state.fileLost) {
             text +=
-                "\n项目文件不再写入。请用“另存为”保存窗口中的配置，或从磁盘重新打开项目（放弃未保存的修改）"
-                "。";
+                "\n项目文件不再写入。请用“另存为”保存窗口中的配置，"
+                "或从磁盘重新打开项目（放弃未保存的修改）。";
         } else {
             text += "\n修改已保留在窗口中，原因消除后会按顺序写入。";
         }

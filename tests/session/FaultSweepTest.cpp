@@ -91,8 +91,8 @@ TEST_F(FaultSweep, NewAndEveryEditSurviveAFailingWriteAtAnyPoint) {
     ASSERT_GT(operations, 50);
 
     int heldCases = 0;
-    const int stride = std::max(1, operations / 24);
-    for (int allowed = 0; allowed <= operations; allowed += (allowed < 12 ? 1 : stride)) {
+    const int stride = std::max(1, operations / 16);
+    for (int allowed = 0; allowed <= operations; allowed += (allowed < 8 ? 1 : stride)) {
         SCOPED_TRACE("writes allowed: " + std::to_string(allowed));
         const std::string path = dir.file("p" + std::to_string(allowed) + ".db");
         startSession();
