@@ -164,12 +164,40 @@ TEST_F(ProjectGuard, TheCheckOnActivationFindsAChangeBeforeAnyEdit) {
               "77\n66\n");
 }
 
+// Edits held for one project never reach the next one opened.
+TEST_F(ProjectGuard, HeldEditsStayWithTheirProject) {
+    const std::string first = newProject("first.db");
+    runSqlite3(first, "update variable set init=77 where vindex=5;");
+    session->commitVariable(Variable{1, 0, 11, 100, 0});
+    flushAll();
+    ASSERT_EQ(session->saveState().pending, 1);
+    const std::string firstRows = projectRows(first);
+
+    const std::string second = newProject("second.db");
+    EXPECT_TRUE(session->saveState().saved());
+    EXPECT_TRUE(recorder.saveState.saved());
+    session->commitVariable(Variable{2, 0, 22, 100, 0});
+    flushAll();
+    EXPECT_TRUE(session->saveState().saved());
+    EXPECT_EQ(runSqlite3(second, "select init from variable where vindex in (1,2) order by vindex;"),
+              "0\n22\n");
+    EXPECT_EQ(projectRows(first), firstRows);
+
+    // 另存为 onto a project another window holds is refused, and this one stays open.
+    Window other;
+    ASSERT_TRUE(other.session->openProject(first));
+    EXPECT_FALSE(session->saveAs(first));
+    EXPECT_EQ(session->projectPath(), second);
+    EXPECT_NE(recorder.messages.back().text.find("项目已在另一个窗口中打开"), std::string::npos);
+}
+
 TEST_F(ProjectGuard, ANewProjectThatCannotBeWrittenLeavesNoFile) {
     const std::string folder = dir.file("locked");
     fs::create_directory(folder);
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     const std::string path = folder + "/p.db";
     if (::access(folder.c_str(), W_OK) == 0) {
+        fs::permissions(folder, fs::perms::owner_all);
         GTEST_SKIP() << "running with rights that write into a read-only folder";
     }
     EXPECT_FALSE(session->newProject(path));
