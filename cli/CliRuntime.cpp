@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "cli/Subcommand.h"
+#include "project/DbFailure.h"
+#include "project/ProjectLock.h"
 
 namespace velk {
 namespace {
@@ -24,6 +26,24 @@ CliRuntime::CliRuntime() : session(observer, queue, clock), pump(queue, session)
         }
         std::fprintf(stderr, "%s: %s\n", titleText(title), cli::terminalMessage(text).c_str());
     };
+    // A statement that did not reach the file fails the run, and its cause is printed as every
+    // file problem is.
+    observer.onSaveState = [this](const SaveState& state) {
+        if (state.saved()) {
+            return;
+        }
+        g_errorShown.store(true);
+        std::fprintf(stderr, "velkctl: %s: %s\n", cli::terminalText(session.project().projectPath()).c_str(),
+                     cli::terminalMessage(state.reason).c_str());
+    };
+}
+
+bool refuseHeldProject(const std::string& path) {
+    if (!ProjectLock::heldElsewhere(path)) {
+        return false;
+    }
+    std::fprintf(stderr, "velkctl: %s: %s\n", cli::terminalText(path).c_str(), kHeldElsewhere);
+    return true;
 }
 
 CliRuntime::~CliRuntime() {

@@ -61,6 +61,10 @@ void printRow(const std::array<std::string, N>& texts) {
 // Says on stderr why path cannot be a project file to read (missing, a directory, not a file).
 bool projectFileExists(const std::string& path);
 
+// Says on stderr, naming the file, that another window or program holds the project, and returns
+// true then: commands that change a project refuse it.
+bool refuseHeldProject(const std::string& path);
+
 // Whether any run in this process told the user of an error (a project that would not open, a
 // statement that failed): such a run must not end with status 0.
 bool errorWasShown();

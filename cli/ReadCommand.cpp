@@ -15,6 +15,9 @@ namespace {
 constexpr int kReadGraceMs = 1500;
 
 int runRead(const ProjectAndPanel& arguments) {
+    if (refuseHeldProject(arguments.file)) {
+        return kExitUsage;
+    }
     // A read stores into the file, so it opens it as the form does; but it never turns a file
     // that is no project into one.
     if (!loadProjectFile(arguments.file)) {
@@ -45,7 +48,7 @@ int runRead(const ProjectAndPanel& arguments) {
         std::fprintf(stderr, "velkctl: the panel answered none of the read requests; nothing was read\n");
         return kExitUsage;
     }
-    if (errorWasShown()) {
+    if (errorWasShown() || runtime.session.project().hasUnsavedEdits()) {
         return kExitUsage;  // the replies did not all reach the file
     }
     for (const auto& row : runtime.observer.enumRows) {

@@ -23,6 +23,11 @@ enum ViewMessageId : unsigned {
     WM_DB_ERROR = 0x46A,
     // Every statement queued before the barrier has run; wParam is the caller's token.
     WM_DB_BARRIER = 0x46B,
+    // Statements that change the project file are held after a failure: text is why (the user's
+    // words), lParam how many are held, wParam the project's generation.
+    WM_DB_HELD = 0x46C,
+    // Every held statement has now reached the file; wParam the generation.
+    WM_DB_SAVED = 0x46D,
     // The write thread has ended (after either outcome), so it can be joined.
     WM_WRITE_DONE = 0x406,
     // A connection attempt failed or timed out; text holds the reason, lParam its kind.

@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include "project/DbFailure.h"
+
 namespace velk {
 
 namespace {
@@ -52,7 +54,7 @@ std::shared_ptr<DbConnection> DbConnection::open(const std::string& utf8Path, st
         return nullptr;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    return std::shared_ptr<DbConnection>(new DbConnection(db));
+    return std::shared_ptr<DbConnection>(new DbConnection(db, utf8Path));
 }
 
 DbConnection::~DbConnection() {
@@ -77,6 +79,11 @@ struct DbWorker::Shared {
     UiPoster* poster = nullptr;
     std::function<void(const std::string&)> tap;
 
+    // Worker thread only: statements that change the file, held since a failure, in posting order;
+    // and those run since the open transaction began, to be run again if it breaks.
+    std::deque<SqlRequest> held;
+    std::vector<SqlRequest> inTransaction;
+
     void postToUi(ViewMessage message) {
         std::lock_guard lock(mutex);
         if (poster != nullptr) {
@@ -85,7 +92,14 @@ struct DbWorker::Shared {
     }
 
     void run();
-    void execute(const SqlRequest& request);
+    void take(SqlRequest request);
+    void runSelect(const SqlRequest& request);
+    // Runs what is held, in order, until one fails; tells the user-interface thread the outcome.
+    void runHeld(bool wasHolding);
+    // One statement that changes the file: empty when it is done (or failed as expected), else why not.
+    std::string runWrite(const SqlRequest& request);
+    void check(const SqlRequest& request);
+    void dropHeldOfOtherConnection(const std::shared_ptr<DbConnection>& connection);
 };
 
 namespace {
@@ -124,7 +138,7 @@ bool expectedFailure(ExpectedFailure expected, int extendedCode, const std::stri
 
 }  // namespace
 
-void DbWorker::Shared::execute(const SqlRequest& request) {
+void DbWorker::Shared::take(SqlRequest request) {
     std::function<void(const std::string&)> seen;
     {
         std::lock_guard lock(mutex);
@@ -136,23 +150,112 @@ void DbWorker::Shared::execute(const SqlRequest& request) {
     if (!request.connection) {
         return;
     }
+    dropHeldOfOtherConnection(request.connection);
+    if (request.postsRows) {
+        runSelect(request);
+        return;
+    }
+    const bool wasHolding = !held.empty();
+    held.push_back(std::move(request));
+    runHeld(wasHolding);
+}
+
+void DbWorker::Shared::dropHeldOfOtherConnection(const std::shared_ptr<DbConnection>& connection) {
+    if (!held.empty() && held.front().connection != connection) {
+        held.clear();
+    }
+    if (!inTransaction.empty() && inTransaction.front().connection != connection) {
+        inTransaction.clear();
+    }
+}
+
+// A select reads and changes nothing, so it is never held; while statements are held it reads
+// what the file has, and its failure is no news.
+void DbWorker::Shared::runSelect(const SqlRequest& request) {
     sqlite3* db = request.connection->handle();
     RowContext context{this, &request};
     char* error = nullptr;
-    int rc = sqlite3_exec(db, request.sql.c_str(), request.postsRows ? copyRow : nullptr, &context, &error);
-    if (rc == SQLITE_OK) {
-        return;
-    }
+    int rc = sqlite3_exec(db, request.sql.c_str(), copyRow, &context, &error);
     std::string reason = error != nullptr ? error : sqlite3_errstr(rc);
     sqlite3_free(error);
-    if (expectedFailure(request.expected, sqlite3_extended_errcode(db), reason)) {
+    if (rc == SQLITE_OK || !held.empty() ||
+        expectedFailure(request.expected, sqlite3_extended_errcode(db), reason)) {
         return;
     }
     ViewMessage message;
     message.id = WM_DB_ERROR;
     message.wParam = request.generation;
-    message.text = reason;
+    message.text = failureWords(sqlite3_extended_errcode(db), reason);
     postToUi(std::move(message));
+}
+
+std::string DbWorker::Shared::runWrite(const SqlRequest& request) {
+    DbConnection& connection = *request.connection;
+    sqlite3* db = connection.handle();
+    if (const std::string& lost = connection.watch().changedUnderneath(); !lost.empty()) {
+        return lost;
+    }
+    char* error = nullptr;
+    int rc = sqlite3_exec(db, request.sql.c_str(), nullptr, nullptr, &error);
+    std::string reason = error != nullptr ? error : sqlite3_errstr(rc);
+    sqlite3_free(error);
+    const int code = sqlite3_extended_errcode(db);
+    const bool stored = rc == SQLITE_OK || expectedFailure(request.expected, code, reason);
+    if (stored && sqlite3_get_autocommit(db) == 0) {
+        inTransaction.push_back(request);
+    }
+    if (!stored && !inTransaction.empty()) {
+        // SQLite may have rolled the transaction back already; either way it runs again whole.
+        if (sqlite3_get_autocommit(db) == 0) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        held.insert(held.begin(), inTransaction.begin(), inTransaction.end());
+        inTransaction.clear();
+    } else if (sqlite3_get_autocommit(db) != 0) {
+        inTransaction.clear();
+    }
+    connection.watch().noteOwnWrite();
+    return stored ? std::string() : failureWords(code, reason);
+}
+
+void DbWorker::Shared::runHeld(bool wasHolding) {
+    while (!held.empty()) {
+        SqlRequest request = held.front();
+        held.pop_front();
+        const size_t before = held.size();
+        std::string why = runWrite(request);
+        if (!why.empty()) {
+            // A broken transaction has put its own statements back in front of this one.
+            held.insert(held.begin() + static_cast<std::ptrdiff_t>(held.size() - before), std::move(request));
+            ViewMessage message;
+            message.id = WM_DB_HELD;
+            message.wParam = held.front().generation;
+            message.lParam = static_cast<int64_t>(held.size());
+            message.text = std::move(why);
+            postToUi(std::move(message));
+            return;
+        }
+        if (held.empty() && wasHolding) {
+            ViewMessage message;
+            message.id = WM_DB_SAVED;
+            message.wParam = request.generation;
+            postToUi(std::move(message));
+        }
+    }
+}
+
+void DbWorker::Shared::check(const SqlRequest& request) {
+    if (!request.connection || !held.empty()) {
+        return;  // held statements have told their cause already
+    }
+    if (const std::string& lost = request.connection->watch().changedUnderneath(); !lost.empty()) {
+        ViewMessage message;
+        message.id = WM_DB_HELD;
+        message.wParam = request.generation;
+        message.lParam = 0;
+        message.text = lost;
+        postToUi(std::move(message));
+    }
 }
 
 void DbWorker::Shared::run() {
@@ -165,6 +268,9 @@ void DbWorker::Shared::run() {
             queue.pop_front();
         }
         if (item.id == DB_QUIT) {
+            if (!held.empty()) {
+                runHeld(true);
+            }
             break;
         }
         if (item.barrier) {
@@ -174,9 +280,21 @@ void DbWorker::Shared::run() {
             postToUi(std::move(message));
             continue;
         }
-        execute(item.request);
+        if (item.id == DB_RETRY) {
+            if (!held.empty()) {
+                runHeld(true);
+            }
+            continue;
+        }
+        if (item.id == DB_CHECK) {
+            check(item.request);
+            continue;
+        }
+        take(std::move(item.request));
         // The request, and with it perhaps the last hold on a replaced connection, goes here.
     }
+    held.clear();
+    inTransaction.clear();
     std::lock_guard lock(mutex);
     done = true;
     exited.notify_all();
@@ -213,6 +331,34 @@ void DbWorker::postBarrier(int64_t token) {
         Shared::Item item;
         item.barrier = true;
         item.token = token;
+        m_shared->queue.push_back(std::move(item));
+    }
+    m_shared->wake.notify_one();
+}
+
+void DbWorker::postRetry() {
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->quitPosted) {
+            return;
+        }
+        Shared::Item item;
+        item.id = DB_RETRY;
+        m_shared->queue.push_back(std::move(item));
+    }
+    m_shared->wake.notify_one();
+}
+
+void DbWorker::postCheck(const std::shared_ptr<DbConnection>& connection, int64_t generation) {
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->quitPosted) {
+            return;
+        }
+        Shared::Item item;
+        item.id = DB_CHECK;
+        item.request.connection = connection;
+        item.request.generation = generation;
         m_shared->queue.push_back(std::move(item));
     }
     m_shared->wake.notify_one();

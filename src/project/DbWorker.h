@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "model/UiPoster.h"
+#include "project/FileWatch.h"
 
 struct sqlite3;
 
@@ -27,10 +28,13 @@ public:
     DbConnection& operator=(const DbConnection&) = delete;
 
     sqlite3* handle() const { return m_db; }
+    // Whether the file is still the one velk left (used by the worker thread only).
+    FileWatch& watch() { return m_watch; }
 
 private:
-    explicit DbConnection(sqlite3* db) : m_db(db) {}
+    DbConnection(sqlite3* db, const std::string& utf8Path) : m_db(db), m_watch(utf8Path, db) {}
     sqlite3* m_db;
+    FileWatch m_watch;
 };
 
 // Failures a statement is allowed to meet in normal use; every other failure is reported.
@@ -41,7 +45,9 @@ enum class ExpectedFailure {
     NoSuchTable,  // New's deletes from a fresh file's tables
 };
 
-enum DbThreadMessage : unsigned { DB_EXEC = 100, DB_QUIT = 101 };
+// DB_RETRY: the statements held after a failure are tried again. DB_CHECK: the open file is
+// compared with what velk left (the window came to the front).
+enum DbThreadMessage : unsigned { DB_EXEC = 100, DB_QUIT = 101, DB_RETRY = 102, DB_CHECK = 103 };
 
 // One unit of work for the worker. With rowMessage set, each result row is copied and posted to the
 // user-interface thread as that message with wParam rowParam.
@@ -58,6 +64,13 @@ struct SqlRequest {
 
 // The database worker: one thread that runs queued statements in posting order with sqlite3_exec.
 // Posting never blocks and never waits for a result.
+//
+// A statement that changes the file and fails for an unexpected reason (disk full, read-only, the
+// file changed underneath) is held, with every later one for its connection, in posting order
+// (with the statements of a transaction it broke, which SQLite rolled back): WM_DB_HELD says so.
+// The held statements are tried again, from the first, on DB_RETRY, with every new statement and
+// at DB_QUIT; WM_DB_SAVED follows once all of them are in the file. A statement for another
+// connection drops what an earlier one held (another project was opened).
 class DbWorker {
 public:
     explicit DbWorker(UiPoster& poster);
@@ -70,6 +83,9 @@ public:
     void post(SqlRequest request);
     // WM_DB_BARRIER with token is posted once everything queued before it has run.
     void postBarrier(int64_t token);
+    // DB_RETRY and DB_CHECK.
+    void postRetry();
+    void postCheck(const std::shared_ptr<DbConnection>& connection, int64_t generation);
     // DB_QUIT: everything queued before runs, then the thread ends. Waits at most timeoutMs for it;
     // false when it did not end in time (it is then left to finish on its own).
     bool quit(int timeoutMs);

@@ -48,6 +48,8 @@ public:
     void deleteAction(int slot, int id);
 
     void postBarrier(int64_t token) { m_worker.postBarrier(token); }
+    // DB_CHECK of the open project's file.
+    void postCheck() { m_worker.postCheck(m_connection, m_generation); }
     bool quit(int timeoutMs) { return m_worker.quit(timeoutMs); }
     DbWorker& worker() { return m_worker; }
 

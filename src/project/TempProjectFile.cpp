@@ -47,6 +47,11 @@ TempProjectFile::TempProjectFile(const std::string& targetPath) : m_target(targe
     std::string hidden(".");
     hidden += target.filename().string();
     hidden += ".import-XXXXXX";
+    // A name near the 255-byte limit of a file name gets a short temporary one (its journal too).
+    constexpr size_t kRoomForJournal = 255 - 8;  // "-journal"
+    if (hidden.size() > kRoomForJournal) {
+        hidden = ".velk-import-XXXXXX";
+    }
     std::string pattern = (folder / hidden).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

@@ -121,6 +121,14 @@ void FormMirror::eventContentChanged(int slot) {
     ++contentChanges[static_cast<size_t>(slot)];
 }
 
+void FormMirror::saveStateChanged(const SaveState& state) {
+    events.push_back(strprintf("saveState %d %s", state.pending, state.reason.c_str()));
+    saveState = state;
+    if (onSaveState) {
+        onSaveState(state);
+    }
+}
+
 void FormMirror::writeStarted() {
     events.emplace_back("writeStarted");
     ++writeStartedCount;

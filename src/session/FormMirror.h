@@ -35,6 +35,7 @@ public:
     void linkStateChanged(LinkState state) override;
     void linkNoticeChanged(const std::string& utf8) override;
     void eventContentChanged(int slot) override;
+    void saveStateChanged(const SaveState& state) override;
     void writeStarted() override;
     void writeProgress(int position) override;
     void writeEnded() override;
@@ -50,6 +51,8 @@ public:
     // Whether a message titled "错误" was shown.
     bool errorShown() const;
 
+    // Told when the edits stop reaching the file or reach it again (velkctl prints the cause).
+    std::function<void(const SaveState&)> onSaveState;
     // Told of every message as it is shown (velkctl prints them).
     std::function<void(MessageTitle, const std::string&)> onMessage;
 
@@ -62,6 +65,7 @@ public:
     std::vector<ActionRowTexts> actionRows;
     std::optional<EventSettingsTexts> settings;
     std::vector<Message> messages;
+    SaveState saveState;
     std::vector<LinkState> linkStates;
     std::string linkNotice;
     // How often each slot was reported changed (not kept as event lines: a load reports many).

@@ -5,7 +5,9 @@
 
 #include "model/StrPrintf.h"
 #include "model/UiPoster.h"
+#include "project/DbFailure.h"
 #include "project/ProjectDb.h"
+#include "project/ProjectLock.h"
 #include "project/ProjectReader.h"
 #include "project/Statements.h"
 #include "project/TempProjectFile.h"
@@ -117,10 +119,16 @@ std::optional<std::string> importTargetProblem(const std::string& utf8Path, bool
     return std::nullopt;
 }
 
-ImportOutcome importProject(const ConfigModel& model, const std::string& utf8Path, bool replaceExisting) {
+ImportOutcome importProject(const ConfigModel& model, const std::string& utf8Path, bool replaceExisting,
+                            bool callerHoldsLock) {
     ImportOutcome outcome;
     if (std::optional<std::string> problem = importTargetProblem(utf8Path, replaceExisting)) {
         outcome.error = *problem;
+        return outcome;
+    }
+    std::unique_ptr<ProjectLock> lock;
+    if (!callerHoldsLock && ProjectLock::acquire(utf8Path, lock) == ProjectLock::Outcome::Elsewhere) {
+        outcome.error = kHeldElsewhere;
         return outcome;
     }
     TempProjectFile file(utf8Path);
@@ -142,7 +150,7 @@ ImportOutcome importProject(const ConfigModel& model, const std::string& utf8Pat
         const int64_t done = nextBarrierToken();
         db.postBarrier(done);
         MessagePump pump(queue, [&outcome](const ViewMessage& message) {
-            if (message.id == WM_DB_ERROR && outcome.error.empty()) {
+            if ((message.id == WM_DB_ERROR || message.id == WM_DB_HELD) && outcome.error.empty()) {
                 outcome.error = message.text;
             }
         });

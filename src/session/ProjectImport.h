@@ -19,7 +19,10 @@ struct ImportOutcome {
 // Why a project may not be written at path, or nothing: a folder, or a file when not replacing.
 std::optional<std::string> importTargetProblem(const std::string& utf8Path, bool replaceExisting);
 
-ImportOutcome importProject(const ConfigModel& model, const std::string& utf8Path, bool replaceExisting);
+// The target's project lock is taken for the write (see ProjectLock); a project another window or
+// program holds is refused. callerHoldsLock: the caller holds it already (its own open project).
+ImportOutcome importProject(const ConfigModel& model, const std::string& utf8Path, bool replaceExisting,
+                            bool callerHoldsLock = false);
 
 // Where two models differ as a project file holds them (actions by id order), or empty when
 // they are the same project: "enum E3", "event slot 4".

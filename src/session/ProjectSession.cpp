@@ -1,10 +1,15 @@
 #include "session/ProjectSession.h"
 
+#include <filesystem>
+
+#include "project/DbFailure.h"
 #include "project/ProjectDb.h"
+#include "project/ProjectLock.h"
 #include "project/ProjectReader.h"
 #include "project/RowPlacement.h"
 #include "rules/FunctionRules.h"
 #include "rules/RuleMessages.h"
+#include "session/ProjectImport.h"
 
 namespace velk {
 
@@ -16,6 +21,7 @@ constexpr const char* kEmptyAddFirst = "变量列表为空，请先添加";
 constexpr const char* kEmpty = "变量列表为空";
 constexpr const char* kCannotOpen = "无法打开项目文件：";
 constexpr const char* kCannotWrite = "项目文件无法写入：";
+constexpr const char* kCannotSave = "无法另存为：";
 constexpr const char* kForeignFileQuestion = "所选文件不是velk项目文件，其中没有项目的表：\n";
 constexpr const char* kForeignFileQuestionEnd = "\n\n要在这个文件中添加项目的表并打开它吗？";
 
@@ -53,13 +59,36 @@ bool ProjectSession::attachProject(const std::string& utf8Path, bool emptyFirst)
     if (m_shutDown) {
         return false;
     }
-    std::string reason;
-    std::shared_ptr<DbConnection> connection = ProjectDb::connect(utf8Path, reason);
-    if (!connection) {
+    auto refuse = [&](const std::string& reason) {
         m_observer.message(MessageTitle::Error, kCannotOpen + utf8Path + "\n" + reason);
         return false;
+    };
+    const bool sameProject = m_lock && m_lock->covers(utf8Path);
+    std::unique_ptr<ProjectLock> lock;
+    if (!sameProject && ProjectLock::acquire(utf8Path, lock) == ProjectLock::Outcome::Elsewhere) {
+        return refuse(kHeldElsewhere);
+    }
+    std::string reason;
+    std::error_code missing;
+    if (emptyFirst && !std::filesystem::exists(utf8Path, missing)) {
+        // A new file is built whole under a temporary name first, so a failure leaves none behind;
+        // New's statements then run on it as on any file.
+        ConfigModel empty;
+        empty.reset();
+        ImportOutcome built = importProject(empty, utf8Path, false, true);
+        if (!built.ok) {
+            return refuse(built.error);
+        }
+    }
+    std::shared_ptr<DbConnection> connection = ProjectDb::connect(utf8Path, reason);
+    if (!connection) {
+        return refuse(reason);
+    }
+    if (!sameProject) {
+        m_lock = std::move(lock);  // the previous project's goes; none where no lock file can be made
     }
     m_db->attach(std::move(connection));
+    setSaveState(SaveState{});
     m_rowsAccepted = false;
     m_projectOpen = true;
     m_path = utf8Path;
@@ -164,6 +193,14 @@ void ProjectSession::handle(const ViewMessage& message) {
         case WM_DB_ERROR:
             reportDbError(message);
             break;
+        case WM_DB_HELD:
+            noteHeld(message);
+            break;
+        case WM_DB_SAVED:
+            if (message.wParam == m_db->generation()) {
+                setSaveState(SaveState{});
+            }
+            break;
         case WM_ROW_NET:
         case WM_ROW_ENUM:
         case WM_ROW_VARIABLE:
@@ -183,6 +220,74 @@ void ProjectSession::reportDbError(const ViewMessage& message) {
         return;
     }
     m_observer.message(MessageTitle::Error, kCannotWrite + message.text);
+}
+
+void ProjectSession::noteHeld(const ViewMessage& message) {
+    if (message.wParam != m_db->generation()) {
+        return;  // an earlier project's, dropped when this one was opened
+    }
+    SaveState state;
+    state.pending = static_cast<int>(message.lParam);
+    state.reason = message.text;
+    state.fileLost = message.text == kFileReplaced || message.text == kFileMovedOrDeleted ||
+                     message.text == kFileChangedElsewhere;
+    const bool news = m_saveState.saved() || m_saveState.reason != state.reason;
+    setSaveState(state);
+    // Told once when the edits stop reaching the file, and when the cause changes; after that the
+    // form's state says it, not a message per edit.
+    if (news) {
+        std::string text = kCannotWrite + state.reason;
+        if (state.fileLost) {
+            text +=
+                "\n项目文件不再写入。请用“另存为”保存窗口中的配置，"
+                "或从磁盘重新打开项目（放弃未保存的修改）。";
+        } else {
+            text += "\n修改已保留在窗口中，原因消除后会按顺序写入。";
+        }
+        m_observer.message(MessageTitle::Error, text);
+    }
+}
+
+void ProjectSession::setSaveState(SaveState state) {
+    if (state == m_saveState) {
+        return;
+    }
+    m_saveState = std::move(state);
+    m_observer.saveStateChanged(m_saveState);
+}
+
+void ProjectSession::retryWrites() {
+    if (m_projectOpen) {
+        m_db->worker().postRetry();
+    }
+}
+
+void ProjectSession::checkFile() {
+    if (m_projectOpen) {
+        m_db->postCheck();
+    }
+}
+
+bool ProjectSession::saveAs(const std::string& utf8Path) {
+    if (m_shutDown || !m_projectOpen) {
+        return false;
+    }
+    const bool ours = m_lock && m_lock->covers(utf8Path);
+    ImportOutcome outcome = importProject(m_model, utf8Path, true, ours);
+    if (!outcome.ok) {
+        m_observer.message(MessageTitle::Error, kCannotSave + utf8Path + "\n" + outcome.error);
+        return false;
+    }
+    // The new file holds exactly the window's configuration; it is now the project.
+    return openProject(utf8Path);
+}
+
+bool ProjectSession::reopenProject() {
+    if (!m_projectOpen) {
+        return false;
+    }
+    const std::string path = m_path;
+    return openProject(path);
 }
 
 // Rows whose index lies outside the list are kept in the model under index - 1, as the form keeps

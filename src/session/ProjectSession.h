@@ -17,6 +17,7 @@
 namespace velk {
 
 class ProjectDb;
+class ProjectLock;
 
 // What the main form does with the project, without widgets: owns the model and the project
 // file, runs every list command and reports what the form shows to the observer. Runs on the
@@ -37,6 +38,21 @@ public:
     // would add the project's tables to (UTF-8); empty when Open needs no consent.
     static std::string openQuestion(const std::string& utf8Path);
     const std::string& projectPath() const { return m_path; }
+
+    // Whether every edit is in the file (see SaveState); while not, the form says why.
+    const SaveState& saveState() const { return m_saveState; }
+    bool hasUnsavedEdits() const { return !m_saveState.saved(); }
+    // Tries the held statements again, in their order (the user asks; the next edit does too).
+    void retryWrites();
+    // Compares the file with what velk left (the window came to the front); a change is told
+    // through the save state.
+    void checkFile();
+    // 另存为: the window's configuration written through the program's statements as a new
+    // project file at utf8Path (replacing one there), which then becomes the open project. False,
+    // after telling the user why, when it could not be written; the open project stays.
+    bool saveAs(const std::string& utf8Path);
+    // Opens the project's file again from disk, dropping what the window did not save.
+    bool reopenProject();
 
     ConfigModel& model() { return m_model; }
     const ConfigModel& model() const { return m_model; }
@@ -135,6 +151,8 @@ private:
     void showNetTargetRow(int key);
     void loadRow(const ViewMessage& message);
     void reportDbError(const ViewMessage& message);
+    void noteHeld(const ViewMessage& message);
+    void setSaveState(SaveState state);
     // Whether selectedRow names a row of a list of count rows that can be modified or cleared;
     // an empty selection is told with refusal.
     bool selectedListRow(int selectedRow, int count, const char* refusal);
@@ -156,7 +174,9 @@ private:
     // Rows are taken only after the open project's gate barrier: rows still on their way from an
     // earlier project are dropped.
     bool m_rowsAccepted = false;
-    std::set<int64_t> m_errorReported;  // generations whose write failure the user has been told of
+    std::set<int64_t> m_errorReported;    // generations whose write failure the user has been told of
+    std::unique_ptr<ProjectLock> m_lock;  // the open project's, while it is open
+    SaveState m_saveState;
     EditListener m_editListener;
     bool m_shutDown = false;
 };

@@ -13,6 +13,15 @@ enum class LinkState { Closed, Connecting, Connected };
 
 enum class MessageTitle { Error, Notice };  // "错误", "提示"
 
+// Whether every edit is in the project file. While one is not, the form says so until it is.
+struct SaveState {
+    int pending = 0;        // statements held back from the file
+    std::string reason;     // why, in the user's words; empty while everything is saved
+    bool fileLost = false;  // the file changed underneath: only 另存为 or reopening helps
+    bool saved() const { return reason.empty(); }
+    bool operator==(const SaveState&) const = default;
+};
+
 // What the form shows, as the session reports it. The desktop view implements it with widgets,
 // velkctl for a terminal and the tests as a recorder. Every text is UTF-8.
 class SessionObserver {
@@ -46,6 +55,9 @@ public:
     // The actions or the time and append settings of an event slot changed (load, edit, undo), so
     // an overview of the events can be brought up to date.
     virtual void eventContentChanged(int slot) { static_cast<void>(slot); }
+
+    // The edits stopped reaching the project file, or all reached it again.
+    virtual void saveStateChanged(const SaveState& state) { static_cast<void>(state); }
 
     virtual void writeStarted() = 0;
     virtual void writeProgress(int position) = 0;  // 0..400

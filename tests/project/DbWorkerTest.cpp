@@ -12,6 +12,7 @@
 #include "model/StrPrintf.h"
 #include "project/DbWorker.h"
 #include "session/MessagePump.h"
+#include "support/FaultVfs.h"
 #include "support/SqliteCli.h"
 #include "support/TempDir.h"
 #include "support/Within.h"
@@ -29,7 +30,7 @@ Drained drainTo(MessageQueue& queue, DbWorker& worker) {
     int64_t token = nextBarrierToken();
     worker.postBarrier(token);
     MessagePump pump(queue, [&](const ViewMessage& m) {
-        if (m.id == WM_DB_ERROR) {
+        if (m.id == WM_DB_ERROR || m.id == WM_DB_HELD || m.id == WM_DB_SAVED) {
             drained.errors.push_back(m);
         } else if (m.id != WM_DB_BARRIER) {
             drained.rows.push_back(m);
@@ -93,20 +94,55 @@ TEST(DbWorker, ExpectedFailuresAreSilentAndOthersCarryTheReason) {
     Drained quiet = drainTo(queue, worker);
     EXPECT_TRUE(quiet.errors.empty());
 
-    // The same failures are reported when they were not expected, and so is any other.
+    // The same failures are reported when they were not expected, and so is any other: the
+    // first is held, with every later statement behind it, each retried in order as one comes.
     PostSql(worker, c, "insert into t (k) values ('1')", ExpectedFailure::None, 5);
     PostSql(worker, c, "delete from missing", ExpectedFailure::None, 6);
     PostSql(worker, c, "insert into t (k) values ('2')", ExpectedFailure::TableExists, 7);
-    PostSql(worker, c, "insert into t (k) values ('2')", ExpectedFailure::NoSuchTable, 8);
-    PostSql(worker, c, "update missing set a=1", ExpectedFailure::KeyExists, 9);
     Drained loud = drainTo(queue, worker);
-    ASSERT_EQ(loud.errors.size(), 4u);
-    EXPECT_EQ(loud.errors[0].wParam, 5);
-    EXPECT_NE(loud.errors[0].text.find("UNIQUE constraint failed"), std::string::npos) << loud.errors[0].text;
-    EXPECT_EQ(loud.errors[1].wParam, 6);
-    EXPECT_EQ(loud.errors[1].text, "no such table: missing");
-    EXPECT_EQ(loud.errors[2].wParam, 8);
-    EXPECT_EQ(loud.errors[3].wParam, 9);
+    ASSERT_EQ(loud.errors.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(loud.errors[i].id, WM_DB_HELD);
+        EXPECT_EQ(loud.errors[i].wParam, 5);
+        EXPECT_EQ(loud.errors[i].lParam, static_cast<int64_t>(i + 1));
+        EXPECT_NE(loud.errors[i].text.find("UNIQUE constraint failed"), std::string::npos)
+            << loud.errors[i].text;
+    }
+    EXPECT_EQ(runSqlite3(dir.file("w.db"), "select count(*) from t;"), "1\n");
+}
+
+TEST(DbWorker, AFailingStatementOfATransactionHoldsTheWholeTransactionUntilItCanRun) {
+    FaultVfs& vfs = FaultVfs::installed();  // before the file is opened, so it goes through it
+    struct Lifted {
+        FaultVfs& vfs;
+        ~Lifted() { vfs.lift(); }
+    } lifted{vfs};
+    TempDir dir;
+    MessageQueue queue;
+    DbWorker worker(queue);
+    const std::string path = dir.file("t.db");
+    auto c = openFile(path);
+    PostSql(worker, c, "create table t(k integer PRIMARY KEY NOT NULL)", ExpectedFailure::None, 1);
+    EXPECT_TRUE(drainTo(queue, worker).errors.empty());
+    // The first write of the transaction passes, a later one meets a full disk.
+    vfs.failWritesAfter(1);
+    PostSql(worker, c, "BEGIN TRANSACTION;", ExpectedFailure::None, 1);
+    for (int k = 1; k <= 40; ++k) {
+        PostSql(worker, c, strprintf("insert into t (k) values ('%d')", k), ExpectedFailure::None, 1);
+    }
+    PostSql(worker, c, "COMMIT TRANSACTION;", ExpectedFailure::None, 1);
+    PostSql(worker, c, "insert into t (k) values ('41')", ExpectedFailure::None, 1);
+    Drained held = drainTo(queue, worker);
+    ASSERT_FALSE(held.errors.empty());
+    EXPECT_EQ(held.errors.back().id, WM_DB_HELD);
+    EXPECT_EQ(held.errors.back().text, "磁盘已满");
+    vfs.lift();
+    EXPECT_EQ(runSqlite3(path, "select count(*) from t;"), "0\n");
+    worker.postRetry();
+    Drained saved = drainTo(queue, worker);
+    ASSERT_EQ(saved.errors.size(), 1u);
+    EXPECT_EQ(saved.errors[0].id, WM_DB_SAVED);
+    EXPECT_EQ(runSqlite3(path, "select count(*), min(k), max(k) from t;"), "41|1|41\n");
 }
 
 TEST(DbWorker, QuitRunsEverythingQueuedBeforeIt) {

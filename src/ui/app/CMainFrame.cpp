@@ -89,7 +89,19 @@ void CMainFrame::keepOnScreen() {
     setGeometry(placeWindow(client.size(), area, margins));
 }
 
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        m_view->windowActivated();
+    }
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Edits the file does not hold are offered 另存为 first; cancelling that keeps the window.
+    if (!m_view->leaveUnsavedEdits()) {
+        event->ignore();
+        return;
+    }
     savePlacement();
     // The database worker finishes every queued statement before the window goes, so the last
     // edit is in the file.

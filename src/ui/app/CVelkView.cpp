@@ -112,6 +112,9 @@ void CVelkView::setPanelAddress(uint32_t ip, int port) {
 }
 
 void CVelkView::openProjectFile(const QString& path) {
+    if (!leaveUnsavedEdits()) {
+        return;
+    }
     const std::string question = ProjectSession::openQuestion(path.toStdString());
     if (!question.empty() && !askQuestion(this, QStringLiteral("提示"), QString::fromStdString(question))) {
         return;
@@ -131,7 +134,11 @@ void CVelkView::connectControls() {
     connect(c.newButton, &QPushButton::clicked, this, [this] { onNewProject(); });
     connect(c.openButton, &QPushButton::clicked, this, [this] { onOpenProject(); });
     connect(c.aboutButton, &QPushButton::clicked, this, [this] { runAboutBox(this); });
-    connect(c.writeButton, &QPushButton::clicked, this, [&device] { device.write(); });
+    connect(c.writeButton, &QPushButton::clicked, this, [this, &device] {
+        if (writeDespiteUnsavedEdits()) {
+            device.write();
+        }
+    });
     connect(c.networkButton, &QPushButton::clicked, this, [&device] { device.requestPanelNetwork(); });
     connect(c.learnIrButton, &QPushButton::clicked, this,
             [this, &device] { device.learnIr(m_controls.irIdEdit->text().toStdString()); });
@@ -215,6 +222,9 @@ void CVelkView::enableDeviceControls(bool enable) {
 }
 
 void CVelkView::onNewProject() {
+    if (!leaveUnsavedEdits()) {
+        return;
+    }
     QString path = chooseNewProjectFile(this);
     if (!path.isEmpty()) {
         m_session->project().newProject(path.toStdString());

@@ -58,6 +58,19 @@ public:
     // F1: the user guide, where the about box finds it.
     void openGuide();
 
+    // 另存为 (Ctrl+Shift+S): the window's configuration as a new project file, which becomes the
+    // open project. False when cancelled or refused.
+    bool saveProjectAs();
+    // Opens the project from disk again, after asking when that drops unsaved edits.
+    void reopenFromDisk();
+    // Before the window closes or another project replaces this one: true to go on. While edits
+    // are not in the file, offers 另存为 first.
+    bool leaveUnsavedEdits();
+    // Before 写入: true to go on; asks while edits are not in the file.
+    bool writeDespiteUnsavedEdits();
+    // The window came to the front: the file is compared with what velk left, held edits retried.
+    void windowActivated();
+
     // SessionObserver
     void enumRowChanged(int row, const EnumRowTexts& texts) override;
     void variableRowChanged(int row, const VariableRowTexts& texts) override;
@@ -72,6 +85,7 @@ public:
     void linkStateChanged(LinkState state) override;
     void linkNoticeChanged(const std::string& utf8) override;
     void eventContentChanged(int slot) override;
+    void saveStateChanged(const SaveState& state) override;
     void writeStarted() override;
     void writeProgress(int position) override;
     void writeEnded() override;
@@ -90,6 +104,7 @@ private:
     void enableDeviceControls(bool enable);
     void refreshOverviews();
     void showEdit(const ProjectEdit& edit, bool after);
+    void addSavingEntries(QMenu& menu);
 
     void onNewProject();
     void onOpenProject();
@@ -116,6 +131,7 @@ private:
     bool m_shutDown = false;
     int64_t m_awaitedBarrier = 0;
     bool m_barrierSeen = false;
+    QString m_baseTitle;  // the window's title while every edit is saved
 };
 
 }  // namespace velk::ui

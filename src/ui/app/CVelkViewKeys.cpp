@@ -47,6 +47,7 @@ void CVelkView::setUpKeys() {
     windowKey({QKeySequence(Qt::CTRL | Qt::Key_N)}, [this] { m_controls.newButton->click(); });
     windowKey({QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] { m_controls.openButton->click(); });
     windowKey({QKeySequence(Qt::Key_F1)}, [this] { openGuide(); });
+    windowKey({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, [this] { saveProjectAs(); });
     windowKey({QKeySequence(Qt::CTRL | Qt::Key_V)}, [this] { pasteActions(); });
 
     // Keys of the action list while it has the focus.
@@ -62,7 +63,8 @@ void CVelkView::setUpKeys() {
     listKey(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { moveSelectedAction(1); });
 
     setEnabledToolTip(c.newButton, QStringLiteral("新建项目（Ctrl+N）"));
-    setEnabledToolTip(c.openButton, QStringLiteral("打开项目（Ctrl+O）；右键单击：最近打开的项目"));
+    setEnabledToolTip(c.openButton,
+                      QStringLiteral("打开项目（Ctrl+O）；右键单击：最近打开的项目、另存为（Ctrl+Shift+S）"));
     setEnabledToolTip(c.aboutButton, QStringLiteral("关于本程序（F1：用户指南）"));
     setEnabledToolTip(c.actionList, QStringLiteral("Enter：修改  Delete：删除  Ctrl+C：复制  Ctrl+V：粘贴  "
                                                    "Ctrl+Z：撤销  Ctrl+Y：重做  Ctrl+↑/↓：上移/下移"));
@@ -202,6 +204,8 @@ std::unique_ptr<QMenu> CVelkView::makeRecentMenu() {
     auto menu = std::make_unique<QMenu>(QStringLiteral("最近打开的项目"), this);
     menu->setToolTipsVisible(true);
     const QStringList paths = recentProjects();
+    addSavingEntries(*menu);
+    menu->addSeparator();
     if (paths.isEmpty()) {
         menu->addAction(QStringLiteral("（没有最近打开的项目）"))->setEnabled(false);
         return menu;

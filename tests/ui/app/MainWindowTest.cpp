@@ -13,6 +13,7 @@
 
 #include "sim/PanelSimulator.h"
 #include "ui/app/AppSettings.h"
+#include "ui/app/CMainFrame.h"
 #include "ui/app/CVelkApp.h"
 #include "ui/app/CVelkView.h"
 #include "ui/common/FileDialogs.h"
@@ -304,6 +305,50 @@ private slots:
         QVERIFY(!parseAppOptions({"velk", "--versions"}).error.isEmpty());
         AppOptions plain = parseAppOptions({"velk", "p.db"});
         QVERIFY(!plain.help && !plain.version);
+    }
+
+    // Another program changes the file: the title says so until resolved, 写入 asks first, and
+    // closing offers 另存为, which keeps the window's configuration.
+    void aFileChangedUnderneathShowsInTheTitleAndClosingOffersSaveAs() {
+        CMainFrame frame;
+        CVelkView& view = *frame.view();
+        const QString base = frame.windowTitle();
+        const QString path = newProject(view, QStringLiteral("guarded.db"));
+        QVERIFY(view.settleProjectFile());
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "update variable set init=77 where vindex=5", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(other);
+        view.session().project().commitVariable(velk::Variable{1, 0, 5, 9, 0});
+        QVERIFY(QTest::qWaitFor(
+            [&] { return frame.windowTitle().contains(QStringLiteral("文件已被其他程序修改")); }, 10000));
+        QVERIFY(frame.windowTitle().startsWith(base));
+        QCOMPARE(m_recorder->messages.size(), 1);
+        QCOMPARE(sqlValue(path, QStringLiteral("select init from variable where vindex=1")),
+                 QStringLiteral("0"));
+
+        QStringList questions;
+        {
+            QuestionGuard no([&](const ShownMessage& m) {
+                questions << m.text;
+                return false;
+            });
+            QVERIFY(!view.writeDespiteUnsavedEdits());
+        }
+        QCOMPARE(questions, QStringList{QStringLiteral("项目文件中没有保存最近的修改，仍然写入面板吗？")});
+
+        const QString saved = m_dir.filePath(QStringLiteral("saved.db"));
+        {
+            QuestionGuard yes([](const ShownMessage&) { return true; });
+            FileDialogGuard chosen([&](bool) { return saved; });
+            QVERIFY(frame.close());
+        }
+        QCOMPARE(sqlValue(saved, QStringLiteral("select init from variable where vindex=1")),
+                 QStringLiteral("5"));
+        // The window's configuration, not the other program's change.
+        QCOMPARE(sqlValue(saved, QStringLiteral("select init from variable where vindex=5")),
+                 QStringLiteral("0"));
     }
 };
 
