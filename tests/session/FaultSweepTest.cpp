@@ -75,13 +75,15 @@ protected:
         // Undo of the delete and of the modification, as the undo stack calls them.
         step(path, [&] {
             const ActionEdit removed = std::get<ActionEdit>(edits.at(edits.size() - 2));
-            session->insertActionAt(removed.slot, removed.row, *removed.before);
+            session->insertActionById(removed.slot, *removed.before);
         });
         step(path, [&] {
             const ActionEdit modified = std::get<ActionEdit>(edits.at(5));
             session->replaceActionById(modified.slot, modified.after->id, *modified.before);
         });
         step(path, [&] { session->applyVariable(Variable{1, 0, 4, 50, 0}); });
+        // A move writes both rows it swaps.
+        step(path, [&] { session->moveAction(0, 1); });
     }
 
     template <typename Edit>
