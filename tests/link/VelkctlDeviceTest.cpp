@@ -113,6 +113,46 @@ TEST_F(VelkctlDevice, ReadThatGetsNoReplyIsNoSuccess) {
     EXPECT_NE(run.err.find("26 of 26 rows were not read; nothing was stored"), std::string::npos) << run.err;
 }
 
+// Replies lost on the way: nothing is stored, every row missing is named, the read fails; with
+// --partial the rows read are stored and the read still fails.
+TEST_F(VelkctlDevice, ReadWithRowsUnansweredStoresNothingAndNamesThem) {
+    panel.answerReads();
+    panel.answer("QM-PANEL-getenum-3QM", "");
+    panel.answer("QM-PANEL-getvar-7QM", "");
+    panel.answer("QM-PANEL-getvar-2QM", "QM-PANEL-rtnvar-2-5-0-10-save");
+    ProgramRun run = velkctl({"read", project, "--panel", panelOption()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("E3: no answer\nV7: no answer\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("2 of 26 rows were not read; nothing was stored"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(velkctl({"show", project}).out.find("V2\t0\t0\t0\t保存\n"), std::string::npos);
+
+    ProgramRun partial = velkctl({"read", project, "--panel", panelOption(), "--partial"});
+    EXPECT_EQ(partial.status, 1);
+    EXPECT_NE(partial.err.find("E3: no answer\nV7: no answer\n"), std::string::npos) << partial.err;
+    EXPECT_NE(partial.err.find("the rows read were stored"), std::string::npos) << partial.err;
+    EXPECT_NE(velkctl({"show", project}).out.find("V2\t5\t0\t10\t保存\n"), std::string::npos);
+    EXPECT_EQ(velkctl({"read", "--site", "s.csv", "--into", dir.path(), "--partial"}).status, 1);
+}
+
+// A connection dropped in the middle of a read leaves the file as it was.
+TEST_F(VelkctlDevice, ReadWhoseConnectionDropsLeavesTheFileAsItWas) {
+    panel.answerReads();
+    panel.answer("QM-PANEL-getenum-1QM", "QM-PANEL-rtnenum-1-ascii-fromPanel");
+    panel.hold("QM-PANEL-getenum-6QM");
+    std::thread dropper([&] {
+        if (panel.waitForText(0, "QM-PANEL-getenum-6QM")) {
+            panel.closeClient();
+        }
+    });
+    ProgramRun run = velkctl({"read", project, "--panel", panelOption()});
+    dropper.join();
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("E6: no answer\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("(the connection was lost); nothing was stored"), std::string::npos) << run.err;
+    EXPECT_EQ(velkctl({"show", project}).out.find("fromPanel"), std::string::npos);
+}
+
 // A statement that fails (here a trigger stands in for a full disk) is printed and the run fails.
 TEST_F(VelkctlDevice, ReadWhoseRepliesCannotBeStoredFails) {
     int status = -1;
