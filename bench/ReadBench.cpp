@@ -59,7 +59,8 @@ Timing timedRead(const std::string& templateFile, const sim::ReplyFaults& faults
                           kGraceMs);
             timing.complete = device.finishRead(false).complete;
             pump.flush();
-            timing.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            timing.ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         }
     }
     session.shutdown();
@@ -67,7 +68,8 @@ Timing timedRead(const std::string& templateFile, const sim::ReplyFaults& faults
     return timing;
 }
 
-void report(const char* name, const std::string& templateFile, const sim::ReplyFaults& faults, long long bound) {
+void report(const char* name, const std::string& templateFile, const sim::ReplyFaults& faults,
+            long long bound) {
     std::vector<double> times;
     int complete = 0;
     for (int run = 0; run < kRuns; ++run) {
@@ -76,8 +78,8 @@ void report(const char* name, const std::string& templateFile, const sim::ReplyF
         complete += timing.complete ? 1 : 0;
     }
     std::sort(times.begin(), times.end());
-    std::printf("%-28s min %7.0f ms  median %7.0f ms  max %7.0f ms  complete %d/%d  %s\n", name, times.front(),
-                times[times.size() / 2], times.back(), complete, kRuns,
+    std::printf("%-28s min %7.0f ms  median %7.0f ms  max %7.0f ms  complete %d/%d  %s\n", name,
+                times.front(), times[times.size() / 2], times.back(), complete, kRuns,
                 times.back() <= static_cast<double>(bound) ? "within the bound" : "OVER THE BOUND");
 }
 
@@ -101,8 +103,9 @@ int main() {
     }
     const long long pacing = planPacingMs(buildReadPlan());
     const long long bound = pacing + kGraceMs;
-    std::printf("read of every row (%zu requests): pacing %lld ms + grace %d ms = bound %lld ms; %d runs each\n",
-                planCommands(buildReadPlan()).size(), pacing, kGraceMs, bound, kRuns);
+    std::printf(
+        "read of every row (%zu requests): pacing %lld ms + grace %d ms = bound %lld ms; %d runs each\n",
+        planCommands(buildReadPlan()).size(), pacing, kGraceMs, bound, kRuns);
     report("each reply in one send", templateFile, {}, bound);
     sim::ReplyFaults bytewise;
     bytewise.bytewise = true;
