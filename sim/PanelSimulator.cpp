@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "device/CommandLog.h"
 #include "device/PanelAddress.h"
@@ -47,7 +49,9 @@ std::string peerName(int fd) {
 
 }  // namespace
 
-PanelSimulator::PanelSimulator(SimulatorOptions options) : m_options(std::move(options)) {}
+PanelSimulator::PanelSimulator(SimulatorOptions options)
+    : m_options(std::move(options)),
+      m_faultRandom(m_options.replyFaults.seed.value_or(std::random_device{}())) {}
 
 PanelSimulator::~PanelSimulator() {
     stop();
@@ -160,6 +164,12 @@ void PanelSimulator::serve(TcpSocket client) {
     std::vector<char> buffer(64 * 1024);
     Clock::time_point lastData = Clock::now();
     m_connectionCommands = 0;
+    m_connectionReplies = 0;
+    if (m_options.replyFaults.any()) {
+        // Small sends leave as they are made, so a reply cut into bytes reaches the tool in pieces.
+        int on = 1;
+        setsockopt(client.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
     bool peerClosed = false;
     bool closing = false;
     const char* endReason = "client disconnected";
@@ -170,7 +180,7 @@ void PanelSimulator::serve(TcpSocket client) {
             timeout = millisecondsUntil(lastData + std::chrono::milliseconds(m_options.quietMs));
         }
         if (!replies.empty()) {
-            int untilReply = millisecondsUntil(replies.front().due);
+            int untilReply = millisecondsUntil(nextSend(replies));
             timeout = timeout < 0 ? untilReply : std::min(timeout, untilReply);
         }
         pollfd watched[2] = {{client.fd(), POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
@@ -246,7 +256,7 @@ bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingRep
                 due += std::chrono::milliseconds(delay->second);
                 event(strprintf("delay %s acknowledgement by %d ms", ackName(outcome.ack), delay->second));
             }
-            replies.push_back({due, std::move(outcome.reply)});
+            queueReply(std::move(outcome.reply), due, replies);
         }
     }
     m_changed.notify_all();
@@ -254,16 +264,83 @@ bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingRep
     return m_options.closeAfter <= 0 || m_connectionCommands < static_cast<size_t>(m_options.closeAfter);
 }
 
+void PanelSimulator::queueReply(std::string reply, Clock::time_point due,
+                                std::vector<PendingReply>& replies) {
+    const ReplyFaults& faults = m_options.replyFaults;
+    ++m_connectionReplies;
+    if (faults.dropEvery > 0 && m_connectionReplies % static_cast<size_t>(faults.dropEvery) == 0) {
+        event("drop reply " + shown(reply));
+        return;
+    }
+    if (faults.noise) {
+        // Bytes a line picks up: at least one control byte, so the reply they touch is no text.
+        std::string noise(1, static_cast<char>(std::uniform_int_distribution<int>(1, 31)(m_faultRandom)));
+        const int more = std::uniform_int_distribution<int>(0, 3)(m_faultRandom);
+        for (int i = 0; i < more; ++i) {
+            noise += static_cast<char>(std::uniform_int_distribution<int>(0x80, 0xff)(m_faultRandom));
+        }
+        event("noise " + shown(noise) + " before the reply");
+        reply = noise + reply;
+    }
+    if (faults.cutMaxMs >= 0 && reply.size() >= 2) {
+        const size_t cut = std::uniform_int_distribution<size_t>(1, reply.size() - 1)(m_faultRandom);
+        const int delay = std::uniform_int_distribution<int>(0, faults.cutMaxMs)(m_faultRandom);
+        event(strprintf("cut the reply after %zu bytes, the rest %d ms later", cut, delay));
+        replies.push_back({due, reply.substr(0, cut)});
+        replies.push_back({due + std::chrono::milliseconds(delay), reply.substr(cut)});
+        return;
+    }
+    replies.push_back({due, std::move(reply)});
+}
+
+Clock::time_point PanelSimulator::nextSend(const std::vector<PendingReply>& replies) const {
+    const auto join = static_cast<size_t>(std::max(m_options.replyFaults.join, 1));
+    if (join == 1) {
+        return replies.front().due;
+    }
+    const Clock::time_point waited = replies.front().due + std::chrono::milliseconds(kJoinWaitMs);
+    return replies.size() >= join ? std::min(waited, std::max(replies.front().due, replies[join - 1].due))
+                                  : waited;
+}
+
+bool PanelSimulator::sendReply(const TcpSocket& client, const std::string& bytes) {
+    if (!m_options.replyFaults.bytewise) {
+        return client.sendAll(bytes);
+    }
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!client.sendAll(std::string_view(bytes).substr(i, 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PanelSimulator::sendDue(const TcpSocket& client, std::vector<PendingReply>& replies) {
     // Replies leave in the order of their commands; a delayed one holds back those behind it.
+    const size_t together =
+        m_options.replyFaults.join >= 2 ? static_cast<size_t>(m_options.replyFaults.join) : 1;
     size_t sent = 0;
     while (sent < replies.size() && replies[sent].due <= Clock::now()) {
-        if (!client.sendAll(replies[sent].bytes)) {
+        size_t due = 1;
+        while (due < together && sent + due < replies.size() && replies[sent + due].due <= Clock::now()) {
+            ++due;
+        }
+        if (due < together && Clock::now() < replies[sent].due + std::chrono::milliseconds(kJoinWaitMs)) {
+            break;  // waits for the others to join it
+        }
+        std::string bytes;
+        for (size_t k = 0; k < due; ++k) {
+            bytes += replies[sent + k].bytes;
+        }
+        if (!sendReply(client, bytes)) {
             replies.erase(replies.begin(), replies.begin() + static_cast<std::ptrdiff_t>(sent));
             return false;
         }
-        event("send " + shown(replies[sent].bytes));
-        ++sent;
+        event("send " + shown(bytes));
+        sent += due;
     }
     replies.erase(replies.begin(), replies.begin() + static_cast<std::ptrdiff_t>(sent));
     return true;

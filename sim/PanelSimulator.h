@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -23,6 +24,19 @@
 // panel, with faults to inject (a missing or late acknowledgement, a dropped connection).
 namespace velk::sim {
 
+// What a network between the panel and the tool may do to the replies: TCP keeps the bytes and
+// their order, not the boundaries of the panel's sends.
+struct ReplyFaults {
+    bool bytewise = false;         // every byte its own send, 1 ms apart
+    int cutMaxMs = -1;             // cut each reply in two, the second piece up to this late; <0 never
+    int join = 0;                  // send this many replies together (2 or more)
+    bool noise = false;            // random bytes, one a control byte, glued in front of each reply
+    int dropEvery = 0;             // drop every Nth reply of a connection; 0 never
+    std::optional<uint32_t> seed;  // of the cuts and noise; none: a new one each run
+
+    bool any() const { return bytewise || cutMaxMs >= 0 || join >= 2 || noise || dropEvery > 0; }
+};
+
 struct SimulatorOptions {
     uint32_t address = kLoopbackAddress;
     uint16_t port = kDefaultPanelPort;  // 0 picks a free port
@@ -34,6 +48,7 @@ struct SimulatorOptions {
     // this long. The tool paces its commands at least 10 ms apart and a command leaves in one send.
     int quietMs = 20;
     PanelNetwork network;
+    ReplyFaults replyFaults;
     // Whether start() reports "listening on"; a group of panels announces its ports at once.
     bool announceListening = true;
     // One line per event (connection, command, reply, fault); called from the server thread.
@@ -67,6 +82,8 @@ public:
     bool waitForClosedConnections(size_t count, std::chrono::milliseconds timeout) const;
 
     static constexpr size_t kMaxHistory = 100000;
+    // How long a reply waits for others to join it (--reply-join).
+    static constexpr int kJoinWaitMs = 250;
     static constexpr size_t kMaxHistoryBytes = 16 << 20;
 
 private:
@@ -82,6 +99,13 @@ private:
     // Handles one command; false when the connection is to be closed after it.
     bool handle(const ParsedCommand& command, std::vector<PendingReply>& replies);
     bool sendDue(const TcpSocket& client, std::vector<PendingReply>& replies);
+    // Queues a reply as the reply faults have it reach the client.
+    void queueReply(std::string reply, std::chrono::steady_clock::time_point due,
+                    std::vector<PendingReply>& replies);
+    bool sendReply(const TcpSocket& client, const std::string& bytes);
+    // When the first reply queued is to leave: its due time, later while it waits for others to
+    // join it.
+    std::chrono::steady_clock::time_point nextSend(const std::vector<PendingReply>& replies) const;
     void event(const std::string& line);
     void writeLog(std::string_view command);
 
@@ -102,6 +126,8 @@ private:
     size_t m_connections = 0;
     size_t m_closedConnections = 0;
     size_t m_connectionCommands = 0;  // server thread only
+    size_t m_connectionReplies = 0;   // server thread only
+    std::mt19937 m_faultRandom;       // server thread only
 };
 
 }  // namespace velk::sim

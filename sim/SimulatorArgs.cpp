@@ -13,6 +13,8 @@ namespace {
 const char* const kUsageFormat =
     "usage: velk-panel-sim [--port N] [--address A.B.C.D] [--log FILE]\n"
     "                      [--drop-ack clr|add|exit] [--delay-ack clr|add|exit=MS] [--close-after N]\n"
+    "                      [--reply-bytewise] [--reply-cut MS] [--reply-join N] [--reply-noise]\n"
+    "                      [--drop-reply N] [--fault-seed N]\n"
     "       velk-panel-sim --panels N [--port BASE] [--log DIR] [FAULT[@PORT|@+K]]...\n"
     "       velk-panel-sim --help | --version\n"
     "  --port N         port to listen on (default %u; 0 picks a free port)\n"
@@ -21,6 +23,15 @@ const char* const kUsageFormat =
     "  --drop-ack X     never send the clr, add or exit acknowledgement\n"
     "  --delay-ack X=MS send that acknowledgement MS milliseconds late\n"
     "  --close-after N  close each connection after N commands\n"
+    "  --reply-bytewise send every reply one byte at a time, 1 ms apart\n"
+    "  --reply-cut MS   cut every reply in two at a random place; the second piece\n"
+    "                   follows 0 to MS milliseconds after the first\n"
+    "  --reply-join N   send N replies (2 to 10) together in one send; a reply waits\n"
+    "                   at most 250 ms for the others to join it\n"
+    "  --reply-noise    put 1 to 4 random bytes, one of them a control byte, in front\n"
+    "                   of every reply, in the same send\n"
+    "  --drop-reply N   never send every Nth reply of a connection\n"
+    "  --fault-seed N   seed of the random cuts and noise (default: a new one each run)\n"
     "  --panels N       serve N panels, each with its own state, on ports BASE..BASE+N-1\n"
     "                   (--port 0 picks free ones); --log DIR then writes DIR/PORT.log,\n"
     "                   and a fault ending in @PORT or @+K (the panel at BASE+K) is that\n"
@@ -162,6 +173,14 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
             line.version = true;
             continue;
         }
+        if (name == "--reply-bytewise") {
+            options.replyFaults.bytewise = true;
+            continue;
+        }
+        if (name == "--reply-noise") {
+            options.replyFaults.noise = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             return strprintf("%s needs a value", name.c_str());
         }
@@ -185,6 +204,26 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
             if (std::optional<std::string> message = readFault(name, value, line)) {
                 return *message;
             }
+        } else if (name == "--reply-cut") {
+            if (!readInt(value, 0, 3600000, number)) {
+                return strprintf("--reply-cut: %s is no count of milliseconds", value.c_str());
+            }
+            options.replyFaults.cutMaxMs = static_cast<int>(number);
+        } else if (name == "--reply-join") {
+            if (!readInt(value, 2, 10, number)) {
+                return strprintf("--reply-join: %s is no count of replies (2 to 10)", value.c_str());
+            }
+            options.replyFaults.join = static_cast<int>(number);
+        } else if (name == "--drop-reply") {
+            if (!readInt(value, 1, 1000000000, number)) {
+                return strprintf("--drop-reply: %s is no positive count", value.c_str());
+            }
+            options.replyFaults.dropEvery = static_cast<int>(number);
+        } else if (name == "--fault-seed") {
+            if (!readInt(value, 0, 4294967295LL, number)) {
+                return strprintf("--fault-seed: %s is no seed (0 to 4294967295)", value.c_str());
+            }
+            options.replyFaults.seed = static_cast<uint32_t>(number);
         } else if (name == "--panels") {
             if (!readInt(value, 1, kMaxPanels, number)) {
                 return strprintf("--panels: %s is no count of panels (1 to %d)", value.c_str(), kMaxPanels);

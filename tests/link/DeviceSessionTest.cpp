@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 #include "FakePanel.h"
 #include "device/Commands.h"
@@ -223,7 +224,7 @@ TEST_F(DeviceSessionTest, ReplyDuringAWriteUpdatesTheModelNotTheWrite) {
 }
 
 TEST_F(DeviceSessionTest, ReadReachesModelRowsAndFile) {
-    panel.answer("QM-PANEL-getenum-3QM", "QM-PANEL-rtnenum-3-hex-0A 1#\xc4#ff");
+    panel.answer("QM-PANEL-getenum-3QM", "QM-PANEL-rtnenum-3-hex-0A 1#zz#ff");
     panel.answer("QM-PANEL-getvar-2QM", "QM-PANEL-rtnvar-2-5-0-10-SAVE");
     panel.answer("QM-PANEL-getser-UDP-1QM", "QM-PANEL-rtnser-UDP-1-192.168.1.30-6000");
     ASSERT_TRUE(connect());
@@ -263,6 +264,76 @@ TEST_F(DeviceSessionTest, RepliesSplitOverTwoReceivesAreRead) {
     ASSERT_TRUE(panel.sendRaw("r ok 16"));
     ASSERT_TRUE(pumpUntil([&] { return !device().writing(); }, 30000));
     EXPECT_EQ(device().lastWriteResult(), WriteResult::Succeeded);
+}
+
+// The faults a re-chunking network makes of the panel's replies, each as the desktop program sees
+// it: the replies are applied as they come, once they have ended.
+TEST_F(DeviceSessionTest, RepliesAreAppliedAsThePanelSentThem) {
+    ASSERT_TRUE(connect());
+    // A first piece that reads as a reply by itself: the panel said save.
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnvar-1-11--100-1007-sa"));
+    ASSERT_TRUE(
+        pumpUntil([&] { return device().unreadReplyBytes() == "QM-PANEL-rtnvar-1-11--100-1007-sa"; }));
+    ASSERT_TRUE(panel.sendRaw("ve"));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.variableRows[0][1] == "11"; }));
+    EXPECT_EQ(recorder.variableRows[0], (VariableRowTexts{"V1", "11", "-100", "1007", "保存"}));
+
+    // A value cut in its middle.
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnenum-1-ascii-abc#de"));
+    ASSERT_TRUE(pumpUntil([&] { return device().unreadReplyBytes() == "QM-PANEL-rtnenum-1-ascii-abc#de"; }));
+    ASSERT_TRUE(panel.sendRaw("f#ghi"));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.enumRows[0][2] == "3"; }));
+    EXPECT_EQ(recorder.enumRows[0][3], "'abc', 'def', 'ghi'");
+
+    // Two replies in one block: both.
+    ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnvar-3-1-2-3007-saveQM-PANEL-rtnvar-4-5-6-7-unsave"));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.variableRows[3][4] == "不保存"; }));
+    EXPECT_EQ(recorder.variableRows[2], (VariableRowTexts{"V3", "1", "2", "3007", "保存"}));
+    EXPECT_EQ(recorder.variableRows[3], (VariableRowTexts{"V4", "5", "6", "7", "不保存"}));
+
+    // Noise in front is dropped; noise after a reply drops the reply, never joins a value.
+    ASSERT_TRUE(panel.sendRaw("\x15\xcaQM-PANEL-rtnenum-2-ascii-abc#def"));
+    ASSERT_TRUE(pumpUntil([&] { return device().unreadReplyBytes() == "QM-PANEL-rtnenum-2-ascii-abc#def"; }));
+    ASSERT_TRUE(panel.sendRaw("\x93\x0f#zzQM-PANEL-rtnenum-5-ascii-after"));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.enumRows[4][3] == "'after'"; }));
+    EXPECT_EQ(session->project().model().enumAt(1).data, std::vector<std::string>{""});
+}
+
+// A network block cut where its first piece reads as a whole block (longer than 180, every field
+// there, the UDP port cut short) is joined, never read in part.
+TEST_F(DeviceSessionTest, ACutNetworkBlockIsJoined) {
+    const std::string block =
+        "QM-PANEL-rtnip-192.168.100.165\r\nQM-PANEL-rtngate-192.168.100.254\r\nQM-PANEL-rtnsubm-255.255.255."
+        "255"
+        "\r\nQM-PANEL-rtnmac-00.1A.2B.3C.4D.5E\r\nQM-PANEL-rtntport-48000\r\nQM-PANEL-rtnuport-48001\r\n";
+    ASSERT_GT(block.size() - 4, 180u);
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(panel.sendRaw(block.substr(0, block.size() - 4)));
+    ASSERT_TRUE(pumpUntil([&] { return device().unreadReplyBytes() == block.substr(0, block.size() - 4); }));
+    EXPECT_FALSE(recorder.panelNetwork.has_value());
+    ASSERT_TRUE(panel.sendRaw(block.substr(block.size() - 4)));
+    ASSERT_TRUE(pumpUntil([&] { return recorder.panelNetwork.has_value(); }));
+    EXPECT_EQ(recorder.panelNetwork->udpPort, 48001);
+    EXPECT_EQ(recorder.panelNetwork->tcpPort, 48000);
+}
+
+// The last reply of a read cut in two with 300 ms between the pieces is still read whole.
+TEST_F(DeviceSessionTest, TheLastReplyCutWith300MsBetweenItsPiecesIsReadWhole) {
+    panel.answerReads();
+    panel.answer("QM-PANEL-getser-UDP-2", "QM-PANEL-rtnser-UDP-2-10.0.0.");
+    panel.hold("QM-PANEL-getser-UDP-2");
+    ASSERT_TRUE(connect());
+    ASSERT_TRUE(device().read(ReadMode::AllOrNothing));
+    ASSERT_TRUE(panel.waitForText(0, "QM-PANEL-getser-UDP-2"));
+    panel.release("QM-PANEL-getser-UDP-2");
+    ASSERT_TRUE(pumpUntil([&] { return device().unreadReplyBytes() == "QM-PANEL-rtnser-UDP-2-10.0.0."; }));
+    // The fault itself: the network holds the rest back this long.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(panel.sendRaw("7-6000"));
+    ASSERT_TRUE(pumpUntil([&] { return device().readAnswered(); }, 1500));
+    const ReadResult result = device().finishRead(false);
+    EXPECT_TRUE(result.complete) << ::testing::PrintToString(result.problems);
+    EXPECT_EQ(session->project().model().netTargetAt(5), (NetTarget{0x0A000007, 6000, 6}));
 }
 
 TEST_F(DeviceSessionTest, PanelNetworkSendsOnlyWhatChanged) {

@@ -29,6 +29,21 @@ TEST(ArgsTest, ReadsEverySwitch) {
     EXPECT_EQ(options.dropAcks, std::set<WriteAck>{ACK_ADDED});
     EXPECT_EQ(options.delayAcksMs, (std::map<WriteAck, int>{{ACK_EXITED, 250}}));
     EXPECT_EQ(options.closeAfter, 7);
+    EXPECT_FALSE(options.replyFaults.any());
+}
+
+TEST(ArgsTest, ReadsTheReplyFaults) {
+    auto parsed =
+        parseSimulatorArguments({"--reply-bytewise", "--reply-cut", "300", "--reply-join", "3",
+                                 "--reply-noise", "--drop-reply", "4", "--fault-seed", "4294967295"});
+    ASSERT_TRUE(std::holds_alternative<SimulatorCommandLine>(parsed));
+    const ReplyFaults& faults = std::get<SimulatorCommandLine>(parsed).options.replyFaults;
+    EXPECT_TRUE(faults.bytewise);
+    EXPECT_EQ(faults.cutMaxMs, 300);
+    EXPECT_EQ(faults.join, 3);
+    EXPECT_TRUE(faults.noise);
+    EXPECT_EQ(faults.dropEvery, 4);
+    EXPECT_EQ(faults.seed, 4294967295u);
 }
 
 TEST(ArgsTest, HelpAndVersionTakeNoValue) {
@@ -66,6 +81,11 @@ TEST(ArgsTest, RefusesBadValues) {
         {"--delay-ack", "clr=-5"},
         {"--close-after", "0"},
         {"--close-after", "many"},
+        {"--reply-cut", "-1"},
+        {"--reply-join", "1"},
+        {"--reply-join", "11"},
+        {"--drop-reply", "0"},
+        {"--fault-seed", "4294967296"},
         {"--log", ""},
         {"--verbose", "1"},
         {"--versions"},

@@ -121,3 +121,37 @@ TEST(SiteReadTest, AProjectThatCannotBeCopiedFailsThatPanelOnly) {
 
 }  // namespace
 }  // namespace velk::test
+
+namespace velk::test {
+namespace {
+
+// A panel that leaves rows unanswered or answers them with noise gets no copy: the old one stays,
+// and the result names the rows.
+TEST(SiteReadTest, APanelWithRowsNotReadLeavesNoCopy) {
+    TempDir dir;
+    const std::string project = dir.file("site.db");
+    ConfigModel empty;
+    empty.reset();
+    makeProjectFile(project, empty);
+    const std::string folder = dir.file("backup");
+    fs::create_directory(folder);
+    writeFileBytes(readCopyPath(folder, "p0"), "the copy of an earlier read");
+
+    FakePanel panel;
+    panel.answerReads();
+    panel.answer("QM-PANEL-getvar-4QM", "");
+    panel.answer("QM-PANEL-getenum-2QM", "QM-PANEL-rtnenum-2-ascii-a\x01#b");
+    std::vector<SiteTarget> targets = targetsFor({{kLoopbackAddress, panel.port()}}, {nullptr});
+    targets[0].project = project;
+    std::vector<PanelResult> results = readSite(targets, folder);
+
+    EXPECT_EQ(results[0].outcome, PanelOutcome::TimedOut);
+    EXPECT_EQ(results[0].reason,
+              "2 of 26 rows not read: E2: reply dropped: holds a control byte; V4: no answer");
+    EXPECT_EQ(results[0].replies, 24);
+    EXPECT_EQ(filesIn(folder), std::vector<std::string>{"p0.db"});
+    EXPECT_EQ(readFileBytes(readCopyPath(folder, "p0")), "the copy of an earlier read");
+}
+
+}  // namespace
+}  // namespace velk::test
