@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/PanelAddress.h"
+#include "device/TcpSocket.h"
 #include "model/Version.h"
 #include "sim/PanelGroup.h"
 #include "sim/PanelSimulator.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    velk::raiseOpenFileLimit();  // a listener and a connection per panel
     // The signals are taken by sigwait below; the server threads started after this inherit the mask.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -68,8 +70,14 @@ int main(int argc, char** argv) {
             std::cerr << "velk-panel-sim: " << error << "\n";
             return 1;
         }
-        printLine("listening on " + velk::panelAddressText({line.options.address, *base}) + ".." +
-                  std::to_string(*base + line.panels - 1));
+        if (line.addressStep) {
+            printLine("listening on " + velk::dottedAddress(line.options.address) + ".." +
+                      velk::panelAddressText(
+                          {line.options.address + static_cast<uint32_t>(line.panels - 1), *base}));
+        } else {
+            printLine("listening on " + velk::panelAddressText({line.options.address, *base}) + ".." +
+                      std::to_string(*base + line.panels - 1));
+        }
     }
     int signal = 0;
     sigwait(&stopSignals, &signal);
