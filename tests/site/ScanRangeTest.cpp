@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "device/PanelAddress.h"
+#include "site/PanelScan.h"
+#include "site/ScanRange.h"
+
+namespace velk {
+namespace {
+
+uint32_t at(const char* text) {
+    uint32_t address = 0;
+    EXPECT_TRUE(parseDottedAddress(text, address)) << text;
+    return address;
+}
+
+TEST(ScanRangeTest, ReadsAddressesAndBlocks) {
+    struct Case {
+        const char* text;
+        const char* first;
+        const char* last;
+    };
+    const std::vector<Case> cases = {
+        {"192.168.1.165", "192.168.1.165", "192.168.1.165"},
+        {"192.168.1.0/24", "192.168.1.1", "192.168.1.254"},
+        // A block is the one the address lies in.
+        {"192.168.1.77/24", "192.168.1.1", "192.168.1.254"},
+        {"10.20.0.0/16", "10.20.0.1", "10.20.255.254"},
+        {"10.20.30.40/16", "10.20.0.1", "10.20.255.254"},
+        {"127.0.1.0/25", "127.0.1.1", "127.0.1.126"},
+        {"127.0.1.200/25", "127.0.1.129", "127.0.1.254"},
+        // The smallest block with a network and a broadcast address left out.
+        {"127.0.0.5/30", "127.0.0.5", "127.0.0.6"},
+        // /31 and /32 have none to leave out.
+        {"127.0.0.5/31", "127.0.0.4", "127.0.0.5"},
+        {"127.0.0.5/32", "127.0.0.5", "127.0.0.5"},
+        {"255.255.255.255/32", "255.255.255.255", "255.255.255.255"},
+        {"255.255.0.0/16", "255.255.0.1", "255.255.255.254"},
+        {"0.0.0.0/30", "0.0.0.1", "0.0.0.2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto parsed = parseScanRange(c.text);
+        ASSERT_TRUE(std::holds_alternative<AddressRange>(parsed)) << std::get<std::string>(parsed);
+        EXPECT_EQ(std::get<AddressRange>(parsed), (AddressRange{at(c.first), at(c.last)}));
+    }
+}
+
+TEST(ScanRangeTest, RefusesWhatIsNoRangeNamingIt) {
+    const std::vector<const char*> bad = {
+        "",
+        "192.168.1",
+        "192.168.1.256",
+        "192.168.1.0/",
+        "192.168.1.0/15",
+        "10.0.0.0/8",
+        "10.0.0.0/0",
+        "10.0.0.0/33",
+        "10.0.0.0/-24",
+        "10.0.0.0/+24",
+        "10.0.0.0/2x",
+        "10.0.0.0/024",
+        "10.0.0.0/24/8",
+        "10.0.0.0 /24",
+        "10.0.0.0/ 24",
+        "host",
+        "10.0.0.1-10.0.0.9",
+    };
+    for (const char* text : bad) {
+        SCOPED_TRACE(text);
+        auto parsed = parseScanRange(text);
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsed));
+        EXPECT_NE(std::get<std::string>(parsed).find(std::string(text) + ":"), std::string::npos)
+            << std::get<std::string>(parsed);
+    }
+}
+
+TEST(ScanRangeTest, AddressesAreSortedAndEachOnce) {
+    const std::vector<uint32_t> addresses =
+        scanAddresses({std::get<AddressRange>(parseScanRange("127.0.0.9")),
+                       std::get<AddressRange>(parseScanRange("127.0.0.0/29")),
+                       std::get<AddressRange>(parseScanRange("127.0.0.3"))});
+    std::vector<uint32_t> expected;
+    for (uint32_t host = 1; host <= 6; ++host) {
+        expected.push_back(0x7F000000u + host);
+    }
+    expected.push_back(0x7F000009u);
+    EXPECT_EQ(addresses, expected);
+    EXPECT_EQ(scanAddresses({std::get<AddressRange>(parseScanRange("10.0.0.0/16"))}).size(), 65534u);
+    // The top of the address space ends the loop rather than wrapping round.
+    EXPECT_EQ(scanAddresses({{0xFFFFFFFEu, 0xFFFFFFFFu}}), (std::vector<uint32_t>{0xFFFFFFFEu, 0xFFFFFFFFu}));
+}
+
+TEST(ScanRangeTest, CidrTextOfAnInterface) {
+    EXPECT_EQ(cidrText(at("192.168.1.23"), at("255.255.255.0")), "192.168.1.0/24");
+    EXPECT_EQ(cidrText(at("10.1.2.3"), at("255.255.0.0")), "10.1.0.0/16");
+    EXPECT_EQ(cidrText(at("10.1.2.3"), at("255.255.255.255")), "10.1.2.3/32");
+    EXPECT_EQ(cidrText(at("10.1.2.3"), at("255.255.255.252")), "10.1.2.0/30");
+}
+
+// The block a panel sends, as the simulator sends it.
+const std::string kBlock =
+    "QM-PANEL-rtnip-192.168.1.165\r\nQM-PANEL-rtngate-192.168.1.1\r\nQM-PANEL-rtnsubm-255.255.255.0\r\n"
+    "QM-PANEL-rtnmac-00.1A.2B.3C.4D.5E\r\nQM-PANEL-rtntport-4800\r\nQM-PANEL-rtnuport-4801\r\n"
+    "QM-PANEL-rtnname-velk-panel-sim\r\n";
+
+TEST(ScanRangeTest, NetworkBlockIsTakenOnlyWhole) {
+    const std::optional<PanelNetworkReply> whole = wholeNetworkBlock(kBlock, false);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->ip, at("192.168.1.165"));
+    EXPECT_EQ(whole->gateway, at("192.168.1.1"));
+    EXPECT_EQ(whole->mask, at("255.255.255.0"));
+    EXPECT_EQ(whole->mac, (std::array<uint8_t, 6>{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
+    EXPECT_EQ(whole->tcpPort, 4800);
+    EXPECT_EQ(whole->udpPort, 4801);
+    // Cut anywhere, the block is never read in part while more may come: the UDP port "4801" cut to
+    // "480" is the case that would read. It is taken once it is past 180 characters (what makes it a
+    // network block) and a byte follows the port.
+    const size_t uportEnd = kBlock.find("4801\r\n") + 4;
+    const size_t firstWhole = std::max<size_t>(uportEnd + 1, 181);
+    ASSERT_LT(firstWhole, kBlock.size());
+    for (size_t cut = 0; cut < firstWhole; ++cut) {
+        SCOPED_TRACE(cut);
+        EXPECT_FALSE(wholeNetworkBlock(kBlock.substr(0, cut), false));
+    }
+    for (size_t cut = firstWhole; cut <= kBlock.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const std::optional<PanelNetworkReply> read = wholeNetworkBlock(kBlock.substr(0, cut), false);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read, *whole);
+    }
+    // A peer that closed after its last byte sent all it will: the block read to its end is whole.
+    const std::string padded =
+        kBlock.substr(0, kBlock.find("QM-PANEL-rtnuport-")) + std::string(60, ' ') + "QM-PANEL-rtnuport-4801";
+    EXPECT_FALSE(wholeNetworkBlock(padded, false));
+    EXPECT_EQ(wholeNetworkBlock(padded, true), whole);
+    // Other replies and short blocks are no network block, closed or not.
+    EXPECT_FALSE(wholeNetworkBlock("QM-PANEL-rtnstate-edit exit", true));
+    EXPECT_FALSE(wholeNetworkBlock(kBlock.substr(0, 170), true));
+}
+
+TEST(ScanRangeTest, FoundPanelsAsLinesAndJson) {
+    FoundPanel panel{at("127.0.0.2"), 4800, *wholeNetworkBlock(kBlock, true)};
+    EXPECT_EQ(foundPanelLine(panel),
+              "127.0.0.2\t4800\t192.168.1.165\t255.255.255.0\t192.168.1.1\t00.1A.2B.3C.4D.5E");
+    EXPECT_EQ(foundPanelsJson({}), "[]\n");
+    EXPECT_EQ(foundPanelsJson({panel}),
+              "[\n  {\n    \"address\": \"127.0.0.2\",\n    \"port\": 4800,\n    \"ip\": \"192.168.1.165\",\n"
+              "    \"mask\": \"255.255.255.0\",\n    \"gateway\": \"192.168.1.1\",\n"
+              "    \"mac\": \"00.1A.2B.3C.4D.5E\"\n  }\n]\n");
+}
+
+}  // namespace
+}  // namespace velk
