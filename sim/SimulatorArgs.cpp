@@ -236,9 +236,9 @@ SimulatorOptions panelOptions(const SimulatorCommandLine& line, uint16_t basePor
         }
     }
     if (line.panels > 1 && !line.options.logPath.empty()) {
-        options.logPath =
-            line.options.logPath +
-            (line.addressStep ? "/" + dottedAddress(options.address) + ".log" : strprintf("/%d.log", port));
+        options.logPath = line.options.logPath +
+                          (line.addressStep ? strprintf("/%s.log", dottedAddress(options.address).c_str())
+                                            : strprintf("/%d.log", port));
     }
     return options;
 }

@@ -55,4 +55,28 @@ std::string cidrText(uint32_t address, uint32_t mask) {
     return strprintf("%s/%d", dottedAddress(prefix == 32 ? address : network).c_str(), prefix);
 }
 
+std::string localScanRanges(const std::vector<LocalAddress>& addresses) {
+    std::vector<std::string> ranges;
+    for (const LocalAddress& local : addresses) {
+        const bool loopback = (local.address >> 24) == 127;
+        const bool linkLocal = (local.address >> 16) == 0xA9FE;
+        if (loopback || linkLocal || local.address == 0) {
+            continue;
+        }
+        const uint32_t mask = std::countl_one(local.mask) < kMinScanPrefix ? 0xFFFFFF00u : local.mask;
+        std::string range = cidrText(local.address, mask);
+        if (std::find(ranges.begin(), ranges.end(), range) == ranges.end()) {
+            ranges.push_back(std::move(range));
+        }
+    }
+    if (ranges.empty()) {
+        return kFactoryScanRange;
+    }
+    std::string joined;
+    for (const std::string& range : ranges) {
+        joined += (joined.empty() ? "" : " ") + range;
+    }
+    return joined;
+}
+
 }  // namespace velk

@@ -31,4 +31,19 @@ std::vector<uint32_t> scanAddresses(const std::vector<AddressRange>& ranges);
 // "192.168.1.0/24" for the network an address and mask lie in (the mask's leading ones).
 std::string cidrText(uint32_t address, uint32_t mask);
 
+// An IPv4 address of this computer with its network's mask.
+struct LocalAddress {
+    uint32_t address = 0;
+    uint32_t mask = 0;
+};
+
+// The block to scan first: where panels are, when the computer is on their network.
+constexpr const char* kFactoryScanRange = "192.168.1.0/24";
+
+// The ranges a scan offers for the computer's own networks, space-separated: each network once,
+// loopback and link-local (169.254.0.0/16) left out, a network wider than a /16 narrowed to the /24
+// around the address (the panels of a floor are near their computer). kFactoryScanRange when
+// there is none.
+std::string localScanRanges(const std::vector<LocalAddress>& addresses);
+
 }  // namespace velk

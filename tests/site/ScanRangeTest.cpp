@@ -97,6 +97,41 @@ TEST(ScanRangeTest, CidrTextOfAnInterface) {
     EXPECT_EQ(cidrText(at("10.1.2.3"), at("255.255.255.252")), "10.1.2.0/30");
 }
 
+TEST(ScanRangeTest, LocalNetworksOfferedForAScan) {
+    struct Case {
+        std::vector<LocalAddress> addresses;
+        std::string ranges;
+    };
+    const std::vector<Case> cases = {
+        {{}, "192.168.1.0/24"},
+        {{{at("192.168.3.17"), at("255.255.255.0")}}, "192.168.3.0/24"},
+        // Loopback, link-local and an unset address are no network of panels.
+        {{{at("127.0.0.1"), at("255.0.0.0")}, {at("169.254.7.9"), at("255.255.0.0")}, {0, 0}},
+         "192.168.1.0/24"},
+        // Wider than a /16: the /24 around the address.
+        {{{at("10.20.30.40"), at("255.0.0.0")}}, "10.20.30.0/24"},
+        {{{at("172.16.5.6"), at("255.255.0.0")}}, "172.16.0.0/16"},
+        // Each network once, in the order found.
+        {{{at("192.168.3.17"), at("255.255.255.0")},
+          {at("10.0.0.2"), at("255.255.255.252")},
+          {at("192.168.3.99"), at("255.255.255.0")}},
+         "192.168.3.0/24 10.0.0.0/30"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ranges);
+        EXPECT_EQ(localScanRanges(c.addresses), c.ranges);
+        // What is offered can be scanned as it stands.
+        size_t start = 0;
+        const std::string ranges = localScanRanges(c.addresses);
+        while (start < ranges.size()) {
+            const size_t end = std::min(ranges.find(' ', start), ranges.size());
+            EXPECT_TRUE(
+                std::holds_alternative<AddressRange>(parseScanRange(ranges.substr(start, end - start))));
+            start = end + 1;
+        }
+    }
+}
+
 // The block a panel sends, as the simulator sends it.
 const std::string kBlock =
     "QM-PANEL-rtnip-192.168.1.165\r\nQM-PANEL-rtngate-192.168.1.1\r\nQM-PANEL-rtnsubm-255.255.255.0\r\n"
