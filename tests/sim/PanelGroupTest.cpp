@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <mutex>
+#include <sstream>
+#include <thread>
 
 #include "SimClient.h"
 #include "device/PanelAddress.h"
 #include "device/ReplyReader.h"
 #include "model/StrPrintf.h"
+#include "sim/LinePrinter.h"
 #include "sim/PanelGroup.h"
 #include "support/TempDir.h"
 
@@ -109,6 +113,46 @@ TEST(PanelGroupTest, AddressStepPutsEachPanelOnItsOwnAddressWithOnePort) {
     // Nothing listens on the next address.
     std::string refused;
     EXPECT_FALSE(TcpSocket::connectTo(line.options.address + 3, *port, 2000, refused));
+}
+
+TEST(LinePrinterTest, EveryLineWholeAndInEachThreadsOrder) {
+    velk::test::TempDir folder;
+    const std::string path = folder.file("out.txt");
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    constexpr int kThreads = 8;
+    constexpr int kLines = 5000;
+    {
+        LinePrinter printer(out);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&printer, t] {
+                for (int i = 0; i < kLines; ++i) {
+                    printer.print(strprintf("%d %d ", t, i) + std::string(static_cast<size_t>(i % 300), 'x'));
+                }
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+    }  // every line is written when the printer ends
+    std::fclose(out);
+    std::vector<int> next(kThreads, 0);
+    std::istringstream lines(velk::test::readFileBytes(path));
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        int thread = -1;
+        int index = -1;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d %d ", &thread, &index), 2) << line;
+        ASSERT_TRUE(thread >= 0 && thread < kThreads) << line;
+        EXPECT_EQ(index, next[static_cast<size_t>(thread)]) << line;
+        EXPECT_EQ(line,
+                  strprintf("%d %d ", thread, index) + std::string(static_cast<size_t>(index % 300), 'x'));
+        next[static_cast<size_t>(thread)] = index + 1;
+        ++count;
+    }
+    EXPECT_EQ(count, kThreads * kLines);
 }
 
 TEST(PanelGroupTest, RefusesPortsInUse) {
