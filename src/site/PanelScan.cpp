@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <nlohmann/json.hpp>
 
 #include "device/Commands.h"
+#include "device/ReplyFramer.h"
 
 namespace velk {
 
@@ -216,31 +216,20 @@ ScanResult scanPanels(const std::vector<uint32_t>& addresses, const ScanOptions&
 }
 
 std::optional<PanelNetworkReply> wholeNetworkBlock(std::string_view received, bool closed) {
-    const Reply reply = readReply(received);
-    const auto* block = std::get_if<PanelNetworkReply>(&reply);
-    if (block == nullptr) {
-        return std::nullopt;
+    // The framer decides where the block ends, as it does for the panel network dialog.
+    ReplyFramer framer;
+    std::vector<FramedReply> replies = framer.feed(received);
+    if (closed) {
+        std::vector<FramedReply> last = framer.flush();
+        replies.insert(replies.end(), last.begin(), last.end());
     }
-    if (!closed) {
-        // The last field is a number: only a byte after its digits shows that none is missing.
-        const std::string_view prefix = "QM-PANEL-rtnuport-";
-        size_t at = received.find(prefix);
-        if (at == std::string_view::npos) {
-            return std::nullopt;
-        }
-        at += prefix.size();
-        while (at < received.size() && (std::isspace(static_cast<unsigned char>(received[at])) ||
-                                        received[at] == '+' || received[at] == '-')) {
-            ++at;
-        }
-        while (at < received.size() && std::isdigit(static_cast<unsigned char>(received[at]))) {
-            ++at;
-        }
-        if (at >= received.size()) {
-            return std::nullopt;
+    for (const FramedReply& framed : replies) {
+        if (const auto* block = std::get_if<PanelNetworkReply>(&framed.reply);
+            block != nullptr && !framed.dropped()) {
+            return *block;
         }
     }
-    return *block;
+    return std::nullopt;
 }
 
 std::string foundPanelLine(const FoundPanel& panel) {

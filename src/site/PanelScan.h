@@ -53,9 +53,9 @@ struct ScanResult {
 ScanResult scanPanels(const std::vector<uint32_t>& addresses, const ScanOptions& options,
                       const std::atomic<bool>& stop, const ScanObserver& observer = {});
 
-// The network block when the received bytes hold it whole: every field read and the UDP port's
-// number ended by the byte after it, so a block cut by the network is never read in part. closed
-// says no more bytes will come, so a block that reads to the last byte is whole too.
+// The network block when the received bytes hold it whole as the reply framer cuts it, so a block
+// cut by the network is never read in part. closed says no more bytes will come: the block in
+// progress ends there and counts if it reads whole.
 std::optional<PanelNetworkReply> wholeNetworkBlock(std::string_view received, bool closed);
 
 // One panel as a line: address, port, ip, mask, gateway and MAC, tab-separated.
