@@ -82,6 +82,34 @@ void addCountOption(CLI::App& command, const char* name, const char* description
     }
 }
 
+void addBoundedOption(CLI::App& command, const char* name, const char* description, const char* typeName,
+                      int low, int high, int& value) {
+    command.add_option(std::string("--") + name, value, description)
+        ->type_name(typeName)
+        ->check(CLI::Range(low, high));
+}
+
+void addScanRanges(CLI::App& command, std::vector<AddressRange>& ranges) {
+    command
+        .add_option_function<std::vector<std::string>>(
+            "RANGE",
+            [&ranges](const std::vector<std::string>& texts) {
+                for (const std::string& text : texts) {
+                    ranges.push_back(std::get<AddressRange>(parseScanRange(text)));
+                }
+            },
+            "Addresses to scan: A.B.C.D or a block A.B.C.D/N (N from 16 to 32)")
+        ->required()
+        ->type_name("")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                auto parsed = parseScanRange(text);
+                const std::string* error = std::get_if<std::string>(&parsed);
+                return error == nullptr ? std::string() : *error;
+            },
+            ""));
+}
+
 void addAddressOption(CLI::App& command, const char* name, const char* description,
                       std::optional<uint32_t>& address) {
     command

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/PanelAddress.h"
+#include "site/ScanRange.h"
 
 namespace CLI {
 class App;
@@ -45,6 +46,13 @@ void addFlag(CLI::App& command, const char* name, bool& value, const char* descr
 // A whole number option: --name N, at least low; given, when there, is set once the option is used.
 void addCountOption(CLI::App& command, const char* name, const char* description, int low, int& value,
                     bool* given = nullptr);
+
+// A whole number option --name from low to high, shown with typeName in the help ("MS", "N").
+void addBoundedOption(CLI::App& command, const char* name, const char* description, const char* typeName,
+                      int low, int high, int& value);
+
+// The required RANGE... arguments of a scan: addresses and CIDR blocks, each checked.
+void addScanRanges(CLI::App& command, std::vector<AddressRange>& ranges);
 
 // FILE and --panel, for the subcommands that bring a project to one panel.
 struct ProjectAndPanel {

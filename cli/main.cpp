@@ -11,12 +11,14 @@
 
 #include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
+#include "device/TcpSocket.h"
 #include "model/Version.h"
 
 // velkctl: what the desktop program does with a project and a panel, from a terminal.
 int main(int argc, char** argv) {
     using namespace velk::cli;
     std::setlocale(LC_ALL, "C.UTF-8");
+    velk::raiseOpenFileLimit();  // a site or a scan holds a socket per panel
     CLI::App app("Create, check, compare and write velk projects and talk to the panel, without a window.",
                  "velkctl");
     app.set_version_flag("--version", std::string("velkctl ") + velk::kVelkVersion);

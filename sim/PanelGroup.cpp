@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
 
 namespace velk::sim {
@@ -18,6 +19,18 @@ PanelGroup::~PanelGroup() {
 
 std::optional<std::vector<TcpListener>> PanelGroup::bindPorts(uint16_t base, std::string& error) const {
     std::vector<TcpListener> listeners;
+    if (m_line.addressStep) {
+        for (int i = 0; i < m_line.panels; ++i) {
+            const uint32_t address = m_line.options.address + static_cast<uint32_t>(i);
+            std::optional<TcpListener> listener = TcpListener::listenOn(address, base, error);
+            if (!listener) {
+                error = strprintf("%s: %s", panelAddressText({address, base}).c_str(), error.c_str());
+                return std::nullopt;
+            }
+            listeners.push_back(std::move(*listener));
+        }
+        return listeners;
+    }
     for (int i = 0; i < m_line.panels; ++i) {
         const int port = base + i;
         if (port > 65535) {
@@ -60,7 +73,10 @@ std::optional<uint16_t> PanelGroup::start(std::string& error) {
             listeners = bindPorts(base, error);
         }
         if (!listeners) {
-            error = strprintf("found no %d free ports in a row: %s", m_line.panels, error.c_str());
+            error =
+                m_line.addressStep
+                    ? strprintf("found no port free on all %d addresses: %s", m_line.panels, error.c_str())
+                    : strprintf("found no %d free ports in a row: %s", m_line.panels, error.c_str());
         }
     }
     if (!listeners) {
@@ -71,8 +87,11 @@ std::optional<uint16_t> PanelGroup::start(std::string& error) {
         SimulatorOptions options = panelOptions(m_line, m_basePort, i);
         options.announceListening = false;
         if (m_events) {
-            options.onEvent = [events = m_events, port = options.port](const std::string& line) {
-                events(strprintf("%d %s", port, line.c_str()));
+            // Each line names its panel: the port, or the address and port when they share the port.
+            std::string name = m_line.addressStep ? panelAddressText({options.address, options.port})
+                                                  : std::to_string(options.port);
+            options.onEvent = [events = m_events, name = std::move(name)](const std::string& line) {
+                events(name + " " + line);
             };
         }
         auto panel = std::make_unique<PanelSimulator>(std::move(options));

@@ -10,14 +10,14 @@
 #include "sim/PanelSimulator.h"
 #include "sim/SimulatorArgs.h"
 
-// Several simulated panels side by side on neighbouring ports, each with its own state, log and
-// faults, for trying a whole site at once.
+// Several simulated panels side by side on neighbouring ports (or neighbouring addresses with one
+// port), each with its own state, log and faults, for trying a whole site at once.
 namespace velk::sim {
 
 class PanelGroup {
 public:
-    // events gets every panel's event lines, each led by the panel's port ("4805 recv ..."); it is
-    // called from the panels' server threads.
+    // events gets every panel's event lines, each led by the panel's port ("4805 recv ...", or
+    // "127.0.0.3:4800 recv ..." with the address step); it is called from the panels' server threads.
     PanelGroup(SimulatorCommandLine line, std::function<void(const std::string&)> events);
     ~PanelGroup();
     PanelGroup(const PanelGroup&) = delete;

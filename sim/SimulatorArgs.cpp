@@ -16,6 +16,7 @@ const char* const kUsageFormat =
     "                      [--reply-bytewise] [--reply-cut MS] [--reply-join N] [--reply-noise]\n"
     "                      [--drop-reply N] [--fault-seed N]\n"
     "       velk-panel-sim --panels N [--port BASE] [--log DIR] [FAULT[@PORT|@+K]]...\n"
+    "       velk-panel-sim --panels N --address-step [--address FIRST] [--port N] [FAULT[@+K]]...\n"
     "       velk-panel-sim --help | --version\n"
     "  --port N         port to listen on (default %u; 0 picks a free port)\n"
     "  --address A      address to listen on (default 127.0.0.1)\n"
@@ -36,6 +37,9 @@ const char* const kUsageFormat =
     "                   (--port 0 picks free ones); --log DIR then writes DIR/PORT.log,\n"
     "                   and a fault ending in @PORT or @+K (the panel at BASE+K) is that\n"
     "                   panel's alone\n"
+    "  --address-step   with --panels, put the panels on the addresses FIRST..FIRST+N-1\n"
+    "                   with one port; each reports its own address and MAC, and\n"
+    "                   --log DIR writes DIR/ADDRESS.log\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n";
 
@@ -142,6 +146,9 @@ std::optional<std::string> checkPanelFaults(const SimulatorCommandLine& line) {
                 return strprintf("@+%d names no panel: there are %d (@+0 to @+%d)", fault.panel, line.panels,
                                  line.panels - 1);
             }
+        } else if (line.addressStep) {
+            return strprintf("@%d: the panels share one port with --address-step, so name the panel as @+K",
+                             fault.panel);
         } else if (base == 0) {
             return strprintf("@%d: --port 0 picks the ports, so name the panel as @+K", fault.panel);
         } else if (fault.panel < base || fault.panel >= base + line.panels) {
@@ -179,6 +186,10 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
         }
         if (name == "--reply-noise") {
             options.replyFaults.noise = true;
+            continue;
+        }
+        if (name == "--address-step") {
+            line.addressStep = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -233,7 +244,12 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
             return strprintf("unknown option %s", name.c_str());
         }
     }
-    if (options.port != 0 && options.port + line.panels - 1 > 65535) {
+    if (line.addressStep) {
+        if (static_cast<uint64_t>(options.address) + static_cast<uint64_t>(line.panels) - 1 > 0xFFFFFFFFu) {
+            return strprintf("--address-step: %d panels from %s go past 255.255.255.255", line.panels,
+                             dottedAddress(options.address).c_str());
+        }
+    } else if (options.port != 0 && options.port + line.panels - 1 > 65535) {
         return strprintf("--panels: %d panels from port %d go past port 65535", line.panels, options.port);
     }
     if (std::optional<std::string> message = checkPanelFaults(line)) {
@@ -244,15 +260,24 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
 
 SimulatorOptions panelOptions(const SimulatorCommandLine& line, uint16_t basePort, int index) {
     SimulatorOptions options = line.options;
-    const int port = basePort + index;
+    const int port = line.addressStep ? basePort : basePort + index;
     options.port = static_cast<uint16_t>(port);
+    if (line.addressStep) {
+        options.address = line.options.address + static_cast<uint32_t>(index);
+        // A scan tells the panels apart by what they report: their own address and MAC.
+        options.network.ip = options.address;
+        options.network.mac[4] = static_cast<uint8_t>(index >> 8);
+        options.network.mac[5] = static_cast<uint8_t>(index);
+    }
     for (const PanelFault& fault : line.panelFaults) {
         if ((fault.relative && fault.panel == index) || (!fault.relative && fault.panel == port)) {
             applyFault(fault, options);
         }
     }
     if (line.panels > 1 && !line.options.logPath.empty()) {
-        options.logPath = line.options.logPath + strprintf("/%d.log", port);
+        options.logPath = line.options.logPath +
+                          (line.addressStep ? strprintf("/%s.log", dottedAddress(options.address).c_str())
+                                            : strprintf("/%d.log", port));
     }
     return options;
 }

@@ -25,6 +25,9 @@ struct SimulatorCommandLine {
     // Every panel's options; with several panels, logPath names the folder of their logs.
     SimulatorOptions options;
     int panels = 1;  // served on options.port .. options.port + panels - 1
+    // The panels stand on neighbouring addresses (options.address + K) with one port instead, each
+    // reporting its own address and a MAC of its own, as a floor of panels does to a scan.
+    bool addressStep = false;
     std::vector<PanelFault> panelFaults;
     bool help = false;
     bool version = false;
@@ -38,8 +41,9 @@ constexpr int kMaxPanels = 1000;
 // The options, or the message naming what is wrong.
 std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(const std::vector<std::string>& args);
 
-// The options of the panel at basePort + index: the common ones with the faults that name it. With
-// several panels its log is PORT.log in the log folder.
+// The options of the panel at basePort + index (or at the index-th address from the first with
+// addressStep): the common ones with the faults that name it. With several panels its log is
+// PORT.log in the log folder (ADDRESS.log with addressStep).
 SimulatorOptions panelOptions(const SimulatorCommandLine& line, uint16_t basePort, int index);
 
 }  // namespace velk::sim

@@ -6,21 +6,12 @@
 #include <vector>
 
 #include "device/PanelAddress.h"
+#include "device/TcpSocket.h"
 #include "model/Version.h"
+#include "sim/LinePrinter.h"
 #include "sim/PanelGroup.h"
 #include "sim/PanelSimulator.h"
 #include "sim/SimulatorArgs.h"
-
-namespace {
-
-// One whole line per call, so the lines of several panels never mix.
-void printLine(const std::string& text) {
-    std::string line = text + "\n";
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
-}
-
-}  // namespace
 
 // velk-panel-sim: a panel on 127.0.0.1:4800 (or several on neighbouring ports) to try a project
 // without hardware.
@@ -42,6 +33,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    velk::raiseOpenFileLimit();  // a listener and a connection per panel
     // The signals are taken by sigwait below; the server threads started after this inherit the mask.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -50,6 +42,9 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // Every line goes through one printer, so the lines of several panels never mix.
+    LinePrinter printer(stdout);
+    auto printLine = [&printer](const std::string& text) { printer.print(text); };
     std::unique_ptr<PanelSimulator> single;
     std::unique_ptr<PanelGroup> group;
     std::string error;
@@ -68,13 +63,18 @@ int main(int argc, char** argv) {
             std::cerr << "velk-panel-sim: " << error << "\n";
             return 1;
         }
-        printLine("listening on " + velk::panelAddressText({line.options.address, *base}) + ".." +
-                  std::to_string(*base + line.panels - 1));
+        if (line.addressStep) {
+            printLine("listening on " + velk::dottedAddress(line.options.address) + ".." +
+                      velk::panelAddressText(
+                          {line.options.address + static_cast<uint32_t>(line.panels - 1), *base}));
+        } else {
+            printLine("listening on " + velk::panelAddressText({line.options.address, *base}) + ".." +
+                      std::to_string(*base + line.panels - 1));
+        }
     }
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    std::printf("signal %d, stopping\n", signal);
-    std::fflush(stdout);
+    printLine("signal " + std::to_string(signal) + ", stopping");
     if (single) {
         single->stop();
     } else {

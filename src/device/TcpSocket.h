@@ -86,4 +86,8 @@ private:
 
 constexpr uint32_t kLoopbackAddress = 0x7F000001;
 
+// Raises the soft limit of open descriptors to the hard one: a site of a thousand panels holds a
+// socket each, past the 1024 many systems start a program with.
+void raiseOpenFileLimit();
+
 }  // namespace velk

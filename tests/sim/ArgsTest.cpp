@@ -140,6 +140,30 @@ TEST(ArgsTest, OnePanelKeepsItsLogFileAndTakesFaultsForItsPort) {
     EXPECT_EQ(panelOptions(commandLine({"--port", "0", "--close-after", "3@+0"}), 0, 0).closeAfter, 3);
 }
 
+TEST(ArgsTest, AddressStepGivesEachPanelTheNextAddressAndOnePort) {
+    const SimulatorCommandLine line = commandLine({"--panels", "300", "--address-step", "--address",
+                                                   "127.0.0.2", "--log", "logs", "--drop-ack", "exit@+299"});
+    EXPECT_TRUE(line.addressStep);
+    const SimulatorOptions first = panelOptions(line, 4800, 0);
+    const SimulatorOptions last = panelOptions(line, 4800, 299);
+    EXPECT_EQ(first.address, 0x7F000002u);
+    EXPECT_EQ(last.address, 0x7F00012Du);  // 127.0.1.45
+    EXPECT_EQ(first.port, 4800);
+    EXPECT_EQ(last.port, 4800);
+    EXPECT_EQ(first.network.ip, first.address);
+    EXPECT_EQ(last.network.ip, last.address);
+    EXPECT_NE(first.network.mac, last.network.mac);
+    EXPECT_NE(panelOptions(line, 4800, 255).network.mac, first.network.mac);
+    EXPECT_EQ(first.logPath, "logs/127.0.0.2.log");
+    EXPECT_EQ(last.logPath, "logs/127.0.1.45.log");
+    EXPECT_TRUE(first.dropAcks.empty());
+    EXPECT_EQ(last.dropAcks, std::set<WriteAck>{ACK_EXITED});
+    // Without the step the panels keep the address and report the factory one.
+    const SimulatorOptions plain = panelOptions(commandLine({"--panels", "2"}), 4800, 1);
+    EXPECT_EQ(plain.address, kLoopbackAddress);
+    EXPECT_EQ(plain.network.ip, PanelNetwork{}.ip);
+}
+
 TEST(ArgsTest, RefusesFaultsForPanelsNotServed) {
     const std::vector<std::vector<std::string>> bad = {
         {"--panels", "0"},
@@ -155,6 +179,8 @@ TEST(ArgsTest, RefusesFaultsForPanelsNotServed) {
         {"--panels", "5", "--close-after", "0@+1"},
         {"--delay-ack", "add@4800"},
         {"--delay-ack", "add=5@+x"},
+        {"--panels", "3", "--address-step", "--address", "255.255.255.254"},
+        {"--panels", "3", "--address-step", "--port", "4800", "--drop-ack", "exit@4800"},
     };
     for (const auto& args : bad) {
         std::string shown;

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <mutex>
+#include <sstream>
+#include <thread>
 
 #include "SimClient.h"
+#include "device/PanelAddress.h"
+#include "device/ReplyReader.h"
 #include "model/StrPrintf.h"
+#include "sim/LinePrinter.h"
 #include "sim/PanelGroup.h"
 #include "support/TempDir.h"
 
@@ -68,6 +74,85 @@ TEST(PanelGroupTest, EveryPanelHasItsOwnPortStateLogAndFaults) {
             droppedOnSecond || event == std::to_string(*base + 1) + " drop exit acknowledgement";
     }
     EXPECT_TRUE(droppedOnSecond);
+}
+
+TEST(PanelGroupTest, AddressStepPutsEachPanelOnItsOwnAddressWithOnePort) {
+    velk::test::TempDir folder;
+    SimulatorCommandLine line;
+    line.panels = 3;
+    line.addressStep = true;
+    line.options.address = 0x7F000102;  // 127.0.1.2
+    line.options.port = 0;
+    line.options.logPath = folder.file("logs");
+    PanelGroup group(line, {});
+    std::string error;
+    std::optional<uint16_t> port = group.start(error);
+    ASSERT_TRUE(port) << error;
+    ASSERT_EQ(group.size(), 3u);
+
+    for (uint32_t i = 0; i < 3; ++i) {
+        const uint32_t address = line.options.address + i;
+        SimClient client(address, *port);
+        ASSERT_TRUE(client.connected()) << dottedAddress(address);
+        client.send("QM-PANEL-getlan");
+        const std::string reply = client.readUntil("velk-panel-sim\r\n", 5s);
+        const Reply read = readReply(reply);
+        ASSERT_TRUE(std::holds_alternative<PanelNetworkReply>(read)) << reply;
+        const auto& network = std::get<PanelNetworkReply>(read);
+        // Each reports the address it stands on and a MAC no other panel of the group has.
+        EXPECT_EQ(network.ip, address);
+        EXPECT_EQ(network.tcpPort, *port);
+        EXPECT_EQ(network.mac[5], i);
+        client.send("QM-PANEL-setvar-1-" + std::to_string(i) + "-0-9-save");
+        client.close();
+        ASSERT_TRUE(group.panel(i).waitForClosedConnections(1, 5s));
+        EXPECT_EQ(group.panel(i).snapshot().variables[0].init, static_cast<int>(i));
+        EXPECT_EQ(velk::test::readFileBytes(folder.file("logs/" + dottedAddress(address) + ".log")),
+                  "QM-PANEL-getlan\nQM-PANEL-setvar-1-" + std::to_string(i) + "-0-9-save\n");
+    }
+    // Nothing listens on the next address.
+    std::string refused;
+    EXPECT_FALSE(TcpSocket::connectTo(line.options.address + 3, *port, 2000, refused));
+}
+
+TEST(LinePrinterTest, EveryLineWholeAndInEachThreadsOrder) {
+    velk::test::TempDir folder;
+    const std::string path = folder.file("out.txt");
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    constexpr int kThreads = 8;
+    constexpr int kLines = 5000;
+    {
+        LinePrinter printer(out);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&printer, t] {
+                for (int i = 0; i < kLines; ++i) {
+                    printer.print(strprintf("%d %d ", t, i) + std::string(static_cast<size_t>(i % 300), 'x'));
+                }
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+    }  // every line is written when the printer ends
+    std::fclose(out);
+    std::vector<int> next(kThreads, 0);
+    std::istringstream lines(velk::test::readFileBytes(path));
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        int thread = -1;
+        int index = -1;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d %d ", &thread, &index), 2) << line;
+        ASSERT_TRUE(thread >= 0 && thread < kThreads) << line;
+        EXPECT_EQ(index, next[static_cast<size_t>(thread)]) << line;
+        EXPECT_EQ(line,
+                  strprintf("%d %d ", thread, index) + std::string(static_cast<size_t>(index % 300), 'x'));
+        next[static_cast<size_t>(thread)] = index + 1;
+        ++count;
+    }
+    EXPECT_EQ(count, kThreads * kLines);
 }
 
 TEST(PanelGroupTest, RefusesPortsInUse) {

@@ -4,9 +4,9 @@
 
 namespace velk::sim::test {
 
-SimClient::SimClient(uint16_t port) {
+SimClient::SimClient(uint32_t address, uint16_t port) {
     std::string error;
-    auto socket = TcpSocket::connectTo(kLoopbackAddress, port, 5000, error);
+    auto socket = TcpSocket::connectTo(address, port, 5000, error);
     if (socket) {
         m_socket = std::move(*socket);
     }

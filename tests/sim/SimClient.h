@@ -6,12 +6,13 @@
 
 #include "device/TcpSocket.h"
 
-// A test client of the simulator on 127.0.0.1.
+// A test client of the simulator on 127.0.0.1 (or another loopback address).
 namespace velk::sim::test {
 
 class SimClient {
 public:
-    explicit SimClient(uint16_t port);
+    explicit SimClient(uint16_t port) : SimClient(kLoopbackAddress, port) {}
+    SimClient(uint32_t address, uint16_t port);
 
     bool connected() const { return m_socket.valid(); }
     bool send(std::string_view bytes) const { return m_socket.sendAll(bytes); }

@@ -57,6 +57,9 @@ public:
     std::unique_ptr<QMenu> makeRecentMenu();
     // F1: the user guide, where the about box finds it.
     void openGuide();
+    // Ctrl+F, or 查找面板 on 连接's right-click menu: the chosen panel's address and port into the
+    // address fields. Only while 连接 can be pressed, as the address is what it connects to.
+    void findPanel();
 
     // 另存为 (Ctrl+Shift+S): the window's configuration as a new project file, which becomes the
     // open project. False when cancelled or refused.

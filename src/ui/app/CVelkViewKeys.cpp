@@ -1,9 +1,10 @@
-// The main form's keyboard commands, its undo stack, copy and paste of actions and the recent
-// projects of the 打开 button.
+// The main form's keyboard commands, its undo stack, copy and paste of actions, the recent
+// projects of the 打开 button and 查找面板 on the 连接 button.
 #include <QAction>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "ui/app/AppSettings.h"
 #include "ui/app/CVelkView.h"
 #include "ui/app/EditCommand.h"
+#include "ui/app/FormDialogs.h"
 #include "ui/common/ControlTips.h"
 #include "ui/common/UiSeams.h"
 #include "ui/dialogs/CAboutDlg.h"
@@ -49,6 +51,7 @@ void CVelkView::setUpKeys() {
     windowKey({QKeySequence(Qt::Key_F1)}, [this] { openGuide(); });
     windowKey({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, [this] { saveProjectAs(); });
     windowKey({QKeySequence(Qt::CTRL | Qt::Key_V)}, [this] { pasteActions(); });
+    windowKey({QKeySequence(Qt::CTRL | Qt::Key_F)}, [this] { findPanel(); });
 
     // Keys of the action list while it has the focus.
     auto listKey = [this](const QKeySequence& key, auto handler) {
@@ -65,6 +68,7 @@ void CVelkView::setUpKeys() {
     setEnabledToolTip(c.newButton, QStringLiteral("新建项目（Ctrl+N）"));
     setEnabledToolTip(c.openButton,
                       QStringLiteral("打开项目（Ctrl+O）；右键单击：最近打开的项目、另存为（Ctrl+Shift+S）"));
+    setEnabledToolTip(c.connectButton, QStringLiteral("连接或断开面板；右键单击：查找面板（Ctrl+F）"));
     setEnabledToolTip(c.aboutButton, QStringLiteral("关于本程序（F1：用户指南）"));
     setEnabledToolTip(c.actionList, QStringLiteral("Enter：修改  Delete：删除  Ctrl+C：复制  Ctrl+V：粘贴  "
                                                    "Ctrl+Z：撤销  Ctrl+Y：重做  Ctrl+↑/↓：上移/下移"));
@@ -79,6 +83,24 @@ void CVelkView::setUpKeys() {
         std::unique_ptr<QMenu> menu = makeActionMenu();
         menu->exec(m_controls.actionList->viewport()->mapToGlobal(at));
     });
+    c.connectButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(c.connectButton, &QPushButton::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        QAction* find = menu.addAction(QStringLiteral("查找面板…"));
+        find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+        connect(find, &QAction::triggered, this, [this] { findPanel(); });
+        menu.exec(m_controls.connectButton->mapToGlobal(at));
+    });
+}
+
+void CVelkView::findPanel() {
+    if (!m_controls.connectButton->isEnabled()) {
+        return;
+    }
+    const uint16_t port = portEditValue(m_controls.portEdit->text().toStdString());
+    if (std::optional<FoundPanel> panel = runFindPanelDialog(this, port == 0 ? kDefaultPanelPort : port)) {
+        setPanelAddress(panel->address, panel->port);
+    }
 }
 
 void CVelkView::setUpUndo() {

@@ -6,6 +6,7 @@
 #include "ui/dialogs/CAddEnumDialog.h"
 #include "ui/dialogs/CAddNet.h"
 #include "ui/dialogs/CAddVariableDialog.h"
+#include "ui/dialogs/CFindPanelDialog.h"
 #include "ui/dialogs/CSetIpDialog.h"
 #include "ui/dialogs/CSetTimeDlg.h"
 #include "ui/editor/CEditDialog.h"
@@ -73,6 +74,16 @@ std::optional<PanelNetworkSettings> runPanelNetworkDialog(QWidget* parent, const
 void runAboutBox(QWidget* parent) {
     CAboutDlg dialog(parent);
     runModal(dialog);
+}
+
+std::optional<FoundPanel> runFindPanelDialog(QWidget* parent, uint16_t port) {
+    CFindPanelDialog dialog(parent);
+    dialog.setRanges(localNetworkRanges());
+    dialog.setPort(port);
+    if (runModal(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.chosenPanel();
 }
 
 }  // namespace velk::ui

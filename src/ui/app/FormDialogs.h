@@ -5,6 +5,7 @@
 #include "device/PanelNetwork.h"
 #include "model/ConfigModel.h"
 #include "session/ProjectSession.h"
+#include "site/PanelScan.h"
 
 class QWidget;
 
@@ -20,5 +21,7 @@ std::optional<KeyAction> runActionEditor(QWidget* parent, const ConfigModel& mod
                                          const ProjectSession::ActionEditRequest& request);
 std::optional<PanelNetworkSettings> runPanelNetworkDialog(QWidget* parent, const PanelNetworkReply& reply);
 void runAboutBox(QWidget* parent);
+// 查找面板, offering the computer's own networks and asking on port; the panel the user chose.
+std::optional<FoundPanel> runFindPanelDialog(QWidget* parent, uint16_t port);
 
 }  // namespace velk::ui
