@@ -26,6 +26,10 @@ struct SimulatorCommandLine {
     SimulatorOptions options;
     int panels = 1;  // served on options.port .. options.port + panels - 1
     std::vector<PanelFault> panelFaults;
+    // Panels from the box: this many, one after another at the factory address (0: none), each
+    // restarting this long when given new network settings.
+    int factory = 0;
+    int restartMs = 1000;
     bool help = false;
     bool version = false;
 };

@@ -1,5 +1,9 @@
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -7,6 +11,7 @@
 
 #include "device/PanelAddress.h"
 #include "model/Version.h"
+#include "sim/FactoryLine.h"
 #include "sim/PanelGroup.h"
 #include "sim/PanelSimulator.h"
 #include "sim/SimulatorArgs.h"
@@ -50,10 +55,26 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    const std::string& stateFolder = line.options.stateFolder;
+    if (!stateFolder.empty() && ::mkdir(stateFolder.c_str(), 0777) != 0 && errno != EEXIST) {
+        std::cerr << "velk-panel-sim: cannot make the state folder " << stateFolder << ": "
+                  << std::strerror(errno) << "\n";
+        return 1;
+    }
+
     std::unique_ptr<PanelSimulator> single;
     std::unique_ptr<PanelGroup> group;
+    std::unique_ptr<FactoryLine> factory;
     std::string error;
-    if (line.panels == 1) {
+    if (line.factory > 0) {
+        factory = std::make_unique<FactoryLine>(line, printLine);
+        std::optional<uint16_t> port = factory->start(error);
+        if (!port) {
+            std::cerr << "velk-panel-sim: " << error << "\n";
+            return 1;
+        }
+        printLine("listening on " + velk::panelAddressText({line.options.address, *port}));
+    } else if (line.panels == 1) {
         SimulatorOptions options = panelOptions(line, line.options.port, 0);
         options.onEvent = printLine;
         single = std::make_unique<PanelSimulator>(options);
@@ -77,8 +98,10 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (single) {
         single->stop();
-    } else {
+    } else if (group) {
         group->stop();
+    } else {
+        factory->stop();
     }
     return 0;
 }
