@@ -279,9 +279,11 @@ void PanelSimulator::serve(TcpSocket client) {
 bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingReply>& replies) {
     writeLog(command.bytes);
     Outcome outcome;
+    bool dropped = false;
     {
         std::lock_guard lock(m_mutex);
         outcome = m_state.apply(command);
+        dropped = outcome.ack != ACK_NONE && m_options.dropAcks.count(outcome.ack) != 0;
         m_history.push_back(command.bytes);
         m_historyBytes += command.bytes.size();
         while (m_history.size() > kMaxHistory ||
@@ -294,7 +296,7 @@ bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingRep
     event("recv " + shown(command.bytes));
     event("     " + outcome.note);
     if (!outcome.reply.empty()) {
-        if (outcome.ack != ACK_NONE && m_options.dropAcks.count(outcome.ack) != 0) {
+        if (dropped) {
             event(strprintf("drop %s acknowledgement", ackName(outcome.ack)));
         } else {
             Clock::time_point due = Clock::now();
@@ -366,6 +368,11 @@ void PanelSimulator::writeState() {
         return;
     }
     event("state written to " + path);
+}
+
+void PanelSimulator::setDroppedAcks(std::set<WriteAck> acks) {
+    std::lock_guard lock(m_mutex);
+    m_options.dropAcks = std::move(acks);
 }
 
 PanelSnapshot PanelSimulator::snapshot() const {

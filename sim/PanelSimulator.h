@@ -73,6 +73,9 @@ public:
     // The state text's file for the panel at this address: FOLDER/127.0.0.2_4800.toml.
     static std::string stateFilePath(const std::string& folder, const PanelAddress& address);
 
+    // The acknowledgements never sent from now on (a fault mended, or one that begins, mid-run).
+    void setDroppedAcks(std::set<WriteAck> acks);
+
     PanelSnapshot snapshot() const;
     // The commands received so far, in order, as received (the latest kMaxHistory of them, and no
     // more than kMaxHistoryBytes).

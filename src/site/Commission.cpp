@@ -153,10 +153,12 @@ private:
         return found->network;
     }
 
-    // The row whose panel had this MAC, by the report; nothing when none other had it.
+    // The row whose panel this is, by the report: one that was given its address with this MAC.
+    // A row that failed before that never took its box, which may go to another row.
     std::optional<std::string> ownerOf(const std::string& mac) const {
         for (const CommissionRecord& other : m_report.rows) {
-            if (other.name != m_record.name && (other.macBefore == mac || other.macAfter == mac)) {
+            if (other.name != m_record.name && other.addressed &&
+                (other.macBefore == mac || other.macAfter == mac)) {
                 return other.name;
             }
         }
