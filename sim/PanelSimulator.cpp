@@ -268,6 +268,10 @@ void PanelSimulator::serve(TcpSocket client) {
         event(strprintf("%zu received bytes left unread", framer.pending()));
     }
     event(endReason);
+    if (!m_options.stateFolder.empty() && snapshot().editing) {
+        // A write broken off: the text shows how far it came.
+        writeState();
+    }
     if (m_networkPending && !m_stopping) {
         // Taken whole: a panel restarts with its new settings, so the connection is gone.
         m_networkPending = false;

@@ -47,7 +47,8 @@ struct SimulatorOptions {
     // The dialog sends its network commands back to back without pauses: they are taken once the
     // client closes the connection or this long after the last one, when none is still on its way.
     int networkSettleMs = 200;
-    // Where the panel writes what it holds as a project text after every completed write; empty: not.
+    // Where the panel writes what it holds as a project text after every completed write, and when
+    // a connection ends in the middle of one; empty: not.
     std::string stateFolder;
 };
 

@@ -18,8 +18,8 @@ const char* const kNeverSent[] = {
     "the settings of an event without actions; a time that is off, 0, or on a press event; the append "
     "time-out, mode and text of an event whose append is off",
     "the custom address of a network action sent to a target (TCP1..UDP3)",
-    "how Ascii data was typed: bytes are written as they are, control bytes as $hh and '$' as $24",
-    "blanks of 0 digits, which leave no mark in the data",
+    "how Ascii data was typed: its text is written as it is, '$' as $24 and other bytes as $hh",
+    "blanks of 0 digits, and two Ascii blanks with nothing between them, whose marks run together",
     "numbers outside the form's lists that the command sends as another (a data type, operation, blank "
     "option or retention other than the listed ones)",
 };
@@ -80,16 +80,23 @@ Placeholder blankOf(const ParsedCommand& command) {
     return blank;
 }
 
-// Ascii data as the composer holds it: "$hh" for what is no printable ASCII character or a
-// multi-byte (GBK) one, "$24" for "$".
+bool isGbkPair(unsigned char lead, unsigned char trail) {
+    return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+}
+
+// Ascii data as the composer holds it: printable ASCII and GBK characters as they are, "$24" for
+// "$" and "$hh" for every other byte.
 std::string typedAscii(const std::string& bytes) {
     std::string typed;
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '$' || byte < 0x20 || byte == 0x7F) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (i + 1 < bytes.size() && isGbkPair(byte, static_cast<unsigned char>(bytes[i + 1]))) {
+            typed += bytes.substr(i, 2);
+            ++i;
+        } else if (byte == '$' || byte < 0x20 || byte >= 0x7F) {
             typed += strprintf("$%02x", byte);
         } else {
-            typed += c;
+            typed += bytes[i];
         }
     }
     return typed;
@@ -305,6 +312,7 @@ private:
 HeldProject heldProject(const PanelSnapshot& held) {
     HeldProject project;
     ConfigModel& model = project.model;
+    model.reset();
     for (size_t i = 0; i < held.enums.size(); ++i) {
         const HeldEnum& e = held.enums[i];
         if (!e.values.empty()) {
