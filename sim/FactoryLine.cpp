@@ -97,6 +97,11 @@ void FactoryLine::stop() {
     }
 }
 
+bool FactoryLine::waitRestarts(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_restarts >= count; });
+}
+
 bool FactoryLine::waitMoved(size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] { return m_moved >= count; });
@@ -135,29 +140,29 @@ void FactoryLine::restart(const Restart& request) {
     }
     std::string error;
     std::optional<TcpListener> listener = TcpListener::listenOn(address, m_port, error);
-    if (!listener || !box.resume(std::move(*listener), address, error)) {
+    const bool listening = listener && box.resume(std::move(*listener), address, error);
+    if (!listening) {
         // As a panel given an address it cannot be reached at: gone from the network.
         event(request.box, strprintf("cannot listen on %s: %s", panelAddressText({address, m_port}).c_str(),
                                      error.c_str()));
     }
     const bool left = m_atFactory[request.box] && address != m_line.options.address;
-    m_atFactory[request.box] = listener.has_value() && address == m_line.options.address;
-    if (!left) {
-        return;
+    m_atFactory[request.box] = listening && address == m_line.options.address;
+    if (left) {
+        // The next box is plugged in before anyone hears that this one has moved.
+        if (m_started == m_boxes.size()) {
+            event(request.box, strprintf("was the last box: nothing answers at %s any more",
+                                         panelAddressText(before).c_str()));
+        } else if (const size_t next = m_started++; !startBox(next, error)) {
+            event(next, "cannot take the factory address: " + error);
+        }
     }
-    size_t next = 0;
     {
         std::lock_guard lock(m_mutex);
-        ++m_moved;
-        next = m_started < m_boxes.size() ? m_started++ : m_boxes.size();
+        ++m_restarts;
+        m_moved += left ? 1 : 0;
     }
     m_changed.notify_all();
-    if (next == m_boxes.size()) {
-        event(request.box, strprintf("was the last box: nothing answers at %s any more",
-                                     panelAddressText(before).c_str()));
-    } else if (!startBox(next, error)) {
-        event(next, "cannot take the factory address: " + error);
-    }
 }
 
 }  // namespace velk::sim

@@ -39,6 +39,8 @@ public:
     PanelSimulator& box(size_t index) { return *m_boxes[index]; }
     // Waits until count boxes have left the factory address and listen at their new one.
     bool waitMoved(size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until boxes have restarted count times in all (wherever they listen now).
+    bool waitRestarts(size_t count, std::chrono::milliseconds timeout) const;
 
     // The MAC of box index (from 0): its own, and the same in every run.
     static std::array<uint8_t, 6> boxMac(size_t index);
@@ -63,8 +65,9 @@ private:
     mutable std::condition_variable m_changed;
     std::deque<Restart> m_requests;
     bool m_stopping = false;
-    size_t m_started = 0;  // boxes that have appeared at the factory address
+    size_t m_started = 0;  // boxes that have appeared at the factory address (restart thread)
     size_t m_moved = 0;
+    size_t m_restarts = 0;
     std::vector<bool> m_atFactory;  // restart thread only, once started
     std::thread m_thread;
 };
