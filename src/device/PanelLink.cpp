@@ -6,6 +6,8 @@
 #include <deque>
 #include <thread>
 
+#include <poll.h>
+
 #include "device/TcpSocket.h"
 
 namespace velk {
@@ -26,6 +28,7 @@ struct PanelLink::Connection {
     };
 
     int64_t generation = 0;
+    int replyQuietMs = PanelLink::kReplyQuietMs;
     uint32_t address = 0;
     uint16_t port = 0;
 
@@ -90,6 +93,7 @@ int64_t PanelLink::open(uint32_t address, uint16_t port) {
     close();
     auto connection = std::make_shared<Connection>();
     connection->generation = m_nextGeneration++;
+    connection->replyQuietMs = m_replyQuietMs;
     connection->address = address;
     connection->port = port;
     Connection& started = *connection;
@@ -284,12 +288,25 @@ void PanelLink::receiveThread(Connection& connection, UiPoster& poster) {
     // Not zero-filled: only the pages a receive writes are ever touched, which keeps many idle
     // connections small.
     auto buffer = std::make_unique_for_overwrite<char[]>(kReceiveBufferSize);
+    bool quietOwed = false;  // bytes came since the line was last reported quiet
     for (;;) {
+        if (quietOwed) {
+            // Measured here, where the bytes arrive, so a busy user-interface thread cannot make a
+            // pause between two pieces of one reply look like the end of it.
+            pollfd watched{socket.fd(), POLLIN, 0};
+            int ready = ::poll(&watched, 1, connection.replyQuietMs);
+            if (ready == 0) {
+                poster.post({WM_LINK_QUIET, generation, {}, {}});
+                quietOwed = false;
+                continue;
+            }
+        }
         long n = socket.receive(buffer.get(), kReceiveBufferSize);
         if (n <= 0) {
             break;
         }
         poster.post({WM_LINK_DATA, generation, {}, std::string(buffer.get(), static_cast<size_t>(n))});
+        quietOwed = true;
     }
     // The close goes into the queue before the writer may see the link as dead, so the UI always
     // learns of the loss before it learns how the write ended.

@@ -34,6 +34,12 @@ class PanelLink {
 public:
     static constexpr int kDefaultConnectTimeoutMs = 4000;
     static constexpr size_t kReceiveBufferSize = 1048576;
+    // Replies carry no terminator, so the last one the panel sent ends when no byte has followed
+    // for this long (WM_LINK_QUIET). The panel answers each request in one send, but a network
+    // may hold back part of it: a reply cut in two with up to 300 ms between the pieces is still
+    // read whole. 500 ms is well clear of that and still shows an unasked reply within half a
+    // second; the read requests go out 50 ms apart, so a read never waits on it between replies.
+    static constexpr int kReplyQuietMs = 500;
 
     explicit PanelLink(UiPoster& poster, int connectTimeoutMs = kDefaultConnectTimeoutMs);
     ~PanelLink();
@@ -77,6 +83,8 @@ public:
     // open(); for tests and measurements.
     using SendTap = std::function<void(const std::string& command, int64_t startUs, int64_t endUs)>;
     void setSendTap(SendTap tap) { m_sendTap = std::move(tap); }
+    // The quiet time of connections opened after the call; tests shorten it.
+    void setReplyQuietMs(int milliseconds) { m_replyQuietMs = milliseconds; }
 
     // Generation of the current connection, 0 when none.
     int64_t generation() const;
@@ -92,6 +100,7 @@ private:
     UiPoster& m_poster;
     const int m_connectTimeoutMs;
     SendTap m_sendTap;
+    int m_replyQuietMs = kReplyQuietMs;
     mutable std::mutex m_mutex;  // guards m_current (Send comes from the writer thread too)
     // Shared so a writer waiting on a send keeps the connection alive while the user-interface
     // thread retires it; its threads are always joined by the user-interface thread.

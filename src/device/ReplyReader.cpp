@@ -198,11 +198,115 @@ bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+const char kNoFormat[] = "does not match its format";
+
+Reply wholeEnum(std::string_view reply, std::string& problem) {
+    Scanner in(reply);
+    std::string word;
+    int number = 0;
+    if (!in.literal("QM-PANEL-rtnenum-") || !in.integer(number) || !in.literal("-") || !in.letters(word) ||
+        !in.literal("-")) {
+        problem = kNoFormat;
+        return {};
+    }
+    if (const std::string lower = lowerCase(word); lower != "hex" && lower != "ascii") {
+        problem = "type word \"" + word + "\" is neither hex nor ascii";
+        return {};
+    }
+    if (std::count(reply.begin(), reply.end(), '#') + 1 > static_cast<long>(kMaxEnumValues)) {
+        problem = "more than ten values";
+        return {};
+    }
+    return readEnum(reply);
+}
+
+Reply wholeNetTarget(std::string_view reply, std::string& problem) {
+    Reply read = readNetTarget(reply);
+    const auto* target = std::get_if<NetTargetReply>(&read);
+    // The reader stops after the port: the text must stop there too.
+    Scanner in(reply);
+    std::string word;
+    int number = 0;
+    uint32_t ip = 0;
+    int port = 0;
+    const bool whole = target != nullptr && in.literal("QM-PANEL-rtnser-") && in.letters(word) &&
+                       in.literal("-") && in.integer(number) && in.literal("-") && in.address(ip) &&
+                       in.literal("-") && in.integer(port) && in.rest().empty();
+    if (!whole) {
+        problem = kNoFormat;
+        return {};
+    }
+    if (const std::string lower = lowerCase(target->word); lower != "tcp" && lower != "udp") {
+        problem = "target word \"" + target->word + "\" is neither TCP nor UDP";
+        return {};
+    }
+    return read;
+}
+
+Reply wholeVariable(std::string_view reply, std::string& problem) {
+    Scanner in(reply);
+    VariableReply read;
+    if (!in.literal("QM-PANEL-rtnvar-") || !in.integer(read.number) || !in.literal("-") ||
+        !in.integer(read.init) || !in.literal("-") || !in.integer(read.min) || !in.literal("-") ||
+        !in.integer(read.max) || !in.literal("-") || !in.letters(read.word) || !in.rest().empty()) {
+        problem = kNoFormat;
+        return {};
+    }
+    if (const std::string lower = lowerCase(read.word); lower != "save" && lower != "unsave") {
+        problem = "save word \"" + read.word + "\" is neither save nor unsave";
+        return {};
+    }
+    return read;
+}
+
+Reply wholePanelNetwork(std::string_view reply, std::string& problem) {
+    Reply read = readPanelNetwork(reply);
+    if (std::holds_alternative<std::monostate>(read)) {
+        problem = kNoFormat;
+        return {};
+    }
+    if (reply.size() <= 180) {
+        problem = "network block of 180 characters or fewer";
+        return {};
+    }
+    return read;
+}
+
 bool contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
 
 }  // namespace
+
+Reply readWholeReply(std::string_view reply, std::string& problem) {
+    problem.clear();
+    for (std::string_view state :
+         {"QM-PANEL-rtnstate-edit exit", "QM-PANEL-rtnstate-clr ok 16", "QM-PANEL-rtnstate-add ok"}) {
+        if (reply == state) {
+            return readReply(reply);
+        }
+    }
+    if (startsWith(reply, "QM-PANEL-rtnenum-")) {
+        return wholeEnum(reply, problem);
+    }
+    if (startsWith(reply, "QM-PANEL-rtnser-")) {
+        return wholeNetTarget(reply, problem);
+    }
+    if (startsWith(reply, "QM-PANEL-rtnvar-")) {
+        return wholeVariable(reply, problem);
+    }
+    if (startsWith(reply, "QM-PANEL-rtnip-")) {
+        return wholePanelNetwork(reply, problem);
+    }
+    problem = "no reply velk knows";
+    return {};
+}
 
 Reply readReply(std::string_view block) {
     block = block.substr(0, block.find('\0'));

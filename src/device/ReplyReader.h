@@ -64,4 +64,11 @@ using Reply =
 // 255) is dropped rather than applied half-read.
 Reply readReply(std::string_view block);
 
+// Reads one reply the framer has cut from the stream (device/ReplyFramer). Unlike a received block,
+// it must match its format to its last byte: every number whole, the type word "hex" or "ascii",
+// the target word "TCP" or "UDP", the save word "save" or "unsave" (in any case), nothing after the
+// last field, at most ten enumeration values. What is read is stored as readReply would store it.
+// A reply that does not match gives nothing, with why in problem.
+Reply readWholeReply(std::string_view reply, std::string& problem);
+
 }  // namespace velk

@@ -27,6 +27,9 @@ enum ViewMessageId : unsigned {
     WM_WRITE_DONE = 0x406,
     // A connection attempt failed or timed out; text holds the reason, lParam its kind.
     WM_LINK_FAILED = 0x407,
+    // No byte has come for the link's quiet time since the last WM_LINK_DATA: the reply the
+    // panel sent last has ended.
+    WM_LINK_QUIET = 0x408,
 };
 
 // wParam of the table row messages other than WM_ROW_ACTION.

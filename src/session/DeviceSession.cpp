@@ -96,13 +96,55 @@ bool DeviceSession::write() {
     return true;
 }
 
-bool DeviceSession::read() {
+bool DeviceSession::read(ReadMode mode) {
     if (m_linkState != LinkState::Connected) {
         return false;
     }
     m_readLostLink = false;
     m_recordReplies = 0;
-    return startSequence(SequenceKind::Read, buildReadPlan());
+    if (!startSequence(SequenceKind::Read, buildReadPlan())) {
+        return false;
+    }
+    m_readAnswers.reset();
+    if (mode == ReadMode::AllOrNothing) {
+        m_readAnswers.emplace(readRequestRows());
+    }
+    return true;
+}
+
+bool DeviceSession::readAnswered() const {
+    return m_readAnswers && m_readAnswers->complete() && !m_framer.holdsReply();
+}
+
+ReadResult DeviceSession::finishRead(bool storeComplete) {
+    ReadResult result;
+    if (!m_readAnswers) {
+        return result;
+    }
+    deliver(m_framer.flush());
+    ReadAnswers answers = std::move(*m_readAnswers);
+    m_readAnswers.reset();
+    result.complete = answers.complete();
+    result.answered = answers.answeredCount();
+    result.problems = answers.problems();
+    if (result.complete || storeComplete) {
+        for (const Reply& reply : answers.wholeReplies()) {
+            applyReply(reply, *m_replyApplier);
+        }
+        result.stored = true;
+    }
+    return result;
+}
+
+void DeviceSession::deliver(const std::vector<FramedReply>& replies) {
+    for (const FramedReply& reply : replies) {
+        if (m_readAnswers && m_readAnswers->take(reply)) {
+            continue;
+        }
+        if (!reply.dropped()) {
+            applyReply(reply.reply, *m_replyApplier);
+        }
+    }
 }
 
 bool DeviceSession::startSequence(SequenceKind kind, std::vector<WriteStep> plan) {
@@ -169,6 +211,9 @@ void DeviceSession::handle(const ViewMessage& message) {
             break;
         case WM_LINK_CLOSED:
             m_link->finished(message.wParam);
+            if (message.wParam == m_repliesGeneration) {
+                deliver(m_framer.flush());  // the connection's last reply ends with it
+            }
             if (message.wParam == m_stateGeneration) {
                 // Only an end the user did not ask for is worth a word.
                 if (!m_closing && m_linkState == LinkState::Connected) {
@@ -182,10 +227,15 @@ void DeviceSession::handle(const ViewMessage& message) {
             // Blocks of a connection already closed belong to nobody.
             if (message.wParam != 0 && message.wParam == m_link->generation()) {
                 if (message.wParam != m_repliesGeneration) {
-                    m_replies.reset();
+                    m_framer.reset();
                     m_repliesGeneration = message.wParam;
                 }
-                m_replies.take(message.text, *m_replyApplier);
+                deliver(m_framer.feed(message.text));
+            }
+            break;
+        case WM_LINK_QUIET:
+            if (message.wParam != 0 && message.wParam == m_repliesGeneration) {
+                deliver(m_framer.flush());
             }
             break;
         case WM_WRITE_PROGRESS:

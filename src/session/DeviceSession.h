@@ -3,12 +3,14 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "device/PacingClock.h"
 #include "device/PanelLink.h"
 #include "device/PanelNetwork.h"
-#include "device/ReplyAssembler.h"
+#include "device/ReadAnswers.h"
+#include "device/ReplyFramer.h"
 #include "device/ReplyReader.h"
 #include "device/TcpSocket.h"
 #include "device/WriteSequence.h"
@@ -20,6 +22,19 @@ namespace velk {
 
 // How the last write ended, for callers that wait on it (velkctl, tests).
 enum class WriteResult { None, Running, Succeeded, TimedOut, LinkLost };
+
+// How a read stores what the panel answers: the form applies every reply as it comes; velkctl and
+// the site read hold them until the read ends and store them only when every row was answered
+// whole (or, when asked, the rows that were).
+enum class ReadMode { ApplyAtOnce, AllOrNothing };
+
+// How a held read ended.
+struct ReadResult {
+    bool complete = false;              // every row asked for answered whole
+    bool stored = false;                // the whole replies went to the model and the file
+    int answered = 0;                   // rows answered whole
+    std::vector<std::string> problems;  // "E4: no answer", "V7: reply dropped: ..."
+};
 
 // The form's device side without widgets: the panel link, writing, reading, the panel's network
 // settings and infrared learning. User-interface thread only, apart from the threads it owns.
@@ -43,7 +58,15 @@ public:
     // 写入: false when not connected or while a write or read still runs.
     bool write();
     // 读取: the read requests, paced on the sequence thread; false as for write.
-    bool read();
+    bool read(ReadMode mode = ReadMode::ApplyAtOnce);
+    // A held read: every row asked for has its whole reply and no reply is still arriving, so
+    // waiting longer brings nothing.
+    bool readAnswered() const;
+    // Ends a held read (its grace period is over): the reply still arriving ends here; the replies
+    // are stored when every row was answered whole, or when storeComplete, those that were.
+    ReadResult finishRead(bool storeComplete);
+    // How many rows of the held read are answered whole so far.
+    int readAnsweredCount() const { return m_readAnswers ? m_readAnswers->answeredCount() : 0; }
     void requestPanelNetwork();  // 网络设置
     // After the dialog's OK: sends only what changed, in the fixed order.
     void applyPanelNetwork(const PanelNetworkReply& panel, const PanelNetworkSettings& edited);
@@ -63,7 +86,7 @@ public:
     // The lists and events the last write left out because a command was too long for the link.
     const std::vector<std::string>& leftOutOfLastWrite() const { return m_leftOut; }
     // Bytes the panel sent that are not yet a reply: the start of one that goes on in the next block.
-    const std::string& unreadReplyBytes() const { return m_replies.tail(); }
+    const std::string& unreadReplyBytes() const { return m_framer.pendingBytes(); }
     // Records (enumerated variables, variables, targets) the panel has reported since the last read
     // began; replies keep coming in for a moment after the requests are out.
     int recordRepliesSinceRead() const { return m_recordReplies; }
@@ -86,6 +109,7 @@ private:
     void sequenceEnded(SequenceOutcome outcome);
     bool startSequence(SequenceKind kind, std::vector<WriteStep> plan);
     void send(const std::string& command);
+    void deliver(const std::vector<FramedReply>& replies);
 
     ProjectSession& m_project;
     SessionObserver& m_observer;
@@ -104,8 +128,9 @@ private:
     SequenceKind m_sequenceKind = SequenceKind::None;
     WriteResult m_writeResult = WriteResult::None;
     std::vector<std::string> m_leftOut;
-    ReplyAssembler m_replies;
-    int64_t m_repliesGeneration = 0;  // the connection m_replies holds bytes of
+    ReplyFramer m_framer;
+    int64_t m_repliesGeneration = 0;           // the connection m_framer holds bytes of
+    std::optional<ReadAnswers> m_readAnswers;  // a held read's replies
     bool m_readLostLink = false;
     int m_recordReplies = 0;
 };

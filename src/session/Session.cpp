@@ -14,6 +14,7 @@ void Session::handle(const ViewMessage& message) {
         case WM_LINK_CONNECTED:
         case WM_LINK_CLOSED:
         case WM_LINK_DATA:
+        case WM_LINK_QUIET:
         case WM_LINK_FAILED:
         case WM_WRITE_TIMEOUT:
         case WM_WRITE_PROGRESS:

@@ -18,35 +18,16 @@ namespace fs = std::filesystem;
 constexpr int kReadGraceMs = 1500;
 constexpr int kReadLimitMs = 60000;
 
-// Counts the rows the panel's replies rewrite once the copy has loaded, and keeps the first error
-// the session reports.
+// Keeps the first error the session reports.
 class ReadObserver : public IgnoringObserver {
 public:
-    ReadObserver(ProgressBoard& board, size_t panel) : m_board(board), m_panel(panel) {}
-
-    void enumRowChanged(int, const EnumRowTexts&) override { replied(); }
-    void variableRowChanged(int, const VariableRowTexts&) override { replied(); }
-    void netTargetRowChanged(int, const NetTargetRowTexts&) override { replied(); }
     void message(MessageTitle title, const std::string& text) override {
         if (title == MessageTitle::Error && error.empty()) {
             error = text;
         }
     }
 
-    bool counting = false;
-    int replies = 0;
     std::string error;
-
-private:
-    void replied() {
-        if (counting) {
-            ++replies;
-            m_board.setProgress(m_panel, replies * 400 / readReplyCount());
-        }
-    }
-
-    ProgressBoard& m_board;
-    const size_t m_panel;
 };
 
 PanelResult ended(PanelOutcome kind, std::string reason, int replies = 0) {
@@ -62,7 +43,7 @@ PanelResult ended(PanelOutcome kind, std::string reason, int replies = 0) {
 PanelResult readInto(const std::string& copy, const SiteTarget& target, const SiteRunOptions& options,
                      ProgressBoard& board, const StopSwitch& stop, size_t panel, int attempt,
                      PacingClock& clock) {
-    ReadObserver observer(board, panel);
+    ReadObserver observer;
     MessageQueue queue;
     Session session(observer, queue, clock);
     MessagePump pump(queue, session);
@@ -71,7 +52,6 @@ PanelResult readInto(const std::string& copy, const SiteTarget& target, const Si
         session.shutdown();
         return ended(PanelOutcome::Failed, "cannot open the copy " + copy + ": " + observer.error);
     }
-    observer.counting = true;
 
     DeviceSession& device = session.device();
     device.connectOrDisconnect(target.panel.ip, target.panel.port);
@@ -87,15 +67,21 @@ PanelResult readInto(const std::string& copy, const SiteTarget& target, const Si
         return ended(PanelOutcome::Unreachable, connectFailureReason(error.empty() ? "no answer" : error));
     }
     board.setPhase(panel, PanelPhase::Working, attempt);
-    device.read();
-    pump.runUntil([&] { return !device.reading() || stopped(); }, kReadLimitMs);
+    // The replies are held until the read ends: the copy gets all of them or none.
+    device.read(ReadMode::AllOrNothing);
+    auto showProgress = [&] {
+        board.setProgress(panel, device.readAnsweredCount() * 400 / readReplyCount());
+        return false;
+    };
+    pump.runUntil([&] { return showProgress() || !device.reading() || stopped(); }, kReadLimitMs);
     pump.runUntil(
         [&] {
-            return observer.replies >= readReplyCount() || stopped() ||
+            return showProgress() || device.readAnswered() || stopped() ||
                    device.linkState() != LinkState::Connected;
         },
         kReadGraceMs);
     const bool lost = device.lastReadLostLink() || device.linkState() != LinkState::Connected;
+    const ReadResult read = device.finishRead(false);
     if (!stopped() && device.linkState() == LinkState::Connected) {
         device.flushSends();
         device.connectOrDisconnect(0, 0);
@@ -106,8 +92,8 @@ PanelResult readInto(const std::string& copy, const SiteTarget& target, const Si
     const bool quit = session.project().shutdown();
     session.shutdown();
 
-    const int replies = observer.replies;
-    if (stopped() && replies < readReplyCount()) {
+    const int replies = read.answered;
+    if (stopped() && !read.complete) {
         return ended(PanelOutcome::Stopped, "interrupted during the read", replies);
     }
     if (!observer.error.empty()) {
@@ -116,16 +102,22 @@ PanelResult readInto(const std::string& copy, const SiteTarget& target, const Si
     if (!written || !quit) {
         return ended(PanelOutcome::Failed, "the copy " + copy + " was not written in time", replies);
     }
-    if (replies >= readReplyCount()) {
+    if (read.complete) {
         return ended(PanelOutcome::Done, "", replies);
     }
+    std::string rows;
+    for (const std::string& problem : read.problems) {
+        rows += (rows.empty() ? "" : "; ") + problem;
+    }
     if (lost) {
-        return ended(PanelOutcome::Dropped, "connection dropped by the panel", replies);
+        return ended(PanelOutcome::Dropped, "connection dropped by the panel: " + rows, replies);
     }
     if (replies == 0) {
         return ended(PanelOutcome::TimedOut, "no answer to the read requests", replies);
     }
-    return ended(PanelOutcome::Done, strprintf("%d of %d replies", replies, readReplyCount()), replies);
+    return ended(PanelOutcome::TimedOut,
+                 strprintf("%d of %d rows not read: ", readReplyCount() - replies, readReplyCount()) + rows,
+                 replies);
 }
 
 PanelResult readOnce(const SiteTarget& target, const SiteRunOptions& options, const SiteReadOptions& read,

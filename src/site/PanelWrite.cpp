@@ -6,7 +6,7 @@
 
 #include "device/Commands.h"
 #include "device/ReplyApplier.h"
-#include "device/ReplyAssembler.h"
+#include "device/ReplyFramer.h"
 #include "device/WriteSequence.h"
 #include "model/StrPrintf.h"
 
@@ -50,7 +50,11 @@ public:
             }
             case WM_LINK_DATA:
                 // Only the connection's one receive thread posts data.
-                m_replies.take(message.text, m_applier);
+                for (const FramedReply& reply : m_replies.feed(message.text)) {
+                    if (!reply.dropped()) {
+                        applyReply(reply.reply, m_applier);
+                    }
+                }
                 break;
             case WM_WRITE_PROGRESS:
                 m_board.setProgress(m_panel, static_cast<int>(message.wParam));
@@ -71,7 +75,7 @@ public:
 
 private:
     AcknowledgementApplier m_applier;
-    ReplyAssembler m_replies;  // a reply split over two receives is still read
+    ReplyFramer m_replies;  // acknowledgements are taken the moment their text is complete
     ProgressBoard& m_board;
     const size_t m_panel;
     std::mutex m_mutex;

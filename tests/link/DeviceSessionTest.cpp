@@ -223,7 +223,7 @@ TEST_F(DeviceSessionTest, ReplyDuringAWriteUpdatesTheModelNotTheWrite) {
 }
 
 TEST_F(DeviceSessionTest, ReadReachesModelRowsAndFile) {
-    panel.answer("QM-PANEL-getenum-3QM", "QM-PANEL-rtnenum-3-hex-0A 1#\xc4#ff");
+    panel.answer("QM-PANEL-getenum-3QM", "QM-PANEL-rtnenum-3-hex-0A 1#zz#ff");
     panel.answer("QM-PANEL-getvar-2QM", "QM-PANEL-rtnvar-2-5-0-10-SAVE");
     panel.answer("QM-PANEL-getser-UDP-1QM", "QM-PANEL-rtnser-UDP-1-192.168.1.30-6000");
     ASSERT_TRUE(connect());

@@ -43,6 +43,20 @@ void FakePanel::answerWrites() {
     answer(kExitTrigger, kExitReply);
 }
 
+void FakePanel::answerReads() {
+    // Each trigger takes the start of the next request, so "getenum-1" is not "getenum-10".
+    for (int n = 1; n <= 10; ++n) {
+        answer("QM-PANEL-getenum-" + std::to_string(n) + "QM",
+               "QM-PANEL-rtnenum-" + std::to_string(n) + "-ascii-");
+        answer("QM-PANEL-getvar-" + std::to_string(n) + "QM",
+               "QM-PANEL-rtnvar-" + std::to_string(n) + "-0-0-0-save");
+    }
+    for (const char* target : {"TCP-1QM", "TCP-2QM", "TCP-3QM", "TCP-4QM", "UDP-1QM", "UDP-2"}) {
+        const std::string name = std::string(target).substr(0, 5);
+        answer(std::string("QM-PANEL-getser-") + target, "QM-PANEL-rtnser-" + name + "-0.0.0.0-0");
+    }
+}
+
 void FakePanel::hold(const std::string& trigger) {
     std::lock_guard lock(m_mutex);
     m_rules[trigger].held = true;

@@ -38,6 +38,9 @@ public:
     void answer(const std::string& trigger, const std::string& reply);
     // Acknowledges the clear, each action header and the exit, as a panel does during a write.
     void answerWrites();
+    // Answers every read request as a panel holding nothing does, so a read is complete; an
+    // answer() given after it changes that row's reply.
+    void answerReads();
     void hold(const std::string& trigger);
     void release(const std::string& trigger);
 
