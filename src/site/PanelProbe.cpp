@@ -3,16 +3,21 @@
 #include <chrono>
 
 #include "device/Commands.h"
+#include "device/ReplyFramer.h"
 #include "model/StrPrintf.h"
 #include "site/PanelWrite.h"
 
 namespace velk {
 
 std::optional<PanelNetworkReply> networkBlockOf(std::string_view received) {
-    // The block's end is not marked: it is whole once it reads as one.
-    Reply reply = readReply(received);
-    if (const auto* network = std::get_if<PanelNetworkReply>(&reply)) {
-        return *network;
+    // The block's end is not marked: the framer takes it once it is whole by its own format, and
+    // never a block cut short.
+    ReplyFramer framer;
+    for (const FramedReply& framed : framer.feed(received)) {
+        if (const auto* network = std::get_if<PanelNetworkReply>(&framed.reply);
+            network && !framed.dropped()) {
+            return *network;
+        }
     }
     return std::nullopt;
 }
