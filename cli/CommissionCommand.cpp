@@ -164,8 +164,9 @@ int runCommissionCommand(const CommissionArguments& arguments) {
                         terminalText(record->reason).c_str());
         }
     }
-    std::printf("%zu rows: %d done now, %d done before, %d failed%s\n", rows.size(), summary.done,
-                summary.skipped, summary.failed, summary.stopped ? ", interrupted" : "");
+    std::printf("%zu %s: %d done now, %d done before, %d failed%s\n", rows.size(),
+                rows.size() == 1 ? "row" : "rows", summary.done, summary.skipped, summary.failed,
+                summary.stopped ? ", interrupted" : "");
     std::fflush(stdout);
     if (!summary.reportError.empty()) {
         std::fprintf(stderr, "velkctl: %s\n", summary.reportError.c_str());

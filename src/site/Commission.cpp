@@ -171,6 +171,8 @@ private:
             strprintf("next: %s gets %s (project %s); plug in its panel at %s", m_row.panel.name.c_str(),
                       m_record.panel.c_str(), m_row.panel.project.c_str(), from.c_str());
         if (m_options.askInstaller && !m_options.askInstaller(prompt)) {
+            // The installer ended the run (Ctrl+D): the rows left are not done, as after Ctrl+C.
+            m_stop.stop();
             return std::nullopt;
         }
         say(strprintf("waiting for a panel at %s (up to %d s)", from.c_str(), m_options.waitSeconds));

@@ -28,7 +28,7 @@ struct CommissionOptions {
     PanelAddress from;       // where panels from the box answer
     int waitSeconds = 300;   // for a panel at from, and for it at its new address
     std::string reportPath;  // written after every row
-    // Tells the installer which row comes next and waits until they are ready; false ends the run.
+    // Tells the installer which row comes next and waits until they are ready; false stops the run.
     // Empty: poll from at once.
     std::function<bool(const std::string& prompt)> askInstaller;
     // One line of progress for the installer.

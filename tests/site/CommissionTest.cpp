@@ -303,3 +303,30 @@ TEST_F(CommissionTest, AStopWhileWaitingEndsTheRunWithTheReportKept) {
 
 }  // namespace
 }  // namespace velk::test
+
+namespace velk::test {
+namespace {
+
+TEST_F(CommissionTest, TheInstallerIsToldEachRowAndMayEndTheRun) {
+    std::vector<std::string> prompts;
+    m_options.askInstaller = [&](const std::string& prompt) {
+        prompts.push_back(prompt);
+        return prompts.size() < 2;  // ready for the first box, then ends the run (Ctrl+D)
+    };
+    const std::vector<CommissionRow> rows = {row("lobby", 0, shortModel(0)), row("room-1", 1, shortModel(1)),
+                                             row("room-2", 2, shortModel(2))};
+    CommissionReport report;
+    StopSwitch stop;
+    CommissionSummary summary = runCommission(rows, report, m_options, stop);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_NE(prompts[0].find(strprintf("lobby gets 127.0.0.2:%u", m_port)), std::string::npos) << prompts[0];
+    EXPECT_NE(prompts[1].find("room-1 gets 127.0.0.3"), std::string::npos) << prompts[1];
+    EXPECT_EQ(summary.done, 1);
+    // The rows left are not done: never a success.
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(summary.exitStatus(), 130);
+    EXPECT_EQ(report.rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace velk::test
