@@ -115,9 +115,8 @@ int runCommissionCommand(const CommissionArguments& arguments) {
     std::vector<CommissionRow> rows;
     std::map<std::string, std::shared_ptr<const ConfigModel>> loaded;
     for (const SitePanel& panel : std::get<std::vector<SitePanel>>(site)) {
-        const CommissionRecord* earlier = report->find(panel.name);
         std::shared_ptr<const ConfigModel>& model = loaded[panel.project];
-        if (!model && !(earlier != nullptr && earlier->done())) {
+        if (!model && !isRowDone(*report, panel)) {
             const std::string where =
                 strprintf("%s: line %d (project): ", displayName(arguments.site).c_str(), panel.line);
             std::optional<ConfigModel> read = loadProjectFile(panel.project, MissingTables::Refuse, where);

@@ -54,6 +54,10 @@ public:
     // Ends with the row's record in the report, unless the run was stopped before anything
     // happened to it.
     void run() {
+        if (!m_row.model) {
+            fail("its project is not loaded");
+            return;
+        }
         std::optional<PanelNetworkReply> atNewAddress = alreadyAddressed();
         if (!atNewAddress) {
             std::optional<ProbeAnswer> box = waitForBox();
@@ -231,7 +235,10 @@ private:
         const std::vector<std::string> commands = panelNetworkChanges(reply, wanted);
         std::string sent;
         for (const std::string& command : commands) {
-            sent += (sent.empty() ? "" : ", ") + command;
+            if (!sent.empty()) {
+                sent += ", ";
+            }
+            sent += command;
         }
         say(strprintf("panel MAC %s: %s", m_record.macBefore.c_str(),
                       commands.empty() ? "has its settings already" : ("sending " + sent).c_str()));
@@ -287,6 +294,11 @@ private:
 
 }  // namespace
 
+bool isRowDone(const CommissionReport& report, const SitePanel& row) {
+    const CommissionRecord* earlier = report.find(row.name);
+    return earlier != nullptr && earlier->done() && earlier->panel == panelAddressText(row.panel);
+}
+
 int CommissionSummary::exitStatus() const {
     if (stopped) {
         return 130;
@@ -301,8 +313,7 @@ CommissionSummary runCommission(const std::vector<CommissionRow>& rows, Commissi
                                 const CommissionOptions& options, StopSwitch& stop) {
     CommissionSummary summary;
     for (const CommissionRow& row : rows) {
-        const CommissionRecord* earlier = report.find(row.panel.name);
-        if (earlier != nullptr && earlier->done() && earlier->panel == panelAddressText(row.panel.panel)) {
+        if (isRowDone(report, row.panel)) {
             ++summary.skipped;
             continue;
         }

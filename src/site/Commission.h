@@ -49,6 +49,9 @@ struct CommissionSummary {
     int exitStatus() const;
 };
 
+// Whether the report shows the row done: by its name, at the address the row now gives.
+bool isRowDone(const CommissionReport& report, const SitePanel& row);
+
 // Runs every row report does not show as done, in order, updating report (and its file).
 CommissionSummary runCommission(const std::vector<CommissionRow>& rows, CommissionReport& report,
                                 const CommissionOptions& options, StopSwitch& stop);

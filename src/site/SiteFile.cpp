@@ -219,7 +219,10 @@ std::variant<std::vector<SitePanel>, std::string> parseSite(std::string_view tex
     const size_t columns = records.front().fields.size();
     std::string columnList;
     for (const CsvField& field : records.front().fields) {
-        columnList += (columnList.empty() ? "" : ",") + lowerAscii(field.text);
+        if (!columnList.empty()) {
+            columnList += ',';
+        }
+        columnList += lowerAscii(field.text);
     }
     for (size_t r = 1; r < records.size(); ++r) {
         const CsvRecord& record = records[r];

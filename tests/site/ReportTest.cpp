@@ -140,3 +140,33 @@ TEST(CommissionReportTest, RefusesWhatIsNoReport) {
 
 }  // namespace
 }  // namespace velk
+
+#include "site/Commission.h"
+
+namespace velk {
+namespace {
+
+TEST(CommissionReportTest, ARowIsDoneOnlyAtTheAddressItNowGives) {
+    CommissionReport report;
+    CommissionRecord record;
+    record.name = "lobby";
+    record.panel = "10.0.0.1:4800";
+    record.outcome = "done";
+    report.put(record);
+    SitePanel row;
+    row.name = "lobby";
+    row.panel = {0x0A000001, 4800};
+    EXPECT_TRUE(isRowDone(report, row));
+    row.panel.port = 4801;  // the site file now gives another address: to be done again
+    EXPECT_FALSE(isRowDone(report, row));
+    row.panel.port = 4800;
+    row.name = "Lobby";
+    EXPECT_FALSE(isRowDone(report, row));
+    record.outcome = "failed";
+    report.put(record);
+    row.name = "lobby";
+    EXPECT_FALSE(isRowDone(report, row));
+}
+
+}  // namespace
+}  // namespace velk
