@@ -72,7 +72,6 @@ std::optional<CommissionReport> loadReport(const std::string& path, const Commis
 // Waits for Enter on the terminal; false on Ctrl+D or once the run is stopped.
 bool waitForEnter(const std::string& prompt, const StopSwitch& stop) {
     std::fprintf(stderr, "%s, then press Enter\n", terminalText(prompt).c_str());
-    std::string line;
     while (!stop.stopped()) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
         if (::poll(&input, 1, kTickMs) <= 0) {
