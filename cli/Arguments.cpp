@@ -27,10 +27,16 @@ void addOptionalProjectFile(CLI::App& command, std::string& file) {
 }
 
 void addPanelOption(CLI::App& command, PanelAddress& panel) {
-    const std::string help = "The panel's address (default " + panelAddressText(PanelAddress{}) + ")";
+    addPanelAddressOption(command, "panel",
+                          "The panel's address (default " + panelAddressText(PanelAddress{}) + ")", panel);
+}
+
+void addPanelAddressOption(CLI::App& command, const char* name, const std::string& description,
+                           PanelAddress& panel) {
     command
         .add_option_function<std::string>(
-            "--panel", [&panel](const std::string& text) { panel = *parsePanelAddress(text); }, help)
+            std::string("--") + name, [&panel](const std::string& text) { panel = *parsePanelAddress(text); },
+            description)
         ->type_name("IP[:PORT]")
         ->check(CLI::Validator(
             [](std::string& text) {

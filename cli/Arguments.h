@@ -26,6 +26,10 @@ void addOptionalProjectFile(CLI::App& command, std::string& file);
 // --panel IP[:PORT]; the default panel when not given.
 void addPanelOption(CLI::App& command, PanelAddress& panel);
 
+// --name IP[:PORT], a panel's address other than the one a command talks to (commission --from).
+void addPanelAddressOption(CLI::App& command, const char* name, const std::string& description,
+                           PanelAddress& panel);
+
 // --panel IP[:PORT], as often as given, each kept in order.
 void addPanelsOption(CLI::App& command, std::vector<PanelAddress>& panels, const std::string& description);
 

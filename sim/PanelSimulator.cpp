@@ -16,6 +16,7 @@
 #include "device/CommandLog.h"
 #include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
+#include "sim/StateText.h"
 
 namespace velk::sim {
 namespace {
@@ -113,7 +114,11 @@ std::optional<uint16_t> PanelSimulator::serve(TcpListener listener, std::string&
     // The panel reports the port it listens on.
     PanelNetwork network = m_options.network;
     network.tcpPort = port;
-    m_state = PanelState(network);
+    {
+        std::lock_guard lock(m_mutex);
+        m_state = PanelState(network);
+        m_options.port = port;
+    }
     if (m_options.announceListening) {
         event("listening on " + panelAddressText({m_options.address, port}));
     }
@@ -133,8 +138,39 @@ void PanelSimulator::stop() {
     event("stopped");
 }
 
+bool PanelSimulator::resume(TcpListener listener, uint32_t address, std::string& error) {
+    if (m_thread.joinable() || m_wakeRead < 0) {
+        error = "the simulator is not stopped";
+        return false;
+    }
+    char drained[16];
+    while (::read(m_wakeRead, drained, sizeof drained) > 0) {
+    }
+    m_stopping = false;
+    m_restarting = false;
+    m_listener = std::move(listener);
+    {
+        std::lock_guard lock(m_mutex);
+        m_options.address = address;
+        m_options.port = m_listener->port();
+    }
+    event("listening on " + panelAddressText({address, m_listener->port()}));
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+PanelAddress PanelSimulator::listening() const {
+    std::lock_guard lock(m_mutex);
+    return {m_options.address, m_options.port};
+}
+
+std::string PanelSimulator::stateFilePath(const std::string& folder, const PanelAddress& address) {
+    return strprintf("%s/%s_%u.toml", folder.c_str(), dottedAddress(address.ip).c_str(),
+                     static_cast<unsigned>(address.port));
+}
+
 void PanelSimulator::run() {
-    while (!m_stopping) {
+    while (!m_stopping && !m_restarting) {
         // The listener is looked at in short slices so a stop is seen promptly.
         std::optional<TcpSocket> client = m_listener->accept(50);
         if (!client || m_stopping) {
@@ -154,6 +190,11 @@ void PanelSimulator::run() {
     }
 }
 
+bool PanelSimulator::restartDue() const {
+    return m_networkPending &&
+           Clock::now() - m_networkChangedAt >= std::chrono::milliseconds(m_options.networkSettleMs);
+}
+
 void PanelSimulator::serve(TcpSocket client) {
     // A client that stops reading must not hold the simulator in a send for ever.
     timeval sendTimeout{2, 0};
@@ -170,6 +211,7 @@ void PanelSimulator::serve(TcpSocket client) {
         int on = 1;
         setsockopt(client.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
+    m_networkPending = false;
     bool peerClosed = false;
     bool closing = false;
     const char* endReason = "client disconnected";
@@ -182,6 +224,11 @@ void PanelSimulator::serve(TcpSocket client) {
         if (!replies.empty()) {
             int untilReply = millisecondsUntil(nextSend(replies));
             timeout = timeout < 0 ? untilReply : std::min(timeout, untilReply);
+        }
+        if (m_networkPending) {
+            int untilRestart =
+                millisecondsUntil(m_networkChangedAt + std::chrono::milliseconds(m_options.networkSettleMs));
+            timeout = timeout < 0 ? untilRestart : std::min(timeout, untilRestart);
         }
         pollfd watched[2] = {{client.fd(), POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
         int ready = ::poll(watched, 2, timeout);
@@ -219,6 +266,10 @@ void PanelSimulator::serve(TcpSocket client) {
             endReason = "closing the connection as asked";
             event(strprintf("closing the connection after %zu commands", m_connectionCommands));
         }
+        if (restartDue()) {
+            endReason = "restarting with the new network settings";
+            break;
+        }
     }
     if (!replies.empty()) {
         event(strprintf("%zu delayed replies not sent", replies.size()));
@@ -227,14 +278,26 @@ void PanelSimulator::serve(TcpSocket client) {
         event(strprintf("%zu received bytes left unread", framer.pending()));
     }
     event(endReason);
+    if (!m_options.stateFolder.empty() && snapshot().editing) {
+        // A write broken off: the text shows how far it came.
+        writeState();
+    }
+    if (m_networkPending && !m_stopping) {
+        // Taken whole: a panel restarts with its new settings, so the connection is gone.
+        m_networkPending = false;
+        m_restarting = true;
+        m_options.onRestart(snapshot().network);
+    }
 }
 
 bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingReply>& replies) {
     writeLog(command.bytes);
     Outcome outcome;
+    bool dropped = false;
     {
         std::lock_guard lock(m_mutex);
         outcome = m_state.apply(command);
+        dropped = outcome.ack != ACK_NONE && m_options.dropAcks.count(outcome.ack) != 0;
         m_history.push_back(command.bytes);
         m_historyBytes += command.bytes.size();
         while (m_history.size() > kMaxHistory ||
@@ -247,7 +310,7 @@ bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingRep
     event("recv " + shown(command.bytes));
     event("     " + outcome.note);
     if (!outcome.reply.empty()) {
-        if (outcome.ack != ACK_NONE && m_options.dropAcks.count(outcome.ack) != 0) {
+        if (dropped) {
             event(strprintf("drop %s acknowledgement", ackName(outcome.ack)));
         } else {
             Clock::time_point due = Clock::now();
@@ -260,6 +323,15 @@ bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingRep
         }
     }
     m_changed.notify_all();
+    if (command.kind == CommandKind::ExitEdit && !m_options.stateFolder.empty()) {
+        writeState();
+    }
+    if (m_options.onRestart &&
+        (command.kind == CommandKind::SetIp || command.kind == CommandKind::SetSubm ||
+         command.kind == CommandKind::SetGate || command.kind == CommandKind::SetMac)) {
+        m_networkPending = true;
+        m_networkChangedAt = Clock::now();
+    }
     ++m_connectionCommands;
     return m_options.closeAfter <= 0 || m_connectionCommands < static_cast<size_t>(m_options.closeAfter);
 }
@@ -360,6 +432,28 @@ void PanelSimulator::writeLog(std::string_view command) {
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), m_log);
     std::fflush(m_log);
+}
+
+void PanelSimulator::writeState() {
+    const PanelAddress address = listening();
+    const std::string text = panelStateText(snapshot(), address);
+    const std::string path = stateFilePath(m_options.stateFolder, address);
+    // Renamed into place, so a reader never sees half a text.
+    const std::string part = path + ".part";
+    std::FILE* file = std::fopen(part.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    written = file != nullptr && std::fclose(file) == 0 && written;
+    if (!written || std::rename(part.c_str(), path.c_str()) != 0) {
+        event(strprintf("cannot write the state text %s: %s", path.c_str(), std::strerror(errno)));
+        std::remove(part.c_str());
+        return;
+    }
+    event("state written to " + path);
+}
+
+void PanelSimulator::setDroppedAcks(std::set<WriteAck> acks) {
+    std::lock_guard lock(m_mutex);
+    m_options.dropAcks = std::move(acks);
 }
 
 PanelSnapshot PanelSimulator::snapshot() const {

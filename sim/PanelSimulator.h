@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/PanelAddress.h"
 #include "device/TcpSocket.h"
 #include "sim/PanelState.h"
 
@@ -53,6 +54,17 @@ struct SimulatorOptions {
     bool announceListening = true;
     // One line per event (connection, command, reply, fault); called from the server thread.
     std::function<void(const std::string&)> onEvent;
+    // The panel from the box: called from the server thread once new network settings (setip,
+    // setsubm, setgate, setmac) are taken, the panel then drops the connection and its server
+    // thread ends, so its owner can restart it elsewhere with resume(). Empty: the settings are
+    // held and reported, the panel stays where it listens.
+    std::function<void(const PanelNetwork&)> onRestart;
+    // The dialog sends its network commands back to back without pauses: they are taken once the
+    // client closes the connection or this long after the last one, when none is still on its way.
+    int networkSettleMs = 200;
+    // Where the panel writes what it holds as a project text after every completed write, and when
+    // a connection ends in the middle of one; empty: not.
+    std::string stateFolder;
 };
 
 class PanelSimulator {
@@ -69,6 +81,16 @@ public:
     std::optional<uint16_t> start(TcpListener listener, std::string& error);
     // Ends the connection in progress and the server thread. Safe to call more than once.
     void stop();
+    // After stop() (or a restart that ended the server thread): serves again on listener, which
+    // listens at address, keeping everything the panel holds.
+    bool resume(TcpListener listener, uint32_t address, std::string& error);
+    // Where the panel listens now.
+    PanelAddress listening() const;
+    // The state text's file for the panel at this address: FOLDER/127.0.0.2_4800.toml.
+    static std::string stateFilePath(const std::string& folder, const PanelAddress& address);
+
+    // The acknowledgements never sent from now on (a fault mended, or one that begins, mid-run).
+    void setDroppedAcks(std::set<WriteAck> acks);
 
     PanelSnapshot snapshot() const;
     // The commands received so far, in order, as received (the latest kMaxHistory of them, and no
@@ -108,6 +130,8 @@ private:
     std::chrono::steady_clock::time_point nextSend(const std::vector<PendingReply>& replies) const;
     void event(const std::string& line);
     void writeLog(std::string_view command);
+    void writeState();
+    bool restartDue() const;
 
     SimulatorOptions m_options;
     std::optional<TcpListener> m_listener;
@@ -128,6 +152,10 @@ private:
     size_t m_connectionCommands = 0;  // server thread only
     size_t m_connectionReplies = 0;   // server thread only
     std::mt19937 m_faultRandom;       // server thread only
+    // Network settings taken but not yet applied, and when the last came (server thread only).
+    bool m_networkPending = false;
+    std::chrono::steady_clock::time_point m_networkChangedAt;
+    bool m_restarting = false;  // server thread, then read after it is joined
 };
 
 }  // namespace velk::sim

@@ -17,6 +17,7 @@ const char* const kUsageFormat =
     "                      [--drop-reply N] [--fault-seed N]\n"
     "       velk-panel-sim --panels N [--port BASE] [--log DIR] [FAULT[@PORT|@+K]]...\n"
     "       velk-panel-sim --panels N --address-step [--address FIRST] [--port N] [FAULT[@+K]]...\n"
+    "       velk-panel-sim --factory N [--restart-ms MS] [--port N] [--address A.B.C.D] [--log DIR]\n"
     "       velk-panel-sim --help | --version\n"
     "  --port N         port to listen on (default %u; 0 picks a free port)\n"
     "  --address A      address to listen on (default 127.0.0.1)\n"
@@ -40,6 +41,14 @@ const char* const kUsageFormat =
     "  --address-step   with --panels, put the panels on the addresses FIRST..FIRST+N-1\n"
     "                   with one port; each reports its own address and MAC, and\n"
     "                   --log DIR writes DIR/ADDRESS.log\n"
+    "  --factory N      serve N panels from the box one after another at the address and\n"
+    "                   port: each reports the factory settings and a MAC of its own, and\n"
+    "                   once given a new IP restarts at that address (127.x.x.x) keeping\n"
+    "                   its state; then the next appears. --log DIR writes DIR/boxK.log,\n"
+    "                   a fault ending in @+K is box K+1's alone\n"
+    "  --restart-ms MS  how long a panel from the box takes to restart (default 1000)\n"
+    "  --state DIR      after every completed write, write what each panel holds as a\n"
+    "                   project text, DIR/ADDRESS_PORT.toml\n"
     "  --help           print this help and exit\n"
     "  --version        print the version and exit\n";
 
@@ -160,6 +169,52 @@ std::optional<std::string> checkPanelFaults(const SimulatorCommandLine& line) {
     return std::nullopt;
 }
 
+// --factory, --restart-ms and --state; nothing when name is none of them, else whether it was read
+// (a message when its value is wrong).
+std::optional<std::optional<std::string>> readBoxOption(const std::string& name, const std::string& value,
+                                                        SimulatorCommandLine& line) {
+    long long number = 0;
+    if (name == "--factory") {
+        if (!readInt(value, 1, kMaxPanels, number)) {
+            return strprintf("--factory: %s is no count of panels (1 to %d)", value.c_str(), kMaxPanels);
+        }
+        line.factory = static_cast<int>(number);
+    } else if (name == "--restart-ms") {
+        if (!readInt(value, 0, 600000, number)) {
+            return strprintf("--restart-ms: %s is no time in milliseconds (0 to 600000)", value.c_str());
+        }
+        line.restartMs = static_cast<int>(number);
+    } else if (name == "--state") {
+        if (value.empty()) {
+            return std::optional<std::string>("--state needs a folder");
+        }
+        line.options.stateFolder = value;
+    } else {
+        return std::nullopt;
+    }
+    return std::optional<std::string>();
+}
+
+// The boxes share one address and port, so a fault names a box by its place in the line.
+std::optional<std::string> checkFactory(const SimulatorCommandLine& line) {
+    if (line.factory == 0) {
+        return std::nullopt;
+    }
+    if (line.panels > 1) {
+        return std::string("--factory and --panels do not go together");
+    }
+    for (const PanelFault& fault : line.panelFaults) {
+        if (!fault.relative) {
+            return strprintf("@%d: the panels from the box share one port, so name one as @+K", fault.panel);
+        }
+        if (fault.panel >= line.factory) {
+            return strprintf("@+%d names no panel: there are %d (@+0 to @+%d)", fault.panel, line.factory,
+                             line.factory - 1);
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string simulatorUsage() {
@@ -235,6 +290,10 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
                 return strprintf("--fault-seed: %s is no seed (0 to 4294967295)", value.c_str());
             }
             options.replyFaults.seed = static_cast<uint32_t>(number);
+        } else if (auto box = readBoxOption(name, value, line)) {
+            if (*box) {
+                return **box;
+            }
         } else if (name == "--panels") {
             if (!readInt(value, 1, kMaxPanels, number)) {
                 return strprintf("--panels: %s is no count of panels (1 to %d)", value.c_str(), kMaxPanels);
@@ -252,7 +311,7 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
     } else if (options.port != 0 && options.port + line.panels - 1 > 65535) {
         return strprintf("--panels: %d panels from port %d go past port 65535", line.panels, options.port);
     }
-    if (std::optional<std::string> message = checkPanelFaults(line)) {
+    if (std::optional<std::string> message = line.factory > 0 ? checkFactory(line) : checkPanelFaults(line)) {
         return *message;
     }
     return line;

@@ -29,6 +29,10 @@ struct SimulatorCommandLine {
     // reporting its own address and a MAC of its own, as a floor of panels does to a scan.
     bool addressStep = false;
     std::vector<PanelFault> panelFaults;
+    // Panels from the box: this many, one after another at the factory address (0: none), each
+    // restarting this long when given new network settings.
+    int factory = 0;
+    int restartMs = 1000;
     bool help = false;
     bool version = false;
 };

@@ -1,5 +1,9 @@
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -9,6 +13,7 @@
 #include "device/TcpSocket.h"
 #include "model/Version.h"
 #include "sim/LinePrinter.h"
+#include "sim/FactoryLine.h"
 #include "sim/PanelGroup.h"
 #include "sim/PanelSimulator.h"
 #include "sim/SimulatorArgs.h"
@@ -45,10 +50,26 @@ int main(int argc, char** argv) {
     // Every line goes through one printer, so the lines of several panels never mix.
     LinePrinter printer(stdout);
     auto printLine = [&printer](const std::string& text) { printer.print(text); };
+    const std::string& stateFolder = line.options.stateFolder;
+    if (!stateFolder.empty() && ::mkdir(stateFolder.c_str(), 0777) != 0 && errno != EEXIST) {
+        std::cerr << "velk-panel-sim: cannot make the state folder " << stateFolder << ": "
+                  << std::strerror(errno) << "\n";
+        return 1;
+    }
+
     std::unique_ptr<PanelSimulator> single;
     std::unique_ptr<PanelGroup> group;
+    std::unique_ptr<FactoryLine> factory;
     std::string error;
-    if (line.panels == 1) {
+    if (line.factory > 0) {
+        factory = std::make_unique<FactoryLine>(line, printLine);
+        std::optional<uint16_t> port = factory->start(error);
+        if (!port) {
+            std::cerr << "velk-panel-sim: " << error << "\n";
+            return 1;
+        }
+        printLine("listening on " + velk::panelAddressText({line.options.address, *port}));
+    } else if (line.panels == 1) {
         SimulatorOptions options = panelOptions(line, line.options.port, 0);
         options.onEvent = printLine;
         single = std::make_unique<PanelSimulator>(options);
@@ -77,8 +98,10 @@ int main(int argc, char** argv) {
     printLine("signal " + std::to_string(signal) + ", stopping");
     if (single) {
         single->stop();
-    } else {
+    } else if (group) {
         group->stop();
+    } else {
+        factory->stop();
     }
     return 0;
 }

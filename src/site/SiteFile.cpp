@@ -12,8 +12,11 @@
 namespace velk {
 namespace {
 
-enum Column { kName, kPanel, kProject, kColumnCount };
-constexpr std::array<const char*, kColumnCount> kColumnNames = {"name", "panel", "project"};
+enum Column { kName, kPanel, kProject, kMask, kGateway, kMac, kColumnCount };
+constexpr size_t kRequiredColumns = 3;  // name, panel, project; the panel's settings may follow
+constexpr std::array<const char*, kColumnCount> kColumnNames = {"name", "panel",   "project",
+                                                                "mask", "gateway", "mac"};
+constexpr size_t kAbsent = static_cast<size_t>(-1);
 
 std::string lowerAscii(std::string_view text) {
     std::string lower(text);
@@ -77,13 +80,14 @@ std::string where(const CsvField& field, Column column) {
     return strprintf("line %d, column %d (%s)", field.line, field.column, kColumnNames[column]);
 }
 
-// The column each header field names; a message when the header is not name, panel, project.
+// The position of each column in a row (kAbsent for an optional one left out); a message when the
+// header does not name name, panel and project, or names a column twice or one not known.
 std::variant<std::array<size_t, kColumnCount>, std::string> readHeader(const CsvRecord& header) {
     std::array<size_t, kColumnCount> position{};
-    std::array<bool, kColumnCount> seen{};
+    position.fill(kAbsent);
     const std::string expected = strprintf("the first row must name the columns %s,%s,%s", kColumnNames[0],
                                            kColumnNames[1], kColumnNames[2]);
-    if (header.fields.size() != kColumnCount) {
+    if (header.fields.size() < kRequiredColumns || header.fields.size() > kColumnCount) {
         return strprintf("line %d: %s; it has %zu fields", header.line, expected.c_str(),
                          header.fields.size());
     }
@@ -95,17 +99,66 @@ std::variant<std::array<size_t, kColumnCount>, std::string> readHeader(const Csv
             ++column;
         }
         if (column == kColumnCount) {
-            return strprintf("line %d, column %d: %s, not %s", field.line, field.column, expected.c_str(),
-                             quotedText(field.text).c_str());
+            return strprintf("line %d, column %d: %s (and may add mask, gateway, mac), not %s", field.line,
+                             field.column, expected.c_str(), quotedText(field.text).c_str());
         }
-        if (seen[column]) {
+        if (position[column] != kAbsent) {
             return strprintf("line %d, column %d: the column %s is named twice", field.line, field.column,
                              kColumnNames[column]);
         }
-        seen[column] = true;
         position[column] = i;
     }
+    for (size_t column = 0; column < kRequiredColumns; ++column) {
+        if (position[column] == kAbsent) {
+            return strprintf("line %d: %s; %s is missing", header.line, expected.c_str(),
+                             kColumnNames[column]);
+        }
+    }
     return position;
+}
+
+// A MAC cell: six bytes of one or two hex digits each.
+std::optional<std::array<uint8_t, 6>> macOfCell(std::string_view text) {
+    std::optional<std::array<std::string, 6>> parts = splitMacText(text);
+    if (!parts) {
+        return std::nullopt;
+    }
+    std::array<uint8_t, 6> mac{};
+    for (size_t i = 0; i < parts->size(); ++i) {
+        const std::string& part = (*parts)[i];
+        if (part.empty() || part.size() > 2 ||
+            part.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            return std::nullopt;
+        }
+        mac[i] = static_cast<uint8_t>(std::stoi(part, nullptr, 16));
+    }
+    return mac;
+}
+
+// The panel's own settings a row may give (mask, gateway, mac); an empty cell leaves it as it is.
+std::optional<std::string> readSettings(const CsvRecord& record,
+                                        const std::array<size_t, kColumnCount>& position, SitePanel& panel) {
+    for (Column column : {kMask, kGateway}) {
+        if (position[column] == kAbsent || record.fields[position[column]].text.empty()) {
+            continue;
+        }
+        const CsvField& cell = record.fields[position[column]];
+        uint32_t address = 0;
+        if (!parseDottedAddress(cell.text, address)) {
+            return strprintf("%s: wants A.B.C.D, not %s", where(cell, column).c_str(),
+                             quotedText(cell.text).c_str());
+        }
+        (column == kMask ? panel.mask : panel.gateway) = address;
+    }
+    if (position[kMac] != kAbsent && !record.fields[position[kMac]].text.empty()) {
+        const CsvField& cell = record.fields[position[kMac]];
+        panel.mac = macOfCell(cell.text);
+        if (!panel.mac) {
+            return strprintf("%s: wants six hex bytes XX.XX.XX.XX.XX.XX, not %s", where(cell, kMac).c_str(),
+                             quotedText(cell.text).c_str());
+        }
+    }
+    return std::nullopt;
 }
 
 std::string readError(const std::string& path, const std::string& message) {
@@ -162,11 +215,20 @@ std::variant<std::vector<SitePanel>, std::string> parseSite(std::string_view tex
     std::vector<SitePanel> panels;
     std::map<std::string, int> lineOfName;  // names folded to lower case: NAME.db on any file system
     std::map<std::pair<uint32_t, uint16_t>, int> lineOfPanel;
+    std::map<std::array<uint8_t, 6>, int> lineOfMac;
+    const size_t columns = records.front().fields.size();
+    std::string columnList;
+    for (const CsvField& field : records.front().fields) {
+        if (!columnList.empty()) {
+            columnList += ',';
+        }
+        columnList += lowerAscii(field.text);
+    }
     for (size_t r = 1; r < records.size(); ++r) {
         const CsvRecord& record = records[r];
-        if (record.fields.size() != kColumnCount) {
-            return strprintf("line %d: %zu fields; every row has %d (name,panel,project)", record.line,
-                             record.fields.size(), kColumnCount);
+        if (record.fields.size() != columns) {
+            return strprintf("line %d: %zu fields; every row has %zu (%s)", record.line, record.fields.size(),
+                             columns, columnList.c_str());
         }
         const CsvField& name = record.fields[position[kName]];
         const CsvField& address = record.fields[position[kPanel]];
@@ -191,6 +253,16 @@ std::variant<std::vector<SitePanel>, std::string> parseSite(std::string_view tex
             !added) {
             return strprintf("%s: the panel %s is already listed on line %d", where(address, kPanel).c_str(),
                              panelAddressText(*parsed).c_str(), it->second);
+        }
+        if (std::optional<std::string> problem = readSettings(record, position, panel)) {
+            return *problem;
+        }
+        if (panel.mac) {
+            if (auto [it, added] = lineOfMac.emplace(*panel.mac, record.line); !added) {
+                const CsvField& cell = record.fields[position[kMac]];
+                return strprintf("%s: the MAC %s is already given on line %d", where(cell, kMac).c_str(),
+                                 macText(*panel.mac).c_str(), it->second);
+            }
         }
         if (project.text.empty()) {
             if (defaultProject.empty()) {
@@ -238,7 +310,11 @@ std::variant<std::vector<SitePanel>, std::string> panelsOfAddresses(
                 return strprintf("the panel %s is given twice", panelAddressText(address).c_str());
             }
         }
-        panels.push_back({panelAddressText(address), address, project, 0});
+        SitePanel panel;
+        panel.name = panelAddressText(address);
+        panel.panel = address;
+        panel.project = project;
+        panels.push_back(std::move(panel));
     }
     return panels;
 }

@@ -78,3 +78,95 @@ TEST(ReportTest, WritesTheFileOrSaysWhyNot) {
 
 }  // namespace
 }  // namespace velk
+
+#include "site/CommissionReport.h"
+
+namespace velk {
+namespace {
+
+TEST(CommissionReportTest, ReadsBackWhatItWrites) {
+    CommissionReport report;
+    report.site = "floor3.csv";
+    report.from = "192.168.1.165:4800";
+    CommissionRecord done;
+    done.name = "Room \"301\"";
+    done.panel = "10.0.0.1:4800";
+    done.project = "a.db";
+    done.outcome = "done";
+    done.macBefore = "00.1A.2B.3C.00.01";
+    done.macAfter = "02.11.22.33.44.55";
+    done.addressed = true;
+    done.time = "2026-05-03T10:15:30Z";
+    done.seconds = 3.25;
+    CommissionRecord failed = done;
+    failed.name = "hall";
+    failed.outcome = "failed";
+    failed.reason = "no panel answered: connection refused at 192.168.1.165:4800 within 300 s";
+    failed.addressed = false;
+    report.put(done);
+    report.put(failed);
+    failed.reason = "again";
+    report.put(failed);  // replaces the record of the same name
+    ASSERT_EQ(report.rows.size(), 2u);
+
+    auto read = readCommissionReport(commissionReportJson(report));
+    ASSERT_TRUE(std::holds_alternative<CommissionReport>(read)) << std::get<std::string>(read);
+    const CommissionReport& back = std::get<CommissionReport>(read);
+    EXPECT_EQ(back.site, "floor3.csv");
+    EXPECT_EQ(back.from, "192.168.1.165:4800");
+    ASSERT_EQ(back.rows.size(), 2u);
+    EXPECT_EQ(back.rows[0].name, "Room \"301\"");
+    EXPECT_EQ(back.rows[0].macAfter, "02.11.22.33.44.55");
+    EXPECT_TRUE(back.rows[0].addressed);
+    EXPECT_TRUE(back.rows[0].done());
+    EXPECT_EQ(back.rows[0].seconds, 3.25);
+    EXPECT_EQ(back.rows[1].reason, "again");
+    EXPECT_FALSE(back.rows[1].done());
+    EXPECT_FALSE(back.rows[1].addressed);
+    const nlohmann::json json = nlohmann::json::parse(commissionReportJson(report));
+    for (const char* key : {"name", "panel", "project", "outcome", "reason", "mac_before", "mac_after",
+                            "addressed", "time", "seconds"}) {
+        EXPECT_TRUE(json["rows"][0].contains(key)) << key;
+    }
+}
+
+TEST(CommissionReportTest, RefusesWhatIsNoReport) {
+    for (const char* text : {"", "not json", "[]", "{\"rows\": 3}", "{\"rows\": [{\"outcome\": \"done\"}]}",
+                             "{\"rows\": [7]}"}) {
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(std::holds_alternative<std::string>(readCommissionReport(text)));
+    }
+}
+
+}  // namespace
+}  // namespace velk
+
+#include "site/Commission.h"
+
+namespace velk {
+namespace {
+
+TEST(CommissionReportTest, ARowIsDoneOnlyAtTheAddressItNowGives) {
+    CommissionReport report;
+    CommissionRecord record;
+    record.name = "lobby";
+    record.panel = "10.0.0.1:4800";
+    record.outcome = "done";
+    report.put(record);
+    SitePanel row;
+    row.name = "lobby";
+    row.panel = {0x0A000001, 4800};
+    EXPECT_TRUE(isRowDone(report, row));
+    row.panel.port = 4801;  // the site file now gives another address: to be done again
+    EXPECT_FALSE(isRowDone(report, row));
+    row.panel.port = 4800;
+    row.name = "Lobby";
+    EXPECT_FALSE(isRowDone(report, row));
+    record.outcome = "failed";
+    report.put(record);
+    row.name = "lobby";
+    EXPECT_FALSE(isRowDone(report, row));
+}
+
+}  // namespace
+}  // namespace velk

@@ -153,3 +153,50 @@ TEST(SiteFileTest, AddressesOnTheCommandLineNameTheirPanels) {
 
 }  // namespace
 }  // namespace velk
+
+namespace velk {
+namespace {
+
+TEST(SiteFileTest, APanelsOwnSettingsMayFollowItsAddress) {
+    const std::vector<SitePanel> panels = parsed(
+        "name,panel,project,MAC,mask,gateway\n"
+        "lobby,10.0.3.1,a.db,02-11-22-33-44-5f,255.255.0.0,10.0.0.254\n"
+        "room,10.0.3.2,a.db,,,\n"
+        "hall,10.0.3.3,a.db,2.1.2.3.a.B,,10.0.0.1\n");
+    ASSERT_EQ(panels.size(), 3u);
+    EXPECT_EQ(panels[0].mask, 0xFFFF0000u);
+    EXPECT_EQ(panels[0].gateway, 0x0A0000FEu);
+    EXPECT_EQ(panels[0].mac, (std::array<uint8_t, 6>{0x02, 0x11, 0x22, 0x33, 0x44, 0x5F}));
+    // An empty cell leaves the panel's own.
+    EXPECT_FALSE(panels[1].mask);
+    EXPECT_FALSE(panels[1].gateway);
+    EXPECT_FALSE(panels[1].mac);
+    EXPECT_EQ(panels[2].mac, (std::array<uint8_t, 6>{0x02, 0x01, 0x02, 0x03, 0x0A, 0x0B}));
+    EXPECT_FALSE(panels[2].mask);
+
+    const std::string header = "name,panel,project,mask,gateway,mac\n";
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {header + "a,10.0.0.1,x.db,255.255.0,,\n",
+         "line 2, column 17 (mask): wants A.B.C.D, not '255.255.0'"},
+        {header + "a,10.0.0.1,x.db,,10.0.0.256,\n", "(gateway): wants A.B.C.D"},
+        {header + "a,10.0.0.1,x.db,,,02.11.22.33.44\n", "(mac): wants six hex bytes"},
+        {header + "a,10.0.0.1,x.db,,,02.11.22.33.44.5G\n", "(mac): wants six hex bytes"},
+        {header + "a,10.0.0.1,x.db,,,02.11.22.33.44.555\n", "(mac): wants six hex bytes"},
+        {header + "a,10.0.0.1,x.db,,,2.0.0.0.0.1\nb,10.0.0.2,x.db,,,02:00:00:00:00:01\n",
+         "line 3, column 19 (mac): the MAC 02.00.00.00.00.01 is already given on line 2"},
+        {header + "a,10.0.0.1,x.db,,\n",
+         "line 2: 5 fields; every row has 6 (name,panel,project,mask,gateway,mac)"},
+        {"name,panel,mask\n",
+         "line 1: the first row must name the columns name,panel,project; project is missing"},
+        {"name,panel,project,mask,Mask\n", "line 1, column 25: the column mask is named twice"},
+        {"name,panel,project,netmask\n", "(and may add mask, gateway, mac), not 'netmask'"},
+    };
+    for (const auto& [text, message] : refused) {
+        SCOPED_TRACE(text);
+        const std::string said = refusal(text);
+        EXPECT_NE(said.find(message), std::string::npos) << said;
+    }
+}
+
+}  // namespace
+}  // namespace velk
