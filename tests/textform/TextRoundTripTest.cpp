@@ -47,7 +47,8 @@ TEST(TextRoundTrip, ARichProjectComesBackWhole) {
     EXPECT_NE(text.find("values = [\"ON\", \"OFF\", \"开\"]"), std::string::npos);
     EXPECT_NE(text.find("{ bytes = \"81\" }"), std::string::npos);
     EXPECT_NE(text.find("{ bytes = \"81 30\" }"), std::string::npos);
-    EXPECT_NE(text.find("{ kind = 7, source = \"V3\", digits = 4, step = 3, interval = 4, direction = 5 }"),
+    EXPECT_NE(text.find("{ kind = 7, source = \"V3\", digits = 4, step = 3, interval = 4, direction = { "
+                        "position = 5 } }"),
               std::string::npos);
     EXPECT_NE(text.find("\"it's \\\"quoted\\\" \\\\\""), std::string::npos);
     EXPECT_NE(text.find("name = \"输入11 弹起\""), std::string::npos);  // slot 31
