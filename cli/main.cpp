@@ -11,6 +11,7 @@
 
 #include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
 #include "model/Version.h"
 
 // velkctl: what the desktop program does with a project and a panel, from a terminal.
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
     }
     // CLI11 would call a mistyped command "not expected" among the arguments; name it instead.
     if (const std::string first = argv[1]; !first.empty() && first[0] != '-' && !isSubcommandName(first)) {
-        std::cerr << "velkctl: unknown command '" << first << "'";
+        std::cerr << "velkctl: unknown command '" << terminalText(first) << "'";
         if (const std::string closest = closestSubcommand(first); !closest.empty()) {
             std::cerr << " (did you mean '" << closest << "'?)";
         }

@@ -61,7 +61,8 @@ TEST(TextRoundTrip, ARichProjectComesBackWhole) {
 TEST(TextRoundTrip, ADefaultProjectIsAlmostEmpty) {
     ConfigModel model;
     model.reset();
-    EXPECT_EQ(exportText(model), "# velk project, text form (docs/project-text.md)\nformat = 1\n");
+    EXPECT_EQ(exportText(model),
+              "# velk project, text form (/usr/share/doc/velk/project-text.html)\nformat = 1\n");
     TextRead read = readText("");
     EXPECT_FALSE(read.hasProblems());
     EXPECT_EQ(firstProjectDifference(model, read.model), "");
