@@ -1,5 +1,6 @@
 #include "cli/CliRuntime.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,12 @@ namespace {
 
 std::atomic<bool> g_errorShown{false};
 
+// A message box's lines as one line of the terminal.
+std::string oneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
 }  // namespace
 
 bool errorWasShown() {
@@ -20,11 +27,23 @@ bool errorWasShown() {
 }
 
 CliRuntime::CliRuntime() : session(observer, queue, clock), pump(queue, session) {
-    observer.onMessage = [](MessageTitle title, const std::string& text) {
+    observer.onMessage = [this](MessageTitle title, const std::string& text) {
+        // The form shows a time-out or a dropped connection as a notice; here a failure reads
+        // like every other error, with the form's own words after the file it concerns.
+        const DeviceSession& device = session.device();
+        const bool failedNotice =
+            title == MessageTitle::Notice &&
+            (device.lastWriteResult() == WriteResult::TimedOut ||
+             device.lastWriteResult() == WriteResult::LinkLost || device.lastReadLostLink());
         if (title == MessageTitle::Error) {
             g_errorShown.store(true);
         }
-        std::fprintf(stderr, "%s: %s\n", titleText(title), cli::terminalMessage(text).c_str());
+        if (!failedNotice) {
+            std::fprintf(stderr, "%s: %s\n", titleText(title), cli::terminalMessage(text).c_str());
+            return;
+        }
+        const std::string where = subject.empty() ? std::string() : cli::terminalText(subject) + ": ";
+        std::fprintf(stderr, "velkctl: %s%s\n", where.c_str(), oneLine(cli::terminalMessage(text)).c_str());
     };
     // A statement that did not reach the file fails the run, and its cause is printed as every
     // file problem is.
@@ -104,6 +123,7 @@ void CliRuntime::disconnectPanel() {
 }
 
 int CliRuntime::loadAndConnect(const std::string& file, const PanelAddress& panel) {
+    subject = file;
     if (!openAndLoad(file)) {
         return cli::kExitUsage;
     }

@@ -23,6 +23,9 @@ public:
     CliRuntime();
     ~CliRuntime();
 
+    // The project file the run works on, named before the session's messages of a failure.
+    std::string subject;
+
     FormMirror observer;
     MessageQueue queue;
     SystemClock clock;

@@ -22,7 +22,7 @@ int runCommands(const std::string& file) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     }
-    return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
+    return standardOutputWritten() ? kExitOk : kExitUsage;
 }
 
 SubcommandRun define(CLI::App& command) {

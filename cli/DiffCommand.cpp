@@ -17,6 +17,12 @@ struct DiffArguments {
 };
 
 int runDiff(const DiffArguments& arguments) {
+    if (arguments.a == kStandardStream && arguments.b == kStandardStream) {
+        std::fprintf(stderr,
+                     "velkctl: diff: standard input can be read only once: \"-\" stands for A or B, "
+                     "not both\n");
+        return kExitCannotCompare;
+    }
     std::optional<ConfigModel> a = loadProjectOrText(arguments.a);
     std::optional<ConfigModel> b = a ? loadProjectOrText(arguments.b) : std::nullopt;
     if (!a || !b) {
@@ -26,7 +32,7 @@ int runDiff(const DiffArguments& arguments) {
     for (const std::string& line : lines) {
         std::printf("%s\n", terminalText(line).c_str());
     }
-    if (std::fflush(stdout) != 0) {
+    if (!standardOutputWritten()) {
         return kExitCannotCompare;
     }
     return lines.empty() ? kExitOk : kExitDifferent;

@@ -25,7 +25,9 @@ int runExport(const ExportArguments& arguments) {
     }
     const std::string document = text::exportText(*model);
     if (arguments.output == kStandardStream) {
-        return writeAll(stdout, document) && std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
+        errno = 0;
+        const bool written = writeAll(stdout, document);
+        return standardOutputWritten(written ? 0 : errno) && written ? kExitOk : kExitUsage;
     }
     FILE* out = std::fopen(arguments.output.c_str(), "wb");
     if (out == nullptr) {

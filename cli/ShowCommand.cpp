@@ -56,7 +56,7 @@ int runShow(const std::string& file) {
         std::printf("%s\n%s\n%s\n", texts.timeText.c_str(), texts.appendLine1.c_str(),
                     terminalText(texts.appendLine2).c_str());
     }
-    return std::fflush(stdout) == 0 ? kExitOk : kExitUsage;
+    return standardOutputWritten() ? kExitOk : kExitUsage;
 }
 
 SubcommandRun define(CLI::App& command) {

@@ -3,10 +3,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -103,6 +105,27 @@ bool prepareReadFolder(const std::vector<SitePanel>& panels, const SiteArguments
     return !refused;
 }
 
+// Whether the report can be written, found before any panel is touched rather than after every
+// one was. The file is made to find out, and removed again when it was not there before.
+bool reportCanBeWritten(const std::string& report) {
+    if (report.empty() || report == kStandardStream) {
+        return true;
+    }
+    std::error_code error;
+    const bool existed = fs::exists(report, error);
+    std::FILE* file = fs::is_directory(report, error) ? nullptr : std::fopen(report.c_str(), "ab");
+    if (file == nullptr) {
+        std::fprintf(stderr, "velkctl: %s: cannot write the report: %s\n", terminalText(report).c_str(),
+                     fs::is_directory(report, error) ? "is a directory" : std::strerror(errno));
+        return false;
+    }
+    std::fclose(file);
+    if (!existed) {
+        fs::remove(report, error);
+    }
+    return true;
+}
+
 void terminalSize(int& width, int& height) {
     winsize size{};
     width = 80;
@@ -129,7 +152,9 @@ void addSiteOptions(CLI::App& command, SiteArguments& arguments, SiteTask task) 
     addCountOption(command, "retry",
                    "Try a panel that timed out or dropped the connection again, up to N times", 0,
                    arguments.retries, &arguments.retryGiven);
-    addTextOption(command, "--report", arguments.report, "Write the result of every panel to FILE.json",
+    addTextOption(command, "--report", arguments.report,
+                  "Write the result of every panel to FILE.json (\"-\": standard output, the table then on "
+                  "standard error)",
                   "FILE.json");
     if (!write) {
         addTextOption(command, "--into", arguments.into, "The folder that gets each panel's copy, NAME.db",
@@ -192,6 +217,9 @@ int runSite(SiteTask task, const std::string& project, const SiteArguments& argu
     if (task == SiteTask::Read && !prepareReadFolder(*panels, arguments)) {
         return kExitUsage;
     }
+    if (!reportCanBeWritten(arguments.report)) {
+        return kExitUsage;
+    }
 
     std::vector<SiteTarget> targets;
     std::vector<PanelLabel> labels;
@@ -235,9 +263,13 @@ int runSite(SiteTask task, const std::string& project, const SiteArguments& argu
     terminalSize(width, height);
     display.show(board.take(), width, height);
 
-    std::fputs(summaryTable(labels, results, task).c_str(), stdout);
+    // A report on standard output keeps it for the report alone, so it can be piped on.
+    const bool reportToStdout = arguments.report == kStandardStream;
+    std::fputs(summaryTable(labels, results, task).c_str(), reportToStdout ? stderr : stdout);
     std::fflush(stdout);
-    if (!arguments.report.empty()) {
+    if (reportToStdout) {
+        writeAll(stdout, siteReportJson(task, labels, results, seconds, copies));
+    } else if (!arguments.report.empty()) {
         std::string error;
         if (!writeTextFile(arguments.report, siteReportJson(task, labels, results, seconds, copies), error)) {
             std::fprintf(stderr, "velkctl: %s: cannot write the report: %s\n", arguments.report.c_str(),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace CLI {
@@ -14,10 +15,11 @@ class App;
 namespace velk::cli {
 
 constexpr int kExitOk = 0;
-constexpr int kExitUsage = 1;        // usage or file error
-constexpr int kExitUnreachable = 2;  // the panel could not be reached
-constexpr int kExitTimeout = 3;      // the write timed out or the panel dropped the connection
-constexpr int kExitLeftOut = 4;      // written, but commands too long for the link were left out
+constexpr int kExitUsage = 1;          // usage or file error
+constexpr int kExitUnreachable = 2;    // the panel could not be reached
+constexpr int kExitTimeout = 3;        // the write timed out or the panel dropped the connection
+constexpr int kExitLeftOut = 4;        // written, but commands too long for the link were left out
+constexpr int kExitInterrupted = 130;  // Ctrl+C, as a shell reports a process SIGINT ended
 // check: 1 when the text has problems (kExitUsage). diff answers as diff(1) and cmp(1) do.
 constexpr int kExitDifferent = 1;      // diff: the projects differ
 constexpr int kExitCannotCompare = 2;  // diff: a file could not be read or the command line is wrong
@@ -45,5 +47,14 @@ public:
 
 // Every registered subcommand, by order.
 std::vector<SubcommandDefinition> registeredSubcommands();
+
+bool isSubcommandName(const std::string& word);
+// The subcommand a mistyped word most likely meant ("wirte": "write"), or "" when none is close.
+std::string closestSubcommand(const std::string& word);
+
+// Flushes standard output; when what was printed there could not all be written (a full disk,
+// /dev/full), says so on stderr, once, and returns false. failedWith: the errno of a write that
+// already failed, when known.
+bool standardOutputWritten(int failedWith = 0);
 
 }  // namespace velk::cli

@@ -35,9 +35,28 @@ bool isProjectFile(const std::string& path) {
         return false;
     }
     const bool namedAsProject = path.size() >= 3 && path.compare(path.size() - 3, 3, ".db") == 0;
+    return namedAsProject || hasProjectHeader(path);
+}
+
+// A message's lines (a dialog's message may have several) as one line, so that each problem is one.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c != '\n') {
+            line += c;
+        } else if (!line.empty() && line.back() != ' ') {
+            line += ' ';
+        }
+    }
+    return line;
+}
+
+}  // namespace
+
+bool hasProjectHeader(const std::string& path) {
     std::error_code code;
-    if (namedAsProject || !std::filesystem::is_regular_file(path, code)) {
-        return namedAsProject;
+    if (path == kStandardStream || !std::filesystem::is_regular_file(path, code)) {
+        return false;
     }
     FILE* in = std::fopen(path.c_str(), "rb");
     if (in == nullptr) {
@@ -49,13 +68,17 @@ bool isProjectFile(const std::string& path) {
     return read == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0;
 }
 
-}  // namespace
-
 std::string displayName(const std::string& path) {
     return path == kStandardStream ? "<stdin>" : terminalText(path);
 }
 
 std::optional<std::string> readTextFile(const std::string& path) {
+    if (hasProjectHeader(path)) {
+        std::fprintf(stderr,
+                     "velkctl: %s: is a project file, not a project text (velkctl export gives its text)\n",
+                     displayName(path).c_str());
+        return std::nullopt;
+    }
     std::error_code code;
     if (path != kStandardStream && std::filesystem::is_directory(path, code)) {
         std::fprintf(stderr, "velkctl: %s: is a directory\n", displayName(path).c_str());
@@ -85,7 +108,7 @@ bool reportProblems(const std::string& path, const text::TextRead& read, bool wa
         if (error || warnings) {
             // A problem may quote the text; its control bytes are escaped like every text shown.
             std::fprintf(stderr, "%s\n",
-                         terminalMessage(text::formatProblem(displayName(path), problem)).c_str());
+                         terminalText(oneLine(text::formatProblem(displayName(path), problem))).c_str());
         }
         errors += error ? 1 : 0;
     }
@@ -98,6 +121,11 @@ bool reportProblems(const std::string& path, const text::TextRead& read, bool wa
 
 std::optional<ConfigModel> loadProjectFile(const std::string& path, MissingTables missing,
                                            const std::string& where) {
+    if (path == kStandardStream) {
+        std::fprintf(stderr, "velkctl: %sa project file cannot come from standard input: name the file\n",
+                     where.c_str());
+        return std::nullopt;
+    }
     ProjectLoad load = loadProjectReadOnly(path, missing);
     if (!load.model) {
         std::fprintf(stderr, "velkctl: %s%s: %s\n", where.c_str(), displayName(path).c_str(),

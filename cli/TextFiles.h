@@ -18,8 +18,11 @@ constexpr const char* kStandardStream = "-";
 // The file name for messages: "<stdin>" for standard input.
 std::string displayName(const std::string& path);
 
-// The whole text of a file, or of standard input for "-"; nothing when it cannot be read or holds
-// more than a project text can.
+// Whether the file begins with SQLite's header: a project file (never standard input or a pipe).
+bool hasProjectHeader(const std::string& path);
+
+// The whole text of a file, or of standard input for "-"; nothing when it cannot be read, is a
+// project file, or holds more than a project text can.
 std::optional<std::string> readTextFile(const std::string& path);
 
 // Prints the problems on stderr, one per line, with a count (the warnings too unless only errors

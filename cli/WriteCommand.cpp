@@ -5,7 +5,9 @@
 #include "cli/Arguments.h"
 #include "cli/CliRuntime.h"
 #include "cli/SiteCommand.h"
+#include "cli/StopSignals.h"
 #include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
 #include "cli/TextFiles.h"
 
 namespace velk::cli {
@@ -20,10 +22,18 @@ int runWrite(const ProjectAndPanel& arguments) {
     if (!model) {
         return kExitUsage;
     }
+    // Before the runtime starts its threads, so that they inherit the blocked signals. A Ctrl+C
+    // while connecting (a few seconds at most) is taken once the connection is made or refused.
+    StopSignals stop;
     CliRuntime runtime;
+    runtime.subject = arguments.file;
     runtime.session.project().model() = std::move(*model);
     if (!runtime.connectPanel(arguments.panel)) {
         return kExitUnreachable;
+    }
+    if (stop.arrived()) {
+        std::fprintf(stderr, "velkctl: interrupted before the write began: nothing was sent to the panel\n");
+        return kExitInterrupted;
     }
     DeviceSession& device = runtime.session.device();
     if (!device.write()) {
@@ -32,6 +42,7 @@ int runWrite(const ProjectAndPanel& arguments) {
     }
     // The clear wait reports 10 on every poll of its third second; show each position once.
     int shown = -1;
+    bool interrupted = false;
     runtime.runUntil(
         [&] {
             const std::vector<int>& progress = runtime.observer.progress;
@@ -39,9 +50,18 @@ int runWrite(const ProjectAndPanel& arguments) {
                 shown = progress.back();
                 std::fprintf(stderr, "写入进度 %d/400\n", shown);
             }
-            return !device.writing();
+            interrupted = device.writing() && stop.arrived();
+            return interrupted || !device.writing();
         },
         kWriteLimitMs);
+    if (interrupted) {
+        // The runtime's end stops the write at its next step and closes the link.
+        std::fprintf(stderr,
+                     "velkctl: %s: the write was interrupted part way: the panel's configuration is "
+                     "incomplete until the project is written again\n",
+                     terminalText(arguments.file).c_str());
+        return kExitInterrupted;
+    }
     WriteResult result = device.lastWriteResult();
     runtime.disconnectPanel();
     for (const std::string& name : device.leftOutOfLastWrite()) {

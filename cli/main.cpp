@@ -11,6 +11,7 @@
 
 #include "cli/CliRuntime.h"
 #include "cli/Subcommand.h"
+#include "cli/TerminalText.h"
 #include "device/TcpSocket.h"
 #include "model/Version.h"
 
@@ -37,6 +38,15 @@ int main(int argc, char** argv) {
         std::cerr << app.help();
         return kExitUsage;
     }
+    // CLI11 would call a mistyped command "not expected" among the arguments; name it instead.
+    if (const std::string first = argv[1]; !first.empty() && first[0] != '-' && !isSubcommandName(first)) {
+        std::cerr << "velkctl: unknown command '" << terminalText(first) << "'";
+        if (const std::string closest = closestSubcommand(first); !closest.empty()) {
+            std::cerr << " (did you mean '" << closest << "'?)";
+        }
+        std::cerr << "; velkctl --help lists the commands\n";
+        return kExitUsage;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -54,10 +64,13 @@ int main(int argc, char** argv) {
     }
     for (const Defined& defined : subcommands) {
         if (defined.command->parsed()) {
-            const int status = defined.run();
+            int status = defined.run();
             // A run that printed an error (a database that could not be written, say) never
             // reports success.
-            return status == kExitOk && velk::errorWasShown() ? kExitUsage : status;
+            if (status == kExitOk && velk::errorWasShown()) {
+                status = kExitUsage;
+            }
+            return standardOutputWritten() || status != kExitOk ? status : defined.usageStatus;
         }
     }
     std::cerr << "velkctl: a subcommand is needed\n" << app.help();

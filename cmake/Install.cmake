@@ -12,7 +12,8 @@ set(VELK_MAINTAINER "velk maintainers <maintainers@velk.example>")
 find_program(VELK_SCDOC scdoc REQUIRED)
 find_program(VELK_GZIP gzip REQUIRED)
 if(VELK_BUILD_UI)
-    find_program(VELK_CMARK cmark REQUIRED)
+    # cmark-gfm renders the documents' tables (plain cmark leaves them as lines of pipes).
+    find_program(VELK_CMARK_GFM cmark-gfm REQUIRED)
     find_program(VELK_RSVG_CONVERT rsvg-convert REQUIRED)
 endif()
 
@@ -66,7 +67,7 @@ list(APPEND staged_files ${changelog_gz})
 
 install(TARGETS velkctl velk-panel-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${PROJECT_SOURCE_DIR}/completion/velkctl
+install(FILES ${PROJECT_SOURCE_DIR}/completion/velkctl ${PROJECT_SOURCE_DIR}/completion/velk-panel-sim
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${changelog_gz} ${packaging}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -77,15 +78,26 @@ if(VELK_BUILD_UI)
     # Wayland finds the desktop entry, and so the icon, by this name.
     target_compile_definitions(velk_ui_app PRIVATE VELK_APP_ID="${VELK_APP_ID}")
 
+    # The guide and the documents it links, as HTML side by side, so its links work installed.
     cmake_path(SET guide_html NORMALIZE "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${guide_from_program}")
-    add_custom_command(OUTPUT ${guide_html}
-        COMMAND ${CMAKE_COMMAND} -DCMARK=${VELK_CMARK} -DINPUT=${PROJECT_SOURCE_DIR}/docs/guide.md
-                -DTEMPLATE=${packaging}/guide.html.in -DOUTPUT=${guide_html}
-                -P ${PROJECT_SOURCE_DIR}/cmake/GuideHtml.cmake
-        DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide.md ${packaging}/guide.html.in
-                ${PROJECT_SOURCE_DIR}/cmake/GuideHtml.cmake
-        COMMENT "User guide as HTML" VERBATIM)
-    list(APPEND staged_files ${guide_html})
+    cmake_path(GET guide_html PARENT_PATH doc_stage)
+    set(doc_pages)
+    foreach(document "guide|velk user guide" "project-text|velk projects as text"
+                     "site-writes|velk: writing and reading many panels")
+        string(REPLACE "|" ";" document "${document}")
+        list(GET document 0 name)
+        list(GET document 1 title)
+        set(page ${doc_stage}/${name}.html)
+        add_custom_command(OUTPUT ${page}
+            COMMAND ${CMAKE_COMMAND} -DCMARK=${VELK_CMARK_GFM} -DINPUT=${PROJECT_SOURCE_DIR}/docs/${name}.md
+                    -DTITLE=${title} -DTEMPLATE=${packaging}/doc.html.in -DOUTPUT=${page}
+                    -P ${PROJECT_SOURCE_DIR}/cmake/DocHtml.cmake
+            DEPENDS ${PROJECT_SOURCE_DIR}/docs/${name}.md ${packaging}/doc.html.in
+                    ${PROJECT_SOURCE_DIR}/cmake/DocHtml.cmake
+            COMMENT "${name}.md as HTML" VERBATIM)
+        list(APPEND doc_pages ${page})
+    endforeach()
+    list(APPEND staged_files ${doc_pages})
 
     # The icon is the panel mark of the logo (Clogo): one SVG, and PNGs drawn from it.
     set(icons ${stage}/${CMAKE_INSTALL_DATADIR}/icons/hicolor)
@@ -108,7 +120,8 @@ if(VELK_BUILD_UI)
     configure_file(${packaging}/velk.metainfo.xml.in ${metainfo} @ONLY)
 
     install(TARGETS velk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${guide_html} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(FILES ${doc_pages} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/completion/velk DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
     # doc-base lists the guide in the system's documentation browsers; it names installed paths.
     install(FILES ${packaging}/velk.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME velk.velk-guide)
     install(FILES ${desktop_entry} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3
     qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth fonts-noto-cjk qt6-translations-l10n
     libtomlplusplus-dev libcli11-dev nlohmann-json3-dev
-    scdoc lintian desktop-file-utils appstream librsvg2-bin dpkg-dev file cmark
+    scdoc lintian desktop-file-utils appstream librsvg2-bin dpkg-dev file cmark-gfm
     "$@"
 )
 

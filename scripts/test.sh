@@ -41,8 +41,11 @@ stage() {
     [ -z "$stage_name" ] || echo "== $stage_name"
 }
 
-stage "optimised build (Release)"
-build_and_test build "" -DCMAKE_BUILD_TYPE=Release
+# The optimised build is the one packaged, so it gets Debian's hardening flags; without -g (the
+# package is stripped) and without the source folder in the flags, so ccache hits from any clone.
+stage "optimised build (Release, hardened)"
+DEB_CXXFLAGS_MAINT_STRIP=-g velk_build_options=reproducible=-fixfilepath,-fixdebugpath source scripts/hardening.sh
+build_and_test build "" -DCMAKE_BUILD_TYPE=Release "${hardened_cmake_args[@]}"
 
 # Line tables are all a sanitizer's report needs, and they build faster than full debug data.
 stage "AddressSanitizer + UndefinedBehaviorSanitizer (Debug)"

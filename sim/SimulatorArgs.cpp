@@ -1,6 +1,8 @@
 #include "sim/SimulatorArgs.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 #include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
@@ -215,6 +217,16 @@ std::optional<std::string> checkFactory(const SimulatorCommandLine& line) {
     return std::nullopt;
 }
 
+// The options that take a value; the last word of a command line is named as unknown unless it is one.
+bool isValueOption(const std::string& name) {
+    static const char* const kNames[] = {"--port",      "--address",     "--log",   "--drop-ack",
+                                         "--delay-ack", "--close-after", "--panels",
+                                         "--reply-cut", "--reply-join", "--drop-reply", "--fault-seed",
+                                         "--factory", "--restart-ms", "--state"};
+    return std::any_of(std::begin(kNames), std::end(kNames),
+                       [&](const char* known) { return name == known; });
+}
+
 }  // namespace
 
 std::string simulatorUsage() {
@@ -248,7 +260,8 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
             continue;
         }
         if (i + 1 >= args.size()) {
-            return strprintf("%s needs a value", name.c_str());
+            return isValueOption(name) ? strprintf("%s needs a value", name.c_str())
+                                       : strprintf("unknown option %s", name.c_str());
         }
         const std::string& value = args[++i];
         long long number = 0;

@@ -104,10 +104,28 @@ std::optional<int32_t> ReadContext::choice(const toml::node& node, std::string_v
                                        label->get().c_str(), list.listed().c_str()));
         return std::nullopt;
     }
-    if (node.is_integer()) {
-        return int32(node, key);
+    // A bare number is refused: "baudrate = 9600" would be the 9601st entry, not 9600 baud. A
+    // position no entry has (files of other programs hold them) is written { position = N }.
+    if (const auto* number = node.as_integer()) {
+        const std::string written = std::to_string(number->get());
+        error(
+            node.source(),
+            list.position(written)
+                ? strprintf("%s must be one of %s — write it in quotes: \"%s\"", std::string(key).c_str(),
+                            list.listed().c_str(), written.c_str())
+                : strprintf("%s must be one of %s, not a number (a stored position no entry has is "
+                            "written { %s = %s })",
+                            std::string(key).c_str(), list.listed().c_str(), kPositionKey, written.c_str()));
+        return std::nullopt;
     }
-    error(node.source(), std::string(key) + " must be one of " + list.listed() + " or a stored number");
+    if (const auto* table = node.as_table()) {
+        const toml::node* position = table->get(kPositionKey);
+        if (position != nullptr && table->size() == 1) {
+            return int32(*position, key);
+        }
+    }
+    error(node.source(), strprintf("%s must be one of %s, or { %s = N } for a stored position",
+                                   std::string(key).c_str(), list.listed().c_str(), kPositionKey));
     return std::nullopt;
 }
 

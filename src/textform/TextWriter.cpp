@@ -35,8 +35,8 @@ bool isListDefault(int key, int count, const Record& record, Record defaults) {
 }  // namespace
 
 std::string exportText(const ConfigModel& model) {
-    std::string out =
-        "# velk project, text form (docs/project-text.md)\nformat = " + tomlInteger(kFormatVersion) + "\n";
+    std::string out = "# velk project, text form (/usr/share/doc/velk/project-text.html)\nformat = " +
+                      tomlInteger(kFormatVersion) + "\n";
     for (const auto& [key, variable] : model.enums) {
         if (!isListDefault(key, kEnumCount, variable, EnumVariable{})) {
             writeTable(out, "enum", enumFields(variable));
@@ -75,8 +75,8 @@ std::string exportText(const ConfigModel& model) {
 }
 
 std::string exportActions(const std::vector<KeyAction>& actions, const std::string& event) {
-    std::string out =
-        "# velk actions, text form (docs/project-text.md)\nformat = " + tomlInteger(kFormatVersion) + "\n";
+    std::string out = "# velk actions, text form (/usr/share/doc/velk/project-text.html)\nformat = " +
+                      tomlInteger(kFormatVersion) + "\n";
     if (!event.empty()) {
         out += "event = " + tomlString(event) + "\n";
     }

@@ -49,7 +49,7 @@ std::string tomlChoice(const Choice& choice, int32_t position) {
     if (const std::string* label = choice.label(position)) {
         return tomlString(*label);
     }
-    return tomlInteger(position);
+    return std::string("{ ") + kPositionKey + " = " + tomlInteger(position) + " }";
 }
 
 std::string tomlFlag(int32_t value) {

@@ -20,8 +20,10 @@ std::string tomlText(std::string_view gbk);
 std::optional<std::string> exactUtf8(std::string_view gbk);
 constexpr const char* kBytesKey = "bytes";
 
-// A choice list position as its label, or as the stored number when the list has no such entry.
+// A choice list position as its label, or as { position = N } when the list has no such entry (a
+// bare number would be taken for the entry that reads so: "9600" is a baud rate, 9600 a position).
 std::string tomlChoice(const Choice& choice, int32_t position);
+constexpr const char* kPositionKey = "position";
 // 0 and 1 as false and true, other stored numbers as they are.
 std::string tomlFlag(int32_t value);
 // A channel bit set as the channel numbers it selects: bit k is channel k + 1 ("[1, 3]" for 5).

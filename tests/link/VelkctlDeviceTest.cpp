@@ -1,7 +1,10 @@
 // velkctl's device commands run as a separate process against the fake panel.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "FakePanel.h"
@@ -36,9 +39,37 @@ TEST_F(VelkctlDevice, WriteSucceeds) {
     EXPECT_EQ(panel.received(0), "QM-PANEL-intoEditQM-PANEL-clrkey-FFQM-PANEL-exitedit");
 }
 
+// A failure reads like every other error: velkctl, the file, then the form's own words.
 TEST_F(VelkctlDevice, WriteTimeOutExitsWithThree) {
     panel.hold(kClearTrigger);
-    EXPECT_EQ(velkctl({"write", project, "--panel", panelOption()}).status, 3);
+    ProgramRun run = velkctl({"write", project, "--panel", panelOption()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.err.find("velkctl: " + project + ": 写入超时，请尝试重新写入！\n"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("提示"), std::string::npos) << run.err;
+    ASSERT_TRUE(panel.waitClosed(0));
+    EXPECT_EQ(panel.received(0), "QM-PANEL-intoEditQM-PANEL-clrkey-FF");
+}
+
+// Ctrl+C while the panel is being written: the write stops, and the panel is said to be left half
+// written rather than nothing being said.
+TEST_F(VelkctlDevice, InterruptedWriteSaysThePanelIsIncompleteAndExitsWith130) {
+    panel.hold(kClearTrigger);
+    std::promise<int> started;
+    std::thread interrupter([&, pid = started.get_future()]() mutable {
+        const int process = pid.get();
+        EXPECT_TRUE(panel.waitForText(0, kClearTrigger));
+        ::kill(process, SIGINT);
+    });
+    ProgramRun run = runProgram(VELKCTL_PATH, {"write", project, "--panel", panelOption()}, {},
+                                [&](int pid) { started.set_value(pid); });
+    interrupter.join();
+    EXPECT_EQ(run.status, 130);
+    const std::string said = "velkctl: " + project +
+                             ": the write was interrupted part way: the panel's configuration is incomplete "
+                             "until the project is written again\n";
+    ASSERT_GE(run.err.size(), said.size()) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.size() - said.size()), said) << run.err;
     ASSERT_TRUE(panel.waitClosed(0));
     EXPECT_EQ(panel.received(0), "QM-PANEL-intoEditQM-PANEL-clrkey-FF");
 }
@@ -71,7 +102,25 @@ TEST_F(VelkctlDevice, PanelDroppingTheWriteExitsWithThreeAtOnce) {
     dropper.join();
     EXPECT_EQ(run.status, 3);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-    EXPECT_NE(run.err.find("连接已断开"), std::string::npos) << run.err;
+    EXPECT_NE(
+        run.err.find("velkctl: " + project + ": 与面板的连接已断开，写入未完成，请重新连接后再写入！\n"),
+        std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("提示"), std::string::npos) << run.err;
+}
+
+TEST_F(VelkctlDevice, PanelDroppingTheReadIsAnErrorOfTheFile) {
+    std::thread dropper([&] {
+        if (panel.waitForText(0, "QM-PANEL-getvar-")) {
+            panel.closeClient();
+        }
+    });
+    ProgramRun run = velkctl({"read", project, "--panel", panelOption()});
+    dropper.join();
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("velkctl: " + project + ": 与面板的连接已断开，读取未完成！\n"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("提示"), std::string::npos) << run.err;
 }
 
 TEST_F(VelkctlDevice, UnreachablePanelExitsWithTwo) {

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Keeps the man pages and velkctl's bash completion in step with what the programs' --help says:
-# every subcommand and every long option that --help names (velkctl's top level and, where it
-# answers, "velkctl SUB --help") must have its own entry in the man page, and the completion must
+# Keeps the man pages and the bash completions in step with what the programs' --help says: every
+# subcommand and every long option that --help names (velkctl's top level and, where it answers,
+# "velkctl SUB --help") must have its own entry in the man page, and the program's completion must
 # offer it.
-#   check_help_coverage.sh BINDIR MANDIR COMPLETION
-# BINDIR holds the programs (velk is checked when it is there), MANDIR the built pages NAME.1.gz.
+#   check_help_coverage.sh BINDIR MANDIR COMPLETIONDIR
+# BINDIR holds the programs (velk is checked when it is there), MANDIR the built pages NAME.1.gz,
+# COMPLETIONDIR one completion file per program, named as the program.
 set -uo pipefail
-bindir=$1 mandir=$2 completion=$3
+bindir=$1 mandir=$2 completions=$3
 failures=0
 
 fail() {
@@ -53,25 +54,31 @@ check_plain_program() {
     [ -n "$options" ] || fail "$program --help names no option"
     for option in $options; do
         has_option_entry "$program" "$option" || fail "$program(1) has no entry for $option"
+        offers "$option" "$program" "$program" -- || fail "the completion does not offer '$program $option'"
     done
 }
 
-# Runs the completion for the words given (the last one is being completed) and prints the offers.
+# Runs PROGRAM's completion for the words given (the last one is being completed) and prints the
+# offers.
 complete_words() {
+    local program=$1
+    shift
     bash -c '
+        program=$2
         source "$1" || exit 1
-        function=$(complete -p velkctl | sed -n "s/.*-F \([^ ]*\).*/\1/p")
+        function=$(complete -p "$program" | sed -n "s/.*-F \([^ ]*\).*/\1/p")
         [ -n "$function" ] || exit 1
-        shift
+        shift 2
         COMP_WORDS=("$@")
         COMP_CWORD=$(($# - 1))
         COMP_LINE="$*"
         COMP_POINT=${#COMP_LINE}
-        "$function" velkctl "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+        "$function" "$program" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
         printf "%s\n" "${COMPREPLY[@]}"
-    ' _ "$completion" "$@"
+    ' _ "$completions/$program" "$program" "$@"
 }
 
+# offers WORD PROGRAM WORDS...: whether PROGRAM's completion offers WORD for the words.
 offers() {
     local word=$1 offered
     shift
@@ -100,12 +107,12 @@ check_velkctl() {
     global_options=$(grep -vE '^[[:space:]]+velkctl[[:space:]]+[a-z]' <<<"$help" | long_options)
     for option in $global_options; do
         has_option_entry velkctl "$option" || fail "velkctl(1) has no entry for $option"
-        offers "$option" velkctl -- || fail "the completion does not offer 'velkctl $option'"
+        offers "$option" velkctl velkctl -- || fail "the completion does not offer 'velkctl $option'"
     done
 
     for command in $commands; do
         has_command_entry velkctl "$command" || fail "velkctl(1) has no entry for the command $command"
-        offers "$command" velkctl "" || fail "the completion does not offer the command $command"
+        offers "$command" velkctl velkctl "" || fail "the completion does not offer the command $command"
         local options sub_help
         options=$(grep -E "^[[:space:]]+velkctl[[:space:]]+${command}([[:space:]]|$)" <<<"$help" | long_options)
         if sub_help=$("$bindir/velkctl" "$command" --help 2>/dev/null); then
@@ -113,7 +120,7 @@ check_velkctl() {
         fi
         for option in $options; do
             has_option_entry velkctl "$option" || fail "velkctl(1) has no entry for $option ($command)"
-            offers "$option" velkctl "$command" -- ||
+            offers "$option" velkctl velkctl "$command" -- ||
                 fail "the completion does not offer 'velkctl $command $option'"
         done
     done

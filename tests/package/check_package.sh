@@ -58,8 +58,10 @@ expected=(
     "usr/share/icons/hicolor/128x128/apps/$app_id.png"
     "usr/share/icons/hicolor/256x256/apps/$app_id.png"
     usr/share/man/man1/velk.1.gz usr/share/man/man1/velkctl.1.gz usr/share/man/man1/velk-panel-sim.1.gz
-    usr/share/bash-completion/completions/velkctl
+    usr/share/bash-completion/completions/velkctl usr/share/bash-completion/completions/velk
+    usr/share/bash-completion/completions/velk-panel-sim
     usr/share/doc/velk/copyright usr/share/doc/velk/changelog.gz usr/share/doc/velk/guide.html
+    usr/share/doc/velk/project-text.html usr/share/doc/velk/site-writes.html
     usr/share/doc-base/velk.velk-guide
 )
 for path in "${expected[@]}"; do
@@ -72,6 +74,9 @@ lintian_output=$(lintian --display-info --fail-on error "$deb" 2>&1)
 lintian_status=$?
 echo "$lintian_output"
 [ "$lintian_status" -eq 0 ] || fail "lintian reports errors"
+# Built without the distribution's hardening flags, lintian only notes it; here it is a failure.
+hardening_tags=$(grep -oE 'hardening-[a-z-]+' <<<"$lintian_output" | sort -u | tr '\n' ' ')
+[ -z "$hardening_tags" ] || fail "lintian: $hardening_tags"
 
 echo "-- the unpacked package"
 root=$(mktemp -d)
@@ -81,6 +86,19 @@ usr=$root/usr
 
 for program in velk velkctl velk-panel-sim; do
     grep -q ', stripped' <<<"$(file -b "$usr/bin/$program")" || fail "$program is not stripped"
+done
+
+# Hardened as Debian builds (dpkg-buildflags, hardening=+all): position independent, read-only
+# relocations bound at start, stack protector, fortified calls.
+for program in velk velkctl velk-panel-sim; do
+    binary=$usr/bin/$program
+    grep -q 'Type: *DYN' <<<"$(readelf -h "$binary")" || fail "$program is not position independent"
+    grep -q 'GNU_RELRO' <<<"$(readelf -lW "$binary")" || fail "$program has no read-only relocations"
+    grep -qE 'BIND_NOW|FLAGS_1.*NOW' <<<"$(readelf -dW "$binary")" || fail "$program is not bound now"
+    symbols=$(readelf --dyn-syms -W "$binary")
+    grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
+    grep -qE '__[a-z0-9_]+_chk(@|$| )' <<<"$(grep -v __stack_chk_fail <<<"$symbols")" ||
+        fail "$program calls no fortified function (_FORTIFY_SOURCE)"
 done
 
 # The one version number, printed by every program; velk without a display.
@@ -113,6 +131,33 @@ status=$?
 # The about box opens the guide beside the program's folder.
 [ -f "$usr/bin/../share/doc/velk/guide.html" ] || fail "no guide at bin/../share/doc/velk/guide.html"
 
+# The documents are written for the installed programs and every link among them resolves inside
+# the installed tree; their tables are tables, not lines of pipes.
+for page in "$usr"/share/doc/velk/*.html; do
+    name=${page#"$root"}
+    for target in $(grep -oE 'href="[^"]*"' "$page" | sed 's/^href="//; s/"$//'); do
+        case $target in
+            http://* | https://* | mailto:* | '#'*) continue ;;
+        esac
+        target=${target%%#*}
+        if [[ $target == /* ]]; then
+            resolved=$root$target
+        else
+            resolved=$(dirname "$page")/$target
+        fi
+        [ -e "$resolved" ] || fail "$name links $target, which the package does not install"
+    done
+    ! grep -q '^|' "$page" || fail "$name holds a table as lines of pipes"
+done
+grep -q '<table>' "$usr/share/doc/velk/guide.html" || fail "the guide's tables are not rendered as tables"
+! grep -qE 'scripts/|\.md\b' "$usr/share/doc/velk/guide.html" ||
+    fail "the installed guide names files of the source tree: $(grep -oE '[a-z/]*(scripts/[a-z.]*|[a-z-]+\.md)' "$usr/share/doc/velk/guide.html" | sort -u | tr '\n' ' ')"
+
+# The copyright file names the libraries compiled into the programs.
+for library in CLI11 'toml++' nlohmann; do
+    grep -qF "$library" "$usr/share/doc/velk/copyright" || fail "the copyright file does not name $library"
+done
+
 desktop-file-validate "$usr/share/applications/$app_id.desktop" || fail "desktop-file-validate"
 grep -qx "Icon=$app_id" "$usr/share/applications/$app_id.desktop" || fail "the desktop entry names another icon"
 exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$usr/share/applications/$app_id.desktop")
@@ -128,7 +173,7 @@ grep -qF "velk ($version)" <<<"$(gzip -dc "$usr/share/doc/velk/changelog.gz" | h
     fail "the changelog's latest entry is not $version"
 
 bash "$here/check_help_coverage.sh" "$usr/bin" "$usr/share/man/man1" \
-    "$usr/share/bash-completion/completions/velkctl" || fail "man pages or completion behind --help"
+    "$usr/share/bash-completion/completions" || fail "man pages or completions behind --help"
 
 size=$(stat -c %s "$deb")
 echo "package: $deb, $size bytes, Depends: $depends"

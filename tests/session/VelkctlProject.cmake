@@ -107,3 +107,27 @@ run_velkctl(1 show "${project}" --bogus)
 expect_contains("${err}" "--bogus")
 run_velkctl(1 frob)
 expect_contains("${err}" "frob")
+# A mistyped command is named with the command it most likely meant; a word far from every
+# command is named alone.
+run_velkctl(1 wirte "${project}")
+expect_contains("${err}" "velkctl: unknown command 'wirte' (did you mean 'write'?)")
+run_velkctl(1 shwo "${project}")
+expect_contains("${err}" "(did you mean 'show'?)")
+run_velkctl(1 frobnicate)
+expect_contains("${err}" "velkctl: unknown command 'frobnicate'; velkctl --help")
+
+# A project file cannot come from standard input: every command that reads one says so.
+foreach(sub show commands export write)
+    run_velkctl(1 ${sub} -)
+    expect_contains("${err}" "velkctl: a project file cannot come from standard input")
+endforeach()
+
+# What standard output could not take is told, not only in the status (a full disk: /dev/full).
+foreach(sub show commands export)
+    execute_process(COMMAND "${VELKCTL}" ${sub} "${project}" RESULT_VARIABLE status OUTPUT_FILE /dev/full
+                    ERROR_VARIABLE err)
+    if(NOT status EQUAL 1)
+        message(FATAL_ERROR "velkctl ${sub} into /dev/full ended with ${status}: ${err}")
+    endif()
+    expect_contains("${err}" "velkctl: cannot write to standard output: No space left on device")
+endforeach()

@@ -97,6 +97,21 @@ TEST(ArgsTest, RefusesBadValues) {
     }
 }
 
+// The message names what is wrong: an option it does not know is unknown, not short of a value.
+TEST(ArgsTest, NamesTheUnknownOptionAndTheOneWithoutValue) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--bogus"}, "unknown option --bogus"},      {{"--port", "1", "--bogus"}, "unknown option --bogus"},
+        {{"--bogus", "1"}, "unknown option --bogus"}, {{"--port"}, "--port needs a value"},
+        {{"--panels"}, "--panels needs a value"},     {{"--close-after"}, "--close-after needs a value"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(message);
+        auto parsed = parseSimulatorArguments(args);
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsed));
+        EXPECT_EQ(std::get<std::string>(parsed), message);
+    }
+}
+
 }  // namespace
 }  // namespace velk::sim
 

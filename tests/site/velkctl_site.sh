@@ -161,4 +161,24 @@ refused "--site and --panel do not go together" write "$work/small.db" --site "$
     --panel "127.0.0.1:$base"
 stop_sim
 
+# --report -: the report alone on standard output, so it can be piped on; the table on standard error.
+start_sim 2 stdout
+site_file "$work/stdout.csv" 2 small.db
+"$velkctl" write --site "$work/stdout.csv" --report - >"$work/stdout.json" 2>"$work/stdout.err" ||
+    fail "a report on standard output: $(cat "$work/stdout.err")"
+[ "$(head -c 1 "$work/stdout.json")" = "{" ] || fail "standard output is not the report: $(cat "$work/stdout.json")"
+[ "$(grep -c '"result": "written"' "$work/stdout.json")" -eq 2 ] || fail "the report on standard output"
+grep -q "^2 panels: 2 written" "$work/stdout.err" || fail "the table is not on standard error"
+[ ! -e ./- ] && [ ! -e "$work/-" ] || fail "a file named - was made"
+
+# A report that cannot be written is refused before any panel is touched.
+for report in "$work/no-such-folder/r.json" "$work"; do
+    refused "cannot write the report" write --site "$work/stdout.csv" --report "$report"
+done
+stop_sim
+for i in 0 1; do
+    [ "$(wc -l <"$logs/$((base + i)).log")" -eq "$(wc -l <"$work/small.expected")" ] ||
+        fail "panel $i was written again although the report could not be"
+done
+
 echo "velkctl write and read --site against velk-panel-sim --panels: all as expected"

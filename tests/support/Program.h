@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,8 @@ struct ProgramRun {
 };
 
 // Runs a program with the arguments and the given standard input and waits for it to end.
+// started, when given, gets the process id as soon as the program runs (to signal it).
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& input = {});
+                      const std::string& input = {}, const std::function<void(int pid)>& started = {});
 
 }  // namespace velk::test

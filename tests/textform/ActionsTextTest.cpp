@@ -49,7 +49,7 @@ TEST(ActionsText, TheFragmentIsTheTextFormOfItsActions) {
     net.network.placeholders = {blank};
     net.network.varNum = 1;
     EXPECT_EQ(exportActions({ir, net}, "IO1 变高"),
-              "# velk actions, text form (docs/project-text.md)\n"
+              "# velk actions, text form (/usr/share/doc/velk/project-text.html)\n"
               "format = 1\n"
               "event = \"IO1 变高\"\n"
               "\n[[action]]\nid = 4\nfunction = \"红外\"\nirChannels = [1, 3]\nirCode = 12\n"

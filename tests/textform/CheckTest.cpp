@@ -109,8 +109,8 @@ const std::vector<Case>& cases() {
          "no values: the dialog takes 1 to 10"},
         {"a Hex value of spaces", "[[enum]]\nname = \"E2\"\ntype = \"Hex\"\nvalues = [\"  \"]\n", W, 4, 11,
          "value 1 holds no byte and is dropped, as the dialog drops it"},
-        {"a type outside the list", "[[enum]]\nname = \"E2\"\ntype = 2\nvalues = [\"01\"]\n", W, 3, 8,
-         "type: 2 is not an entry of the form's list (\"Ascii\", \"Hex\")"},
+        {"a type outside the list", "[[enum]]\nname = \"E2\"\ntype = { position = 2 }\nvalues = [\"01\"]\n",
+         W, 3, 8, "type: 2 is not an entry of the form's list (\"Ascii\", \"Hex\")"},
         {"a label outside the list", "[[enum]]\nname = \"E2\"\ntype = \"Binary\"\n", E, 3, 8,
          "type: \"Binary\" is not one of \"Ascii\", \"Hex\""},
         // Rows the form does not show.
@@ -123,7 +123,7 @@ const std::vector<Case>& cases() {
         {"a target row outside the list", "[[target]]\nname = \"UDP4\"\n", W, 2, 8,
          "UDP4 has no row on the form (TCP1 to UDP3); it is kept as the file holds it and never written to a "
          "panel"},
-        {"a retention outside the list", "[[variable]]\nname = \"V1\"\nsave = 2\n", W, 3, 8,
+        {"a retention outside the list", "[[variable]]\nname = \"V1\"\nsave = { position = 2 }\n", W, 3, 8,
          "save: 2 is not an entry of the form's list (\"保存\", \"不保存\")"},
         {"a hidden event", "[[event]]\nname = \"输入11 按下\"\n", W, 2, 8,
          "the form offers no selector for 输入11 按下; it is kept as the file holds it"},
@@ -147,7 +147,7 @@ const std::vector<Case>& cases() {
         {"an action without function", kEvent + "id = 1\n", E, 3, 1, "[[event.action]] needs function"},
         {"an unknown function", kEvent + "function = \"键盘\"\n", E, 4, 12,
          "function: \"键盘\" is not one of \"红外\", \"IO\", \"串口\", \"网络\", \"继电器\", \"按键\""},
-        {"a function no file holds", kEvent + "function = 7\n", E, 4, 12,
+        {"a function no file holds", kEvent + "function = { position = 7 }\n", E, 4, 12,
          "function 7 cannot be stored: a project file holds \"红外\", \"IO\", \"串口\", \"网络\", "
          "\"继电器\", "
          "\"按键\""},
@@ -172,35 +172,60 @@ const std::vector<Case>& cases() {
         {"a relay channel beyond 2", kEvent + "function = \"继电器\"\nrelayChannels = [1, 3]\n", W, 5, 17,
          "继电器 has channels 1 to 2"},
         {"an IO operation outside the list",
-         kEvent + "function = \"IO\"\nioChannels = [1]\nioOperation = 3\n", W, 6, 15,
+         kEvent + "function = \"IO\"\nioChannels = [1]\nioOperation = { position = 3 }\n", W, 6, 15,
          "ioOperation: 3 is not an entry of the form's list (\"置高\", \"置低\", \"反转\")"},
         {"a key action", kEvent + "function = \"按键\"\nkeyChannel = 2\n", W, 3, 1, rules::kKeyNotAdded},
         {"an IO action without channel", kEvent + "function = \"IO\"\n", W, 3, 1, rules::kNoIoChannel},
         {"a relay action without channel", kEvent + "function = \"继电器\"\nrelayChannels = []\n", W, 5, 17,
          rules::kNoRelayChannel},
-        {"a network channel outside the list", kNet + "channel = 9\ndata = [\"x\"]\n", W, 5, 11,
+        {"a network channel outside the list", kNet + "channel = { position = 9 }\ndata = [\"x\"]\n", W, 5,
+         11,
          "channel: 9 is not an entry of the form's list (\"TCP(自定义地址)\", \"UDP(自定义地址)\", \"TCP1\", "
          "\"TCP2\", \"TCP3\", \"TCP4\", \"UDP1\", \"UDP2\", \"UDP3\")"},
         {"a network port beyond 16 bits", kNet + "port = -1\ndata = [\"x\"]\n", E, 5, 8,
          "port: -1 is not a port (0 to 65535)"},
-        {"a data type outside the list", kNet + "type = 2\ndata = [\"x\"]\n", W, 5, 8,
+        {"a data type outside the list", kNet + "type = { position = 2 }\ndata = [\"x\"]\n", W, 5, 8,
          "type: 2 is not an entry of the form's list (\"Ascii\", \"Hex\")"},
-        {"a serial channel outside the list", kSerial + "channel = 2\ndata = [\"x\"]\n", W, 5, 11,
-         "channel: 2 is not an entry of the form's list (\"RS232-1\", \"RS232-2\")"},
+        {"a serial channel outside the list", kSerial + "channel = { position = 2 }\ndata = [\"x\"]\n", W, 5,
+         11, "channel: 2 is not an entry of the form's list (\"RS232-1\", \"RS232-2\")"},
         {"a baud rate that is no label", kSerial + "baudrate = \"9601\"\ndata = [\"x\"]\n", E, 5, 12,
          "baudrate: \"9601\" is not one of \"115200\", \"600\", \"1200\", \"2400\", \"4800\", \"9600\", "
          "\"14400\", "
          "\"19200\", \"38400\", \"57600\""},
-        {"a baud rate outside the list", kSerial + "baudrate = 10\ndata = [\"x\"]\n", W, 5, 12,
+        {"a baud rate outside the list", kSerial + "baudrate = { position = 10 }\ndata = [\"x\"]\n", W, 5, 12,
          "baudrate: 10 is not an entry of the form's list (\"115200\", \"600\", \"1200\", \"2400\", "
          "\"4800\", "
          "\"9600\", \"14400\", \"19200\", \"38400\", \"57600\")"},
-        {"data bits outside the list", kSerial + "dataWidth = 4\ndata = [\"x\"]\n", W, 5, 13,
+        // A number where a list's text belongs would be taken for a position: refused, naming the texts.
+        {"a baud rate as a number", kSerial + "baudrate = 9600\ndata = [\"x\"]\n", E, 5, 12,
+         "baudrate must be one of \"115200\", \"600\", \"1200\", \"2400\", \"4800\", \"9600\", \"14400\", "
+         "\"19200\", \"38400\", \"57600\" — write it in quotes: \"9600\""},
+        {"a list position as a bare number", kSerial + "dataWidth = 2\ndata = [\"x\"]\n", E, 5, 13,
+         "dataWidth must be one of \"5位\", \"6位\", \"7位\", \"8位\", not a number (a stored position no "
+         "entry has is written { position = 2 })"},
+        {"an operation as a number", kEvent + "function = \"IO\"\nioChannels = [1]\nioOperation = 1\n", E, 6,
+         15,
+         "ioOperation must be one of \"置高\", \"置低\", \"反转\", not a number (a stored position no entry "
+         "has is written { position = 1 })"},
+        {"a network channel as a number", kNet + "channel = 2\ndata = [\"x\"]\n", E, 5, 11,
+         "channel must be one of \"TCP(自定义地址)\", \"UDP(自定义地址)\", \"TCP1\", \"TCP2\", \"TCP3\", "
+         "\"TCP4\", \"UDP1\", \"UDP2\", \"UDP3\", not a number (a stored position no entry has is written "
+         "{ position = 2 })"},
+        {"a function as a number", kEvent + "function = 2\n", E, 4, 12,
+         "function must be one of \"红外\", \"IO\", \"串口\", \"网络\", \"继电器\", \"按键\", not a number "
+         "(a "
+         "stored position no entry has is written { position = 2 })"},
+        {"a blank option as a number", blankData("{ source = \"E1\", digits = 1, loop = 1 }"), E, 5, 50,
+         "loop must be one of \"是\", \"否\", not a number (a stored position no entry has is written "
+         "{ position = 1 })"},
+        {"a position with another key", kSerial + "stop = { position = 1, x = 2 }\ndata = [\"x\"]\n", E, 5, 8,
+         "stop must be one of \"1位\", \"2位\", or { position = N } for a stored position"},
+        {"data bits outside the list", kSerial + "dataWidth = { position = 4 }\ndata = [\"x\"]\n", W, 5, 13,
          "dataWidth: 4 is not an entry of the form's list (\"5位\", \"6位\", \"7位\", \"8位\")"},
-        {"a parity outside the list", kSerial + "adjust = 5\ndata = [\"x\"]\n", W, 5, 10,
+        {"a parity outside the list", kSerial + "adjust = { position = 5 }\ndata = [\"x\"]\n", W, 5, 10,
          "adjust: 5 is not an entry of the form's list (\"无校验\", \"偶校验\", \"奇校验\", \"强制1校验\", "
          "\"强制0校验\")"},
-        {"stop bits outside the list", kSerial + "stop = 2\ndata = [\"x\"]\n", W, 5, 8,
+        {"stop bits outside the list", kSerial + "stop = { position = 2 }\ndata = [\"x\"]\n", W, 5, 8,
          "stop: 2 is not an entry of the form's list (\"1位\", \"2位\")"},
         // Data.
         {"data without a last segment", kNet + "data = [\"a\", { source = \"E1\", digits = 1 }]\n", E, 5, 8,
@@ -252,14 +277,16 @@ const std::vector<Case>& cases() {
          "group: 21 is outside 1~20, which the form offers"},
         {"a count beyond 5", blankData("{ source = \"Input\", digits = 1, mode = \"count\", count = 6 }"), W,
          5, 70, "count: 6 is outside 1~5, which the form offers"},
-        {"a mode outside the list", blankData("{ source = \"Input\", digits = 1, mode = 3 }"), W, 5, 53,
-         "mode: 3 is not an entry of the form's list (\"full\", \"click\", \"count\")"},
-        {"an overflow outside the list", blankData("{ source = \"Input\", digits = 1, overflow = 3 }"), W, 5,
-         57, "overflow: 3 is not an entry of the form's list (\"不发送\", \"裁剪\", \"填入\")"},
-        {"a loop outside the list", blankData("{ source = \"E1\", digits = 1, loop = 2 }"), W, 5, 50,
-         "loop: 2 is not an entry of the form's list (\"是\", \"否\")"},
-        {"a direction outside the list", blankData("{ source = \"V1\", digits = 1, direction = 2 }"), W, 5,
-         55, "direction: 2 is not an entry of the form's list (\"add\", \"sub\")"},
+        {"a mode outside the list", blankData("{ source = \"Input\", digits = 1, mode = { position = 3 } }"),
+         W, 5, 53, "mode: 3 is not an entry of the form's list (\"full\", \"click\", \"count\")"},
+        {"an overflow outside the list",
+         blankData("{ source = \"Input\", digits = 1, overflow = { position = 3 } }"), W, 5, 57,
+         "overflow: 3 is not an entry of the form's list (\"不发送\", \"裁剪\", \"填入\")"},
+        {"a loop outside the list", blankData("{ source = \"E1\", digits = 1, loop = { position = 2 } }"), W,
+         5, 50, "loop: 2 is not an entry of the form's list (\"是\", \"否\")"},
+        {"a direction outside the list",
+         blankData("{ source = \"V1\", digits = 1, direction = { position = 2 } }"), W, 5, 55,
+         "direction: 2 is not an entry of the form's list (\"add\", \"sub\")"},
         // What an event may hold.
         {"two actions of one kind",
          kIr + "irChannels = [1]\nirCode = 1\n" + kNextAction +

@@ -47,7 +47,8 @@ TEST(TextRoundTrip, ARichProjectComesBackWhole) {
     EXPECT_NE(text.find("values = [\"ON\", \"OFF\", \"开\"]"), std::string::npos);
     EXPECT_NE(text.find("{ bytes = \"81\" }"), std::string::npos);
     EXPECT_NE(text.find("{ bytes = \"81 30\" }"), std::string::npos);
-    EXPECT_NE(text.find("{ kind = 7, source = \"V3\", digits = 4, step = 3, interval = 4, direction = 5 }"),
+    EXPECT_NE(text.find("{ kind = 7, source = \"V3\", digits = 4, step = 3, interval = 4, direction = { "
+                        "position = 5 } }"),
               std::string::npos);
     EXPECT_NE(text.find("\"it's \\\"quoted\\\" \\\\\""), std::string::npos);
     EXPECT_NE(text.find("name = \"输入11 弹起\""), std::string::npos);  // slot 31
@@ -60,7 +61,8 @@ TEST(TextRoundTrip, ARichProjectComesBackWhole) {
 TEST(TextRoundTrip, ADefaultProjectIsAlmostEmpty) {
     ConfigModel model;
     model.reset();
-    EXPECT_EQ(exportText(model), "# velk project, text form (docs/project-text.md)\nformat = 1\n");
+    EXPECT_EQ(exportText(model),
+              "# velk project, text form (/usr/share/doc/velk/project-text.html)\nformat = 1\n");
     TextRead read = readText("");
     EXPECT_FALSE(read.hasProblems());
     EXPECT_EQ(firstProjectDifference(model, read.model), "");

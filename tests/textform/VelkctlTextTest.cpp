@@ -101,16 +101,88 @@ TEST_F(VelkctlText, CheckReportsEveryProblemWithItsPlace) {
     EXPECT_EQ(problems.err, bad + ":3:16: warning: 数据2不能为空\n" + bad +
                                 ":6:8: error: 请输入一个整数。\n" + bad + ": 1 errors, 1 warnings\n");
 
-    ProgramRun piped = velkctl({"check", "-"}, "[[enum]]\nname = \"E2\"\nvalues = []\n");
-    EXPECT_EQ(piped.status, 1);
+    // Warnings only: what import takes, so check passes it, unless --strict.
+    const std::string warned = "[[enum]]\nname = \"E2\"\nvalues = []\n";
+    ProgramRun piped = velkctl({"check", "-"}, warned);
+    EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.err,
               "<stdin>:3:10: warning: no values: the dialog takes 1 to 10\n<stdin>: 0 errors, 1 warnings\n");
+    EXPECT_EQ(velkctl({"check", "--strict", "-"}, warned).status, 1);
+    EXPECT_EQ(velkctl({"check", "--strict", good}).status, 0);
 
     ProgramRun missing = velkctl({"check", dir.file("none.toml")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("none.toml: No such file or directory"), std::string::npos);
     EXPECT_EQ(velkctl({"check"}).status, 1);
-    EXPECT_EQ(velkctl({"check", good, "--strict"}).status, 1);
+}
+
+// A dialog's message of several lines is still one line per problem, so a problem is one line to
+// grep for; the count follows.
+TEST_F(VelkctlText, CheckAndImportPrintOneLinePerProblem) {
+    const std::string text = dir.file("dollar.toml");
+    writeFileBytes(
+        text, "[[event]]\nname = \"按键1 弹起\"\n[[event.action]]\nfunction = \"网络\"\ndata = [\"100$\"]\n");
+    const std::string expected =
+        text + ":5:9: warning: 数据格式错误,\"$\"后两位数据不正确, 若要输入\"$\"，请使用$24。\n" + text +
+        ": 0 errors, 1 warnings\n";
+    ProgramRun checked = velkctl({"check", text});
+    EXPECT_EQ(checked.status, 0);
+    EXPECT_EQ(checked.err, expected);
+    ProgramRun imported = velkctl({"import", text, dir.file("dollar.db")});
+    EXPECT_EQ(imported.status, 0);
+    EXPECT_EQ(imported.err, expected);
+}
+
+// A project file where a text belongs is named as one, not read as a broken text.
+TEST_F(VelkctlText, CheckAndImportOfAProjectFileSayItIsOne) {
+    const std::string path = project("p.db", "update variable set max=5 where vindex=1;");
+    const std::string renamed = dir.file("p.toml");
+    std::filesystem::copy_file(path, renamed);
+    for (const std::string& file : {path, renamed}) {
+        const std::string said = "velkctl: " + file + ": is a project file, not a project text";
+        ProgramRun checked = velkctl({"check", file});
+        EXPECT_EQ(checked.status, 1);
+        EXPECT_NE(checked.err.find(said), std::string::npos) << checked.err;
+        ProgramRun imported = velkctl({"import", file, dir.file("copy.db")});
+        EXPECT_EQ(imported.status, 1);
+        EXPECT_NE(imported.err.find(said), std::string::npos) << imported.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("copy.db")));
+    }
+}
+
+// A number where a list's text belongs would be taken for a position in the list ("9600" is the
+// baud rate, 9600 the 9601st entry): import refuses it and names the texts; written in quotes it
+// is the list's entry 5, which is what the panel gets for 9600 baud.
+TEST_F(VelkctlText, ImportRefusesANumberWhereAListTextBelongs) {
+    const std::string serial = "[[event]]\nname = \"按键1 弹起\"\n[[event.action]]\nfunction = \"串口\"\n";
+    const std::string text = dir.file("serial.toml");
+    writeFileBytes(text, serial + "baudrate = 9600\ndata = [\"x\"]\n");
+    const std::string target = dir.file("serial.db");
+    ProgramRun refused = velkctl({"import", text, target});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(text + ":5:12: error: baudrate must be one of \"115200\", \"600\", "),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("\"57600\" — write it in quotes: \"9600\"\n"), std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("not imported"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_EQ(velkctl({"check", text}).status, 1);
+
+    writeFileBytes(text, serial + "baudrate = \"9600\"\ndata = [\"x\"]\n");
+    ProgramRun quoted = velkctl({"import", text, target});
+    ASSERT_EQ(quoted.status, 0) << quoted.err;
+    EXPECT_NE(velkctl({"commands", target}).out.find("setdest-232-1-5-8-0-1"), std::string::npos);
+
+    // A position no entry has, as files of other programs hold, comes back as it was exported.
+    const std::string foreign = project("foreign.db",
+                                        "insert into key_table1 (id,function,channel,type,varNum,baudrate) "
+                                        "values(0,'2','0','0','0','12');");
+    ProgramRun exported = velkctl({"export", foreign});
+    EXPECT_NE(exported.out.find("baudrate = { position = 12 }"), std::string::npos) << exported.out;
+    ProgramRun back = velkctl({"import", "-", dir.file("back.db")}, exported.out);
+    EXPECT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(velkctl({"diff", foreign, dir.file("back.db")}).status, 0);
 }
 
 TEST_F(VelkctlText, ProblemsQuotingTheTextCannotReachTheTerminalRaw) {
@@ -195,6 +267,20 @@ TEST_F(VelkctlText, HostileTextsEndWithAMessageAndStatusOne) {
     }
 }
 
+// Standard input is read once: "-" for both projects would compare a text with nothing.
+TEST_F(VelkctlText, DiffTakesStandardInputForOneSideOnly) {
+    const std::string text = "[[variable]]\nname = \"V2\"\nmax = 200\n";
+    ProgramRun both = velkctl({"diff", "-", "-"}, text);
+    EXPECT_EQ(both.status, 2);
+    EXPECT_EQ(both.out, "");
+    EXPECT_EQ(both.err,
+              "velkctl: diff: standard input can be read only once: \"-\" stands for A or B, not both\n");
+    const std::string file = dir.file("b.toml");
+    writeFileBytes(file, text);
+    ProgramRun one = velkctl({"diff", "-", file}, text);
+    EXPECT_EQ(one.status, 0) << one.err;
+}
+
 TEST_F(VelkctlText, DiffTellsSameDifferentAndTrouble) {
     const std::string a = project("a.db", "update variable set max=100 where vindex=2;");
     const std::string b = dir.file("b.toml");
@@ -253,6 +339,10 @@ TEST_F(VelkctlText, ExportRefusesWhatIsNoProject) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));
     EXPECT_EQ(velkctl({"export", dir.file("notes.db"), "-o"}).status, 1);
+    ProgramRun piped = velkctl({"export", "-"}, readFileBytes(project("p.db", "")));
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.out, "");
+    EXPECT_EQ(piped.err, "velkctl: a project file cannot come from standard input: name the file\n");
 }
 
 }  // namespace

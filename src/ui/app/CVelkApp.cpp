@@ -48,7 +48,11 @@ AppOptions parseAppOptions(const QStringList& arguments) {
             options.version = true;
             return options;
         }
-        if (argument == QLatin1String("--panel") && i + 1 < arguments.size()) {
+        if (argument == QLatin1String("--panel")) {
+            if (i + 1 >= arguments.size()) {
+                options.error = QStringLiteral("--panel needs a value: IP[:PORT]");
+                return options;
+            }
             QString value = arguments.at(++i);
             std::optional<PanelAddress> panel = parsePanelAddress(value.toStdString());
             if (!panel) {
@@ -61,6 +65,12 @@ AppOptions parseAppOptions(const QStringList& arguments) {
             options.error =
                 QStringLiteral("unknown option \"%1\"; usage: velk [--panel IP[:PORT]] [PROJECT.db]")
                     .arg(argument);
+            return options;
+        } else if (!options.projectPath.isEmpty()) {
+            options.error = QStringLiteral(
+                                "one project at a time: \"%1\" and \"%2\" given; usage: velk "
+                                "[--panel IP[:PORT]] [PROJECT.db]")
+                                .arg(options.projectPath, argument);
             return options;
         } else {
             options.projectPath = argument;

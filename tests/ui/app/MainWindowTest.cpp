@@ -292,6 +292,14 @@ private slots:
         QVERIFY(!parseAppOptions({"velk", "--panel", "1.2.3.4:70000"}).error.isEmpty());
         QVERIFY(!parseAppOptions({"velk", "--verbose"}).error.isEmpty());
         QCOMPARE(parseAppOptions({"velk", "--panel", "10.0.0.9"}).panelPort, 4800);
+        // Nothing given is silently dropped: a second project, an option without its value.
+        const QString twoProjects = parseAppOptions({"velk", "a.db", "b.db"}).error;
+        QVERIFY2(twoProjects.contains(QStringLiteral("one project at a time")) &&
+                     twoProjects.contains(QStringLiteral("a.db")) &&
+                     twoProjects.contains(QStringLiteral("b.db")),
+                 qPrintable(twoProjects));
+        QCOMPARE(parseAppOptions({"velk", "p.db", "--panel"}).error,
+                 QStringLiteral("--panel needs a value: IP[:PORT]"));
     }
 
     void helpAndVersionAnswerWhateverFollows() {
