@@ -2,6 +2,7 @@
 // edits of every kind: no edit is lost, the held statements reach the file in their order once the
 // cause is gone, and the form never says an edit is saved while the file lacks it.
 #include <sqlite3.h>
+#include <stdexcept>
 
 #include <filesystem>
 #include <variant>
@@ -33,6 +34,18 @@ int tableCount(const std::string& path) {
     }
     sqlite3_close(db);
     return count;
+}
+
+// The latest action edit of a kind (an add has no before, a delete no after); the sweep fails
+// rather than undo an edit the listener never reported.
+ActionEdit lastActionEdit(const std::vector<ProjectEdit>& edits, bool before, bool after) {
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
+        const auto* action = std::get_if<ActionEdit>(&*edit);
+        if (action && action->before.has_value() == before && action->after.has_value() == after) {
+            return *action;
+        }
+    }
+    throw std::logic_error("no such action edit was reported");
 }
 
 class FaultSweep : public ProjectFixture {
@@ -74,11 +87,11 @@ protected:
         step(path, [&] { session->clearVariable(0); });
         // Undo of the delete and of the modification, as the undo stack calls them.
         step(path, [&] {
-            const ActionEdit removed = std::get<ActionEdit>(edits.at(edits.size() - 2));
+            const ActionEdit removed = lastActionEdit(edits, /*before=*/true, /*after=*/false);
             session->insertActionById(removed.slot, *removed.before);
         });
         step(path, [&] {
-            const ActionEdit modified = std::get<ActionEdit>(edits.at(5));
+            const ActionEdit modified = lastActionEdit(edits, /*before=*/true, /*after=*/true);
             session->replaceActionById(modified.slot, modified.after->id, *modified.before);
         });
         step(path, [&] { session->applyVariable(Variable{1, 0, 4, 50, 0}); });
