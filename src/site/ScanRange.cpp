@@ -51,8 +51,9 @@ std::vector<uint32_t> scanAddresses(const std::vector<AddressRange>& ranges) {
 
 std::string cidrText(uint32_t address, uint32_t mask) {
     const int prefix = std::countl_one(mask);
-    const uint32_t network = prefix == 0 ? 0 : address & ~(0xFFFFFFFFu >> prefix);
-    return strprintf("%s/%d", dottedAddress(prefix == 32 ? address : network).c_str(), prefix);
+    // A shift by the type's full width is undefined, so a /32 keeps no host bits by hand.
+    const uint32_t hostBits = prefix >= 32 ? 0 : 0xFFFFFFFFu >> prefix;
+    return strprintf("%s/%d", dottedAddress(address & ~hostBits).c_str(), prefix);
 }
 
 std::string localScanRanges(const std::vector<LocalAddress>& addresses) {

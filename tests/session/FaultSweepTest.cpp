@@ -2,9 +2,9 @@
 // edits of every kind: no edit is lost, the held statements reach the file in their order once the
 // cause is gone, and the form never says an edit is saved while the file lacks it.
 #include <sqlite3.h>
-#include <stdexcept>
 
 #include <filesystem>
+#include <stdexcept>
 #include <variant>
 
 #include "project/ProjectReader.h"
