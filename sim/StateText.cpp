@@ -18,6 +18,8 @@ const char* const kNeverSent[] = {
     "the settings of an event without actions; a time that is off, 0, or on a press event; the append "
     "time-out, mode and text of an event whose append is off",
     "the custom address of a network action sent to a target (TCP1..UDP3)",
+    "an enumerated variable without values: written here as one empty value, the text's default; a "
+    "project made by New holds it as none, and velkctl diff names each such E row",
     "how Ascii data was typed: its text is written as it is, '$' as $24 and other bytes as $hh",
     "blanks of 0 digits, and two Ascii blanks with nothing between them, whose marks run together",
     "numbers outside the form's lists that the command sends as another (a data type, operation, blank "
