@@ -52,7 +52,7 @@ std::string peerName(int fd) {
 
 PanelSimulator::PanelSimulator(SimulatorOptions options)
     : m_options(std::move(options)),
-      m_faultRandom(m_options.replyFaults.seed.value_or(std::random_device{}())) {}
+      m_faultRandom(m_options.replyFaults.pattern.value_or(std::random_device{}())) {}
 
 PanelSimulator::~PanelSimulator() {
     stop();

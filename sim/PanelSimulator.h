@@ -33,7 +33,7 @@ struct ReplyFaults {
     int join = 0;                  // send this many replies together (2 or more)
     bool noise = false;            // random bytes, one a control byte, glued in front of each reply
     int dropEvery = 0;             // drop every Nth reply of a connection; 0 never
-    std::optional<uint32_t> seed;  // of the cuts and noise; none: a new one each run
+    std::optional<uint32_t> pattern;  // picks the cuts and noise; none: new ones each run
 
     bool any() const { return bytewise || cutMaxMs >= 0 || join >= 2 || noise || dropEvery > 0; }
 };

@@ -16,7 +16,7 @@ const char* const kUsageFormat =
     "usage: velk-panel-sim [--port N] [--address A.B.C.D] [--log FILE]\n"
     "                      [--drop-ack clr|add|exit] [--delay-ack clr|add|exit=MS] [--close-after N]\n"
     "                      [--reply-bytewise] [--reply-cut MS] [--reply-join N] [--reply-noise]\n"
-    "                      [--drop-reply N] [--fault-seed N]\n"
+    "                      [--drop-reply N] [--fault-pattern N]\n"
     "       velk-panel-sim --panels N [--port BASE] [--log DIR] [FAULT[@PORT|@+K]]...\n"
     "       velk-panel-sim --panels N --address-step [--address FIRST] [--port N] [FAULT[@+K]]...\n"
     "       velk-panel-sim --factory N [--restart-ms MS] [--port N] [--address A.B.C.D] [--log DIR]\n"
@@ -35,7 +35,8 @@ const char* const kUsageFormat =
     "  --reply-noise    put 1 to 4 random bytes, one of them a control byte, in front\n"
     "                   of every reply, in the same send\n"
     "  --drop-reply N   never send every Nth reply of a connection\n"
-    "  --fault-seed N   seed of the random cuts and noise (default: a new one each run)\n"
+    "  --fault-pattern N  which random cuts and noise; the same N repeats them\n"
+    "                   (default: new ones each run)\n"
     "  --panels N       serve N panels, each with its own state, on ports BASE..BASE+N-1\n"
     "                   (--port 0 picks free ones); --log DIR then writes DIR/PORT.log,\n"
     "                   and a fault ending in @PORT or @+K (the panel at BASE+K) is that\n"
@@ -221,7 +222,7 @@ std::optional<std::string> checkFactory(const SimulatorCommandLine& line) {
 bool isValueOption(const std::string& name) {
     static const char* const kNames[] = {"--port",       "--address",     "--log",        "--drop-ack",
                                          "--delay-ack",  "--close-after", "--panels",     "--reply-cut",
-                                         "--reply-join", "--drop-reply",  "--fault-seed", "--factory",
+                                         "--reply-join", "--drop-reply",  "--fault-pattern", "--factory",
                                          "--restart-ms", "--state"};
     return std::any_of(std::begin(kNames), std::end(kNames),
                        [&](const char* known) { return name == known; });
@@ -298,11 +299,11 @@ std::variant<SimulatorCommandLine, std::string> parseSimulatorArguments(
                 return strprintf("--drop-reply: %s is no positive count", value.c_str());
             }
             options.replyFaults.dropEvery = static_cast<int>(number);
-        } else if (name == "--fault-seed") {
+        } else if (name == "--fault-pattern") {
             if (!readInt(value, 0, 4294967295LL, number)) {
-                return strprintf("--fault-seed: %s is no seed (0 to 4294967295)", value.c_str());
+                return strprintf("--fault-pattern: %s is no pattern number (0 to 4294967295)", value.c_str());
             }
-            options.replyFaults.seed = static_cast<uint32_t>(number);
+            options.replyFaults.pattern = static_cast<uint32_t>(number);
         } else if (auto box = readBoxOption(name, value, line)) {
             if (*box) {
                 return **box;

@@ -188,7 +188,7 @@ const ReadRows& directRead() {
 
 sim::ReplyFaults faults(void (*set)(sim::ReplyFaults&)) {
     sim::ReplyFaults chosen;
-    chosen.seed = 21;
+    chosen.pattern = 21;
     set(chosen);
     return chosen;
 }

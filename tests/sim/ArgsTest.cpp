@@ -35,7 +35,7 @@ TEST(ArgsTest, ReadsEverySwitch) {
 TEST(ArgsTest, ReadsTheReplyFaults) {
     auto parsed =
         parseSimulatorArguments({"--reply-bytewise", "--reply-cut", "300", "--reply-join", "3",
-                                 "--reply-noise", "--drop-reply", "4", "--fault-seed", "4294967295"});
+                                 "--reply-noise", "--drop-reply", "4", "--fault-pattern", "4294967295"});
     ASSERT_TRUE(std::holds_alternative<SimulatorCommandLine>(parsed));
     const ReplyFaults& faults = std::get<SimulatorCommandLine>(parsed).options.replyFaults;
     EXPECT_TRUE(faults.bytewise);
@@ -43,7 +43,7 @@ TEST(ArgsTest, ReadsTheReplyFaults) {
     EXPECT_EQ(faults.join, 3);
     EXPECT_TRUE(faults.noise);
     EXPECT_EQ(faults.dropEvery, 4);
-    EXPECT_EQ(faults.seed, 4294967295u);
+    EXPECT_EQ(faults.pattern, 4294967295u);
 }
 
 TEST(ArgsTest, HelpAndVersionTakeNoValue) {
@@ -85,7 +85,7 @@ TEST(ArgsTest, RefusesBadValues) {
         {"--reply-join", "1"},
         {"--reply-join", "11"},
         {"--drop-reply", "0"},
-        {"--fault-seed", "4294967296"},
+        {"--fault-pattern", "4294967296"},
         {"--log", ""},
         {"--verbose", "1"},
         {"--versions"},
