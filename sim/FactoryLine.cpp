@@ -1,12 +1,8 @@
 #include "sim/FactoryLine.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
+#include "sim/Folders.h"
 
 namespace velk::sim {
 
@@ -34,8 +30,7 @@ std::optional<uint16_t> FactoryLine::start(std::string& error) {
         return std::nullopt;
     }
     const std::string& logFolder = m_line.options.logPath;
-    if (!logFolder.empty() && ::mkdir(logFolder.c_str(), 0777) != 0 && errno != EEXIST) {
-        error = strprintf("cannot make the log folder %s: %s", logFolder.c_str(), std::strerror(errno));
+    if (!logFolder.empty() && !makeFolder(logFolder, "log", error)) {
         return std::nullopt;
     }
     std::optional<TcpListener> listener =

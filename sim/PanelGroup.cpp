@@ -1,12 +1,8 @@
 #include "sim/PanelGroup.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "device/PanelAddress.h"
 #include "model/StrPrintf.h"
+#include "sim/Folders.h"
 
 namespace velk::sim {
 
@@ -54,8 +50,7 @@ std::optional<uint16_t> PanelGroup::start(std::string& error) {
         return std::nullopt;
     }
     const std::string& logFolder = m_line.options.logPath;
-    if (!logFolder.empty() && ::mkdir(logFolder.c_str(), 0777) != 0 && errno != EEXIST) {
-        error = strprintf("cannot make the log folder %s: %s", logFolder.c_str(), std::strerror(errno));
+    if (!logFolder.empty() && !makeFolder(logFolder, "log", error)) {
         return std::nullopt;
     }
     std::optional<std::vector<TcpListener>> listeners;

@@ -28,11 +28,11 @@ namespace velk::sim {
 // What a network between the panel and the tool may do to the replies: TCP keeps the bytes and
 // their order, not the boundaries of the panel's sends.
 struct ReplyFaults {
-    bool bytewise = false;         // every byte its own send, 1 ms apart
-    int cutMaxMs = -1;             // cut each reply in two, the second piece up to this late; <0 never
-    int join = 0;                  // send this many replies together (2 or more)
-    bool noise = false;            // random bytes, one a control byte, glued in front of each reply
-    int dropEvery = 0;             // drop every Nth reply of a connection; 0 never
+    bool bytewise = false;            // every byte its own send, 1 ms apart
+    int cutMaxMs = -1;                // cut each reply in two, the second piece up to this late; <0 never
+    int join = 0;                     // send this many replies together (2 or more)
+    bool noise = false;               // random bytes, one a control byte, glued in front of each reply
+    int dropEvery = 0;                // drop every Nth reply of a connection; 0 never
     std::optional<uint32_t> pattern;  // picks the cuts and noise; none: new ones each run
 
     bool any() const { return bytewise || cutMaxMs >= 0 || join >= 2 || noise || dropEvery > 0; }

@@ -220,8 +220,8 @@ std::optional<std::string> checkFactory(const SimulatorCommandLine& line) {
 
 // The options that take a value; the last word of a command line is named as unknown unless it is one.
 bool isValueOption(const std::string& name) {
-    static const char* const kNames[] = {"--port",       "--address",     "--log",        "--drop-ack",
-                                         "--delay-ack",  "--close-after", "--panels",     "--reply-cut",
+    static const char* const kNames[] = {"--port",       "--address",     "--log",           "--drop-ack",
+                                         "--delay-ack",  "--close-after", "--panels",        "--reply-cut",
                                          "--reply-join", "--drop-reply",  "--fault-pattern", "--factory",
                                          "--restart-ms", "--state"};
     return std::any_of(std::begin(kNames), std::end(kNames),

@@ -1,9 +1,5 @@
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -13,6 +9,7 @@
 #include "device/TcpSocket.h"
 #include "model/Version.h"
 #include "sim/FactoryLine.h"
+#include "sim/Folders.h"
 #include "sim/LinePrinter.h"
 #include "sim/PanelGroup.h"
 #include "sim/PanelSimulator.h"
@@ -51,9 +48,8 @@ int main(int argc, char** argv) {
     LinePrinter printer(stdout);
     auto printLine = [&printer](const std::string& text) { printer.print(text); };
     const std::string& stateFolder = line.options.stateFolder;
-    if (!stateFolder.empty() && ::mkdir(stateFolder.c_str(), 0777) != 0 && errno != EEXIST) {
-        std::cerr << "velk-panel-sim: cannot make the state folder " << stateFolder << ": "
-                  << std::strerror(errno) << "\n";
+    if (std::string error; !stateFolder.empty() && !makeFolder(stateFolder, "state", error)) {
+        std::cerr << "velk-panel-sim: " << error << "\n";
         return 1;
     }
 

@@ -20,6 +20,7 @@
 #include <QtTest>
 #include <optional>
 
+#include "ViewProjects.h"
 #include "model/Gbk.h"
 #include "session/EventOverview.h"
 #include "session/IgnoringObserver.h"
@@ -100,27 +101,14 @@ struct CFrameHolder {
 class FieldWorkTest : public QObject {
     Q_OBJECT
 private:
-    // Project files on a memory file system where there is one: every statement of New is synced
-    // otherwise, which makes each new project take seconds.
-    QTemporaryDir m_dir{QDir(QStringLiteral("/dev/shm")).exists()
-                            ? QStringLiteral("/dev/shm/velk-fieldwork-XXXXXX")
-                            : QDir::tempPath() + QStringLiteral("/velk-XXXXXX")};
+    QTemporaryDir m_dir{projectFolderTemplate(QStringLiteral("fieldwork"))};
     // The seams of one test, put back as they were when it ends.
     std::optional<MessageRecorder> m_recorder;
     std::optional<ModalHandlerGuard> m_modal;
     std::optional<QuestionGuard> m_question;
 
     QString newProject(CVelkView& view, const QString& name) {
-        const QString path = m_dir.filePath(name);
-        QFile::remove(path);
-        {
-            FileDialogGuard chosen([path](bool) { return path; });
-            view.controls().newButton->click();
-        }
-        if (!view.settleProjectFile()) {
-            QTest::qFail("the new project never settled", __FILE__, __LINE__);
-        }
-        return path;
+        return newProjectThroughView(view, m_dir.filePath(name));
     }
 
     void openProject(CVelkView& view, const QString& path) {

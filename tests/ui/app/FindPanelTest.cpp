@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "ViewProjects.h"
 #include "device/PanelAddress.h"
 #include "sim/PanelGroup.h"
 #include "ui/app/AppSettings.h"
@@ -88,10 +89,7 @@ QString statusText(QDialog& dialog) {
 class FindPanelTest : public QObject {
     Q_OBJECT
 private:
-    // Project files on a memory file system where there is one: New syncs every statement.
-    QTemporaryDir m_dir{QDir(QStringLiteral("/dev/shm")).exists()
-                            ? QStringLiteral("/dev/shm/velk-find-XXXXXX")
-                            : QDir::tempPath() + QStringLiteral("/velk-XXXXXX")};
+    QTemporaryDir m_dir{projectFolderTemplate(QStringLiteral("find"))};
     PanelFloor m_floor;
     std::optional<MessageRecorder> m_recorder;
 

@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <optional>
 
+#include "ViewProjects.h"
 #include "action/ActionText.h"
 #include "sim/PanelSimulator.h"
 #include "support/ActionMaker.h"
@@ -58,22 +59,11 @@ QStringList functionColumn(const QTableWidget* list) {
 class FormInputTest : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir{QDir(QStringLiteral("/dev/shm")).exists()
-                            ? QStringLiteral("/dev/shm/velk-forminput-XXXXXX")
-                            : QDir::tempPath() + QStringLiteral("/velk-XXXXXX")};
+    QTemporaryDir m_dir{projectFolderTemplate(QStringLiteral("forminput"))};
     std::optional<MessageRecorder> m_recorder;
 
     QString newProject(CVelkView& view, const QString& name) {
-        const QString path = m_dir.filePath(name);
-        QFile::remove(path);
-        {
-            FileDialogGuard chosen([path](bool) { return path; });
-            view.controls().newButton->click();
-        }
-        if (!view.settleProjectFile()) {
-            QTest::qFail("the new project never settled", __FILE__, __LINE__);
-        }
-        return path;
+        return newProjectThroughView(view, m_dir.filePath(name));
     }
 
 private slots:
