@@ -1,8 +1,10 @@
-// Writes one project into 1, 10, 50, 200 and 1000 simulated panels at once and sets the wall time
-// of each beside that of a single write. The panels are one velk-panel-sim process of their own, on
-// neighbouring loopback addresses with one port (a thousand free ports in a row are not to be had
-// beside the ephemeral ones), so the peak memory printed is the writer's. Every connection's sends are timed
-// on the writer's side to show that no pause got shorter than its fixed length.
+// Writes one project into 1, 10, 50, 200 and 1000 simulated panels at once (or the counts given as
+// arguments) and sets the wall time of each beside that of a single write. The panels are one
+// velk-panel-sim process of their own, on neighbouring loopback addresses with one port (a thousand
+// free ports in a row are not to be had beside the ephemeral ones), so the peak memory printed is
+// the writer's; the CPU both used is printed, as they share the machine's cores. Every
+// connection's sends are timed on the writer's side to show that no pause got shorter than its
+// fixed length.
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -137,6 +139,28 @@ public:
     }
     uint16_t port() const { return m_base; }
 
+    // The CPU time the simulator has used so far, user and system, in seconds: the panels share
+    // the machine's cores with the writer, so a run's figures are read beside it.
+    double cpuSeconds() const {
+        std::FILE* stat = std::fopen(strprintf("/proc/%d/stat", static_cast<int>(m_pid)).c_str(), "r");
+        if (stat == nullptr) {
+            return 0;
+        }
+        char text[1024] = {};
+        const size_t length = std::fread(text, 1, sizeof text - 1, stat);
+        std::fclose(stat);
+        // The fields after the command's closing parenthesis; utime and stime are the 12th and 13th.
+        const char* rest = std::strrchr(text, ')');
+        unsigned long user = 0;
+        unsigned long system = 0;
+        if (length == 0 || rest == nullptr ||
+            std::sscanf(rest + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) !=
+                2) {
+            return 0;
+        }
+        return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    }
+
 private:
     pid_t m_pid = 0;
     std::FILE* m_out = nullptr;
@@ -225,7 +249,7 @@ double singleWrite(const ConfigModel& model, uint32_t address, uint16_t port, st
     return written ? ms : -1;
 }
 
-int run() {
+int run(const std::vector<int>& runs) {
     raiseOpenFileLimit();  // a socket per panel here, and as velkctl does
     SimulatorProcess simulator;
     if (!simulator.start(kMostPanels)) {
@@ -255,7 +279,7 @@ int run() {
         static_cast<double>(singleCheck.leastMarginUs) / 1000.0, peakMegabytes());
 
     bool allWritten = singleCheck.shorter == 0;
-    for (int panels : kRuns) {
+    for (int panels : runs) {
         std::vector<SiteTarget> targets;
         for (int i = 0; i < panels; ++i) {
             targets.push_back({strprintf("p%d", i),
@@ -274,6 +298,7 @@ int run() {
         ProgressBoard board(targets.size());
         StopSwitch stop;
         const double cpuBefore = cpuSeconds();
+        const double panelsCpuBefore = simulator.cpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         SiteRun site(targets.size(), options.jobs, siteWriteJob(targets, options, board, stop));
         std::vector<PanelResult> results = site.join();
@@ -293,14 +318,24 @@ int run() {
                 ++reasons[resultText(result, SiteTask::Write)];
             }
         }
+        {
+            std::vector<double> took;
+            for (const PanelResult& result : results) {
+                took.push_back(result.seconds);
+            }
+            std::sort(took.begin(), took.end());
+            std::printf("    each panel: least %.2f s, median %.2f s, most %.2f s\n", took.front(),
+                        took[took.size() / 2], took.back());
+        }
         for (const auto& [reason, count] : reasons) {
             std::printf("    %4d x %s\n", count, reason.c_str());
         }
         std::printf(
             "%3d panels at once  %8.1f ms   ratio %.3f   written %zu/%d   pauses: %zu gaps, %zu shorter, "
-            "least margin %.3f ms   peak %.1f MB   writer CPU %.1f s\n",
+            "least margin %.3f ms   peak %.1f MB   writer CPU %.1f s   panels' CPU %.1f s\n",
             panels, ms, ms / single, written, panels, check.gaps, check.shorter,
-            static_cast<double>(check.leastMarginUs) / 1000.0, peakMegabytes(), cpuSeconds() - cpuBefore);
+            static_cast<double>(check.leastMarginUs) / 1000.0, peakMegabytes(), cpuSeconds() - cpuBefore,
+            simulator.cpuSeconds() - panelsCpuBefore);
     }
     std::printf("goals               %d panels within 1.10 x the single write; peak under 200 MB\n",
                 kMostPanels);
@@ -310,6 +345,14 @@ int run() {
 }  // namespace
 }  // namespace velk
 
-int main() {
-    return velk::run();
+// With arguments, only those panel counts run (each at most 1000): "sitewrite_bench 1000".
+int main(int argc, char** argv) {
+    std::vector<int> runs(std::begin(velk::kRuns), std::end(velk::kRuns));
+    if (argc > 1) {
+        runs.clear();
+        for (int i = 1; i < argc; ++i) {
+            runs.push_back(std::clamp(std::atoi(argv[i]), 1, velk::kMostPanels));
+        }
+    }
+    return velk::run(runs);
 }

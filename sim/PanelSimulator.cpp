@@ -171,8 +171,9 @@ std::string PanelSimulator::stateFilePath(const std::string& folder, const Panel
 
 void PanelSimulator::run() {
     while (!m_stopping && !m_restarting) {
-        // The listener is looked at in short slices so a stop is seen promptly.
-        std::optional<TcpSocket> client = m_listener->accept(50);
+        // Waits for a client without a time-out: a thousand idle panels must not each wake twenty
+        // times a second. A stop wakes it through the pipe.
+        std::optional<TcpSocket> client = m_listener->accept(-1, m_wakeRead);
         if (!client || m_stopping) {
             continue;
         }

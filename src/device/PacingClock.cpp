@@ -1,5 +1,6 @@
 #include "device/PacingClock.h"
 
+#include <poll.h>
 #include <sys/prctl.h>
 
 #include <cerrno>
@@ -26,6 +27,27 @@ void SystemClock::sleepUntilUs(int64_t deadlineUs) {
     deadline.tv_nsec = static_cast<long>(deadlineUs % kMicrosPerSecond) * 1000;
     // A signal wakes the sleep early; the absolute deadline lets it simply go on.
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
+bool SystemClock::sleepUntilUsOrReadable(int64_t deadlineUs, int fd) {
+    for (;;) {
+        const int64_t leftUs = deadlineUs - nowUs();
+        if (leftUs <= 0) {
+            return false;
+        }
+        timespec left{};
+        left.tv_sec = static_cast<time_t>(leftUs / kMicrosPerSecond);
+        left.tv_nsec = static_cast<long>(leftUs % kMicrosPerSecond) * 1000;
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = ppoll(&watched, 1, &left, nullptr);
+        if (ready > 0) {
+            return true;
+        }
+        if (ready < 0 && errno != EINTR) {
+            sleepUntilUs(deadlineUs);  // nothing to watch: the plain pause
+            return false;
+        }
     }
 }
 

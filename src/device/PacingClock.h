@@ -20,6 +20,13 @@ public:
     virtual int64_t nowSeconds() = 0;
     // Prepares the calling thread for paced sleeps; the sequence thread calls it once.
     virtual void prepareThread() {}
+    // Sleeps as sleepUntilUs does, but may return early, true, once fd has bytes to read (or is
+    // closed). This one never returns early: the caller then finds the bytes when it looks.
+    virtual bool sleepUntilUsOrReadable(int64_t deadlineUs, int fd) {
+        static_cast<void>(fd);
+        sleepUntilUs(deadlineUs);
+        return false;
+    }
 
     void sleepMs(int milliseconds) { sleepUntilUs(nowUs() + int64_t{milliseconds} * 1000); }
 };
@@ -32,6 +39,7 @@ public:
     void sleepUntilUs(int64_t deadlineUs) override;
     int64_t nowSeconds() override;
     void prepareThread() override;
+    bool sleepUntilUsOrReadable(int64_t deadlineUs, int fd) override;
 };
 
 }  // namespace velk

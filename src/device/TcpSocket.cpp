@@ -247,8 +247,13 @@ std::optional<TcpListener> TcpListener::listenLoopback(uint16_t port, std::strin
     return listenOn(kLoopbackAddress, port, error);
 }
 
-std::optional<TcpSocket> TcpListener::accept(int timeoutMs) const {
-    if (pollFor(m_fd, POLLIN, timeoutMs) <= 0) {
+std::optional<TcpSocket> TcpListener::accept(int timeoutMs, int wakeFd) const {
+    pollfd watched[2] = {{m_fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    int ready = 0;
+    do {
+        ready = ::poll(watched, wakeFd >= 0 ? 2 : 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0 || watched[0].revents == 0) {
         return std::nullopt;
     }
     int fd = -1;

@@ -75,8 +75,9 @@ public:
 
     uint16_t port() const { return m_port; }
     bool valid() const { return m_fd >= 0; }
-    // Waits at most timeoutMs (negative: for ever) for a client.
-    std::optional<TcpSocket> accept(int timeoutMs) const;
+    // Waits at most timeoutMs (negative: for ever) for a client; gives up at once when wakeFd, if
+    // given, turns readable, so an owner that stops can end a wait without a time-out.
+    std::optional<TcpSocket> accept(int timeoutMs, int wakeFd = -1) const;
     void close();
 
 private:

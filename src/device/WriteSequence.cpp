@@ -28,6 +28,9 @@ SequenceOutcome WriteSequence::run(const std::vector<WriteStep>& plan) {
                 m_clock.sleepUntilUs(m_anchorUs);
                 break;
             case WriteStep::ResetAck:
+                // Whatever came before is taken first, so an old acknowledgement cannot pass for
+                // the awaited one.
+                m_link.takeReplies();
                 m_writeAck.store(ACK_NONE);
                 break;
             case WriteStep::WaitAck:
@@ -69,7 +72,13 @@ SequenceOutcome WriteSequence::wait(const WriteStep& step) {
     const int64_t start = m_clock.nowSeconds();
     bool ticked = false;
     for (;;) {
-        m_clock.sleepMs(10);
+        if (m_link.replyFd >= 0) {
+            const int64_t lookUs = m_clock.nowUs() + int64_t{SequenceLink::kSocketLookMs} * 1000;
+            m_clock.sleepUntilUsOrReadable(lookUs, m_link.replyFd);
+        } else {
+            m_clock.sleepMs(10);
+        }
+        m_link.takeReplies();
         if (m_writeAck.load() == step.ack) {
             m_anchorUs = m_clock.nowUs();
             return kSequenceCompleted;

@@ -22,10 +22,17 @@ enum SequenceOutcome : int {
 };
 
 // Where a sequence sends. send hands one command to the link and returns once it is on its way
-// (the pauses are measured from then); alive tells whether the connection still stands.
+// (the pauses are measured from then); alive tells whether the connection still stands. A link
+// without a receive thread of its own takes the panel's replies in takeReplies, which the sequence
+// calls before each look at the acknowledgement and before it resets it.
 struct SequenceLink {
     std::function<SendResult(const std::string&)> send;
     std::function<bool()> alive = [] { return true; };
+    std::function<void()> takeReplies = [] {};
+    // Such a link's socket: a wait then sleeps until the panel sends something, looking at the
+    // time-out and a stop every kSocketLookMs instead of every 10 ms.
+    int replyFd = -1;
+    static constexpr int kSocketLookMs = 100;
 };
 
 // Carries out a plan on the calling thread: sends through the link, paces through the clock,

@@ -1,14 +1,14 @@
 #include "site/PanelWrite.h"
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <string_view>
 
 #include "device/Commands.h"
 #include "device/ReplyApplier.h"
 #include "device/ReplyFramer.h"
 #include "device/WriteSequence.h"
 #include "model/StrPrintf.h"
+#include "site/SiteLink.h"
 
 namespace velk {
 namespace {
@@ -27,62 +27,20 @@ private:
     std::atomic<int>& m_writeAck;
 };
 
-// Takes the messages of one connection and its write sequence where they are posted: no thread
-// of the run waits in a queue. Replies are read on the receive thread, the acknowledgement is the
-// atomic the sequence polls, progress goes to the board.
-class AttemptPoster : public UiPoster {
+// Takes the write sequence's messages on the writing thread: progress goes to the board.
+class ProgressPoster : public UiPoster {
 public:
-    AttemptPoster(std::atomic<int>& writeAck, ProgressBoard& board, size_t panel)
-        : m_applier(writeAck), m_board(board), m_panel(panel) {}
+    ProgressPoster(ProgressBoard& board, size_t panel) : m_board(board), m_panel(panel) {}
 
     void post(ViewMessage message) override {
-        switch (message.id) {
-            case WM_LINK_CONNECTED:
-            case WM_LINK_FAILED: {
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_connected = message.id == WM_LINK_CONNECTED;
-                    m_answered = true;
-                    m_error = message.text;
-                }
-                m_changed.notify_all();
-                break;
-            }
-            case WM_LINK_DATA:
-                // Only the connection's one receive thread posts data.
-                for (const FramedReply& reply : m_replies.feed(message.text)) {
-                    if (!reply.dropped()) {
-                        applyReply(reply.reply, m_applier);
-                    }
-                }
-                break;
-            case WM_WRITE_PROGRESS:
-                m_board.setProgress(m_panel, static_cast<int>(message.wParam));
-                break;
-            default:
-                break;
+        if (message.id == WM_WRITE_PROGRESS) {
+            m_board.setProgress(m_panel, static_cast<int>(message.wParam));
         }
     }
 
-    // Waits until the link reports the connection made or failed (it always does: the connect has
-    // its time-out and a stop interrupts it); the failure's reason in error.
-    bool waitConnected(std::string& error) {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_answered; });
-        error = m_error;
-        return m_connected;
-    }
-
 private:
-    AcknowledgementApplier m_applier;
-    ReplyFramer m_replies;  // acknowledgements are taken the moment their text is complete
     ProgressBoard& m_board;
     const size_t m_panel;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_answered = false;
-    bool m_connected = false;
-    std::string m_error;
 };
 
 PanelResult outcome(PanelOutcome kind, std::string reason) {
@@ -108,16 +66,20 @@ PanelResult writeOnce(const SiteTarget& target, const SiteRunOptions& options, P
     const std::vector<WriteStep> plan = buildWritePlan(model);
 
     std::atomic<int> writeAck{ACK_NONE};
-    AttemptPoster poster(writeAck, board, panel);  // outlives the link, whose threads post to it
-    PanelLink link(poster, options.connectTimeoutMs);
-    if (options.sendTap) {
-        link.setSendTap(options.sendTap(panel));
-    }
-    const int64_t generation = link.open(target.panel.ip, target.panel.port);
-    StopSwitch::Watch watch(stop, link);
+    AcknowledgementApplier applier(writeAck);
+    ReplyFramer replies;  // acknowledgements are taken the moment their text is complete
+    SiteLink link(
+        stop.flag(),
+        [&](std::string_view bytes) {
+            for (const FramedReply& reply : replies.feed(bytes)) {
+                if (!reply.dropped()) {
+                    applyReply(reply.reply, applier);
+                }
+            }
+        },
+        options.sendTap ? options.sendTap(panel) : PanelLink::SendTap{});
     std::string error;
-    if (!poster.waitConnected(error)) {
-        link.stop();
+    if (!link.connect(target.panel.ip, target.panel.port, options.connectTimeoutMs, error)) {
         if (stop.stopped()) {
             return outcome(PanelOutcome::Stopped, "interrupted while connecting");
         }
@@ -129,15 +91,17 @@ PanelResult writeOnce(const SiteTarget& target, const SiteRunOptions& options, P
     bool stuck = false;
     SequenceLink sequenceLink;
     sequenceLink.send = [&](const std::string& command) {
-        SendResult result = link.sendAndWait(command, WriteSequence::kSendWaitMs);
+        SendResult result = link.send(command, WriteSequence::kSendWaitMs);
         sent += result == SendResult::Sent ? 1 : 0;
         stuck = result == SendResult::Stuck;
         return result;
     };
-    sequenceLink.alive = [&] { return link.alive(generation); };
+    sequenceLink.alive = [&] { return link.alive(); };
+    sequenceLink.takeReplies = [&] { link.receive(); };
+    sequenceLink.replyFd = link.fd();
+    ProgressPoster poster(board, panel);
     WriteSequence sequence(sequenceLink, writeAck, poster, clock, stop.flag());
     const SequenceOutcome ended = sequence.run(plan);
-    link.stop();
 
     if (stop.stopped() && ended != kSequenceCompleted) {
         return outcome(PanelOutcome::Stopped, "interrupted during the write");

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,6 +32,34 @@ TEST(CommandLog, EscapesEverythingOutsidePrintableAscii) {
     for (const auto& c : cases) {
         EXPECT_EQ(escapeCommand(c.command), c.line) << c.line;
     }
+}
+
+// A listener waits for a client without a time-out and still gives up the moment its owner
+// writes to the wake pipe, so an idle server never has to wake to look for a stop.
+TEST(TcpListener, AcceptWithoutTimeOutEndsOnAClientOrOnTheWakePipe) {
+    std::string error;
+    auto listener = TcpListener::listenLoopback(0, error);
+    ASSERT_TRUE(listener) << error;
+    int wake[2];
+    ASSERT_EQ(::pipe(wake), 0);
+
+    std::thread client([&] {
+        std::string connectError;
+        auto socket = TcpSocket::connectTo(kLoopbackAddress, listener->port(), 2000, connectError);
+        EXPECT_TRUE(socket) << connectError;
+    });
+    EXPECT_TRUE(listener->accept(-1, wake[0]));
+    client.join();
+
+    std::thread waker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        char byte = 1;
+        EXPECT_EQ(::write(wake[1], &byte, 1), 1);
+    });
+    EXPECT_FALSE(listener->accept(-1, wake[0]));
+    waker.join();
+    ::close(wake[0]);
+    ::close(wake[1]);
 }
 
 TEST(TcpSocket, RefusedConnectionReportsWhy) {

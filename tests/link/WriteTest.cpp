@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
+
 #include "FakePanel.h"
 #include "LinkHarness.h"
 #include "device/WritePlan.h"
@@ -210,6 +213,44 @@ TEST(WriteSequence, StopDuringAWaitEndsWithoutATimeOut) {
     ASSERT_TRUE(ui.pumpUntil([&] { return ui.outcome.has_value(); }));
     EXPECT_EQ(*ui.outcome, kSequenceStopped);
     EXPECT_EQ(ui.timeouts, 0);
+}
+
+// A link that receives only when the sequence asks, as a site's does: each call of takeReplies
+// lets the next acknowledgement on its way in. The panel acknowledges the first header twice and
+// the second not at all; the late copy is taken before the second header's reset, so it cannot
+// pass for that header's acknowledgement, and the write times out there.
+TEST(WriteSequence, ALateCopyOfAnAcknowledgementNeverPassesForTheNextOne) {
+    ConfigModel model = oneSlotModel();
+    model.actions[1] = model.actions[0];
+    const auto plan = buildWritePlan(model);
+    std::atomic<int> writeAck{ACK_NONE};
+    std::deque<int> arriving;
+    std::vector<std::string> sent;
+    int headers = 0;
+    SequenceLink link;
+    link.send = [&](const std::string& command) {
+        sent.push_back(command);
+        if (command == kClearTrigger) {
+            arriving.push_back(ACK_CLEARED);
+        } else if (contains(command, kHeaderTrigger) && ++headers == 1) {
+            arriving.insert(arriving.end(), {ACK_ADDED, ACK_ADDED});
+        }
+        return SendResult::Sent;
+    };
+    link.takeReplies = [&] {
+        if (!arriving.empty()) {
+            writeAck.store(arriving.front());
+            arriving.pop_front();
+        }
+    };
+    MessageQueue queue;
+    FastClock clock(200);
+    const std::atomic<bool> stop{false};
+    WriteSequence sequence(link, writeAck, queue, clock, stop);
+    EXPECT_EQ(sequence.run(plan), kSequenceTimedOut);
+    EXPECT_EQ(headers, 2);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), std::string(kExitTrigger)), 0);
+    EXPECT_TRUE(contains(sent.back(), kHeaderTrigger));
 }
 
 TEST(WriteSequence, ReadRequestsAreTheTwentySixGetCommands) {

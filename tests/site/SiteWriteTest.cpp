@@ -26,8 +26,8 @@ struct SendTime {
     int64_t endUs = 0;
 };
 
-// Each panel's sends as its link's send thread saw them. A panel's list is written only by the
-// send threads of its own connections, one after another, and read once the run is joined.
+// Each panel's sends as its writing thread made them. A panel's list is written only by the thread
+// that writes it, and read once the run is joined.
 class SendLog {
 public:
     explicit SendLog(size_t panels) : m_sends(panels) {}
