@@ -29,11 +29,16 @@ TEST(SiteLink, SendsInOrderAndTakesEveryReplyInOrder) {
     EXPECT_EQ(c.link.send("first", 1000), SendResult::Sent);
     EXPECT_EQ(c.link.send("ping", 1000), SendResult::Sent);
     ASSERT_TRUE(panel.waitForText(0, "firstping"));
+    // The panel's answer to ping comes from its own thread: the second reply follows it.
+    auto receiveUntil = [&](size_t size) {
+        for (int look = 0; look < 2500 && c.received.size() < size; ++look) {
+            std::this_thread::sleep_for(2ms);
+            c.link.receive();
+        }
+    };
+    receiveUntil(24);
     ASSERT_TRUE(panel.sendRaw("QM-PANEL-rtnstate-clr ok 16"));
-    for (int look = 0; look < 500 && c.received.size() < 51; ++look) {
-        std::this_thread::sleep_for(2ms);
-        c.link.receive();
-    }
+    receiveUntil(51);
     EXPECT_EQ(c.received, "QM-PANEL-rtnstate-add okQM-PANEL-rtnstate-clr ok 16");
     EXPECT_TRUE(c.link.alive());
 }
