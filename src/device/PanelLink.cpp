@@ -11,15 +11,12 @@
 #include "device/TcpSocket.h"
 
 namespace velk {
-namespace {
 
 int64_t monotonicUs() {
     return std::chrono::duration_cast<std::chrono::microseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-
-}  // namespace
 
 struct PanelLink::Connection {
     struct Request {

@@ -12,6 +12,9 @@
 
 namespace velk {
 
+// The monotonic clock (CLOCK_MONOTONIC) in microseconds, as send taps see it.
+int64_t monotonicUs();
+
 // Longest command one transmission to the panel carries; a longer one is never sent.
 constexpr size_t kMaxCommandLength = 65530;
 

@@ -5,16 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 
 namespace velk {
 namespace {
-
-int64_t monotonicUs() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // How often a send that waits for room looks at the stop flag.
 constexpr int kStopSliceMs = 50;
