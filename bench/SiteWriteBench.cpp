@@ -31,6 +31,7 @@
 #include "session/MessagePump.h"
 #include "session/Session.h"
 #include "site/PanelWrite.h"
+#include "site/SiteWriteLoop.h"
 
 extern char** environ;
 
@@ -230,7 +231,7 @@ double singleWrite(const ConfigModel& model, uint32_t address, uint16_t port, st
     SystemClock clock;
     Session session(observer, queue, clock);
     session.project().model() = model;
-    session.device().setSendTap([&](const std::string&, int64_t startUs, int64_t endUs) {
+    session.device().setSendTap([&](std::string_view, int64_t startUs, int64_t endUs) {
         sends.push_back({startUs, endUs});
     });
     MessagePump pump(queue, session);
@@ -291,7 +292,7 @@ int run(const std::vector<int>& runs) {
         SiteRunOptions options;
         options.jobs = panels;
         options.sendTap = [&sends](size_t panel) {
-            return [&sends, panel](const std::string&, int64_t startUs, int64_t endUs) {
+            return [&sends, panel](std::string_view, int64_t startUs, int64_t endUs) {
                 sends[panel].push_back({startUs, endUs});
             };
         };
@@ -300,7 +301,7 @@ int run(const std::vector<int>& runs) {
         const double cpuBefore = cpuSeconds();
         const double panelsCpuBefore = simulator.cpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        SiteRun site(targets.size(), options.jobs, siteWriteJob(targets, options, board, stop));
+        SiteRun site(targets.size(), siteWriteAll(targets, options, board, stop));
         std::vector<PanelResult> results = site.join();
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

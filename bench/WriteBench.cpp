@@ -214,7 +214,7 @@ int run() {
     Session session(observer, queue, clock);
     std::mutex sendsMutex;
     std::vector<SendTime> sends;
-    session.device().setSendTap([&](const std::string&, int64_t startUs, int64_t endUs) {
+    session.device().setSendTap([&](std::string_view, int64_t startUs, int64_t endUs) {
         std::lock_guard lock(sendsMutex);
         sends.push_back({startUs, endUs});
     });

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "cli/Arguments.h"
 #include "cli/Subcommand.h"
@@ -23,6 +24,7 @@
 #include "site/SiteDisplay.h"
 #include "site/SiteFile.h"
 #include "site/SiteReport.h"
+#include "site/SiteWriteLoop.h"
 
 namespace velk::cli {
 namespace {
@@ -239,9 +241,13 @@ int runSite(SiteTask task, const std::string& project, const SiteArguments& argu
     SiteDisplay display(stderr, ::isatty(STDERR_FILENO) == 1, task, labels);
 
     const auto start = std::chrono::steady_clock::now();
-    SiteRun run(targets.size(), options.jobs,
-                task == SiteTask::Write ? siteWriteJob(targets, options, board, stop)
-                                        : siteReadJob(targets, options, read, board, stop));
+    // Writes share one thread; reads each have their own.
+    std::unique_ptr<SiteRun> running =
+        task == SiteTask::Write
+            ? std::make_unique<SiteRun>(targets.size(), siteWriteAll(targets, options, board, stop))
+            : std::make_unique<SiteRun>(targets.size(), options.jobs,
+                                        siteReadJob(targets, options, read, board, stop));
+    SiteRun& run = *running;
     int width = 80;
     int height = 24;
     const timespec tick{0, kTickMs * 1000000L};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -26,6 +27,10 @@ public:
     void print(const std::string& line);
 
     static constexpr size_t kMaxPending = 4 << 20;
+    // Lines are written at the latest this long after they were printed, or once this many bytes
+    // have gathered.
+    static constexpr std::chrono::milliseconds kGatherTime{10};
+    static constexpr size_t kBatch = 64 << 10;
 
 private:
     void run();

@@ -78,6 +78,9 @@ std::optional<uint16_t> PanelGroup::start(std::string& error) {
         return std::nullopt;
     }
     m_basePort = (*listeners)[0].port();
+    // One thread serves them all, unless replies go out a byte at a time: those sleep between
+    // their bytes, and would hold up every other panel meanwhile.
+    const bool shared = !m_line.options.replyFaults.bytewise;
     for (int i = 0; i < m_line.panels; ++i) {
         SimulatorOptions options = panelOptions(m_line, m_basePort, i);
         options.announceListening = false;
@@ -90,17 +93,35 @@ std::optional<uint16_t> PanelGroup::start(std::string& error) {
             };
         }
         auto panel = std::make_unique<PanelSimulator>(std::move(options));
-        if (!panel->start(std::move((*listeners)[static_cast<size_t>(i)]), error)) {
+        TcpListener& listener = (*listeners)[static_cast<size_t>(i)];
+        if (!(shared ? panel->attach(std::move(listener), error)
+                     : panel->start(std::move(listener), error))) {
             stop();
             m_panels.clear();
             return std::nullopt;
         }
         m_panels.push_back(std::move(panel));
     }
+    if (shared) {
+        std::vector<PanelSimulator*> panels;
+        for (auto& panel : m_panels) {
+            panels.push_back(panel.get());
+        }
+        m_loop = std::make_unique<PanelLoop>(std::move(panels));
+        if (!m_loop->start(error)) {
+            stop();
+            m_panels.clear();
+            return std::nullopt;
+        }
+    }
     return m_basePort;
 }
 
 void PanelGroup::stop() {
+    // The loop ends the connections first; then each panel lets go of its listener.
+    if (m_loop) {
+        m_loop->stop();
+    }
     for (auto& panel : m_panels) {
         panel->stop();
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/PanelLoop.h"
 #include "sim/PanelSimulator.h"
 #include "sim/SimulatorArgs.h"
 
@@ -17,7 +18,8 @@ namespace velk::sim {
 class PanelGroup {
 public:
     // events gets every panel's event lines, each led by the panel's port ("4805 recv ...", or
-    // "127.0.0.3:4800 recv ..." with the address step); it is called from the panels' server threads.
+    // "127.0.0.3:4800 recv ..." with the address step); it is called from the thread that serves
+    // the panels.
     PanelGroup(SimulatorCommandLine line, std::function<void(const std::string&)> events);
     ~PanelGroup();
     PanelGroup(const PanelGroup&) = delete;
@@ -41,6 +43,7 @@ private:
     SimulatorCommandLine m_line;
     std::function<void(const std::string&)> m_events;
     std::vector<std::unique_ptr<PanelSimulator>> m_panels;
+    std::unique_ptr<PanelLoop> m_loop;
     uint16_t m_basePort = 0;
 };
 

@@ -75,18 +75,35 @@ std::optional<uint16_t> PanelSimulator::start(std::string& error) {
     if (!listener) {
         return std::nullopt;
     }
-    return serve(std::move(*listener), error);
+    return launch(std::move(*listener), error);
 }
 
 std::optional<uint16_t> PanelSimulator::start(TcpListener listener, std::string& error) {
     if (!openLog(error)) {
         return std::nullopt;
     }
-    return serve(std::move(listener), error);
+    return launch(std::move(listener), error);
+}
+
+std::optional<uint16_t> PanelSimulator::launch(TcpListener listener, std::string& error) {
+    std::optional<uint16_t> port = prepare(std::move(listener), error);
+    if (port) {
+        m_thread = std::thread([this] { run(); });
+    }
+    return port;
+}
+
+std::optional<uint16_t> PanelSimulator::attach(TcpListener listener, std::string& error) {
+    if (!openLog(error)) {
+        return std::nullopt;
+    }
+    std::optional<uint16_t> port = prepare(std::move(listener), error);
+    m_attached = port.has_value();
+    return port;
 }
 
 bool PanelSimulator::openLog(std::string& error) {
-    if (m_thread.joinable() || m_listener || m_log != nullptr) {
+    if (m_thread.joinable() || m_attached || m_listener || m_log != nullptr) {
         error = "the simulator is already started";
         return false;
     }
@@ -100,7 +117,7 @@ bool PanelSimulator::openLog(std::string& error) {
     return true;
 }
 
-std::optional<uint16_t> PanelSimulator::serve(TcpListener listener, std::string& error) {
+std::optional<uint16_t> PanelSimulator::prepare(TcpListener listener, std::string& error) {
     m_listener = std::move(listener);
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -122,11 +139,16 @@ std::optional<uint16_t> PanelSimulator::serve(TcpListener listener, std::string&
     if (m_options.announceListening) {
         event("listening on " + panelAddressText({m_options.address, port}));
     }
-    m_thread = std::thread([this] { run(); });
     return port;
 }
 
 void PanelSimulator::stop() {
+    if (m_attached) {
+        m_attached = false;
+        m_listener.reset();
+        event("stopped");
+        return;
+    }
     if (!m_thread.joinable()) {
         return;
     }
@@ -170,6 +192,7 @@ std::string PanelSimulator::stateFilePath(const std::string& folder, const Panel
 }
 
 void PanelSimulator::run() {
+    std::vector<char> buffer(kReceiveSize);
     while (!m_stopping && !m_restarting) {
         // Waits for a client without a time-out: a thousand idle panels must not each wake twenty
         // times a second. A stop wakes it through the pipe.
@@ -177,17 +200,9 @@ void PanelSimulator::run() {
         if (!client || m_stopping) {
             continue;
         }
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_connections;
-        }
-        event("client connected from " + peerName(client->fd()));
-        serve(std::move(*client));
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_closedConnections;
-        }
-        m_changed.notify_all();
+        beginServing(std::move(*client));
+        serve(buffer);
+        endServing();
     }
 }
 
@@ -196,89 +211,114 @@ bool PanelSimulator::restartDue() const {
            Clock::now() - m_networkChangedAt >= std::chrono::milliseconds(m_options.networkSettleMs);
 }
 
-void PanelSimulator::serve(TcpSocket client) {
+void PanelSimulator::serve(std::vector<char>& buffer) {
+    while (!m_stopping) {
+        pollfd watched[2] = {{m_served->client.fd(), POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
+        int ready = ::poll(watched, 2, servedTimeoutMs());
+        if (ready < 0 && errno != EINTR) {
+            m_served->endReason = "poll failed";
+            return;
+        }
+        if (ready > 0 && watched[1].revents != 0) {
+            m_served->endReason = "simulator stopping";
+            return;
+        }
+        if (ready > 0 && watched[0].revents != 0) {
+            servedReadable(buffer.data(), buffer.size());
+        }
+        if (!servedStep()) {
+            return;
+        }
+    }
+}
+
+void PanelSimulator::beginServing(TcpSocket client) {
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_connections;
+    }
+    event("client connected from " + peerName(client.fd()));
     // A client that stops reading must not hold the simulator in a send for ever.
     timeval sendTimeout{2, 0};
     setsockopt(client.fd(), SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
-
-    CommandFramer framer;
-    std::vector<PendingReply> replies;
-    std::vector<char> buffer(64 * 1024);
-    Clock::time_point lastData = Clock::now();
-    m_connectionCommands = 0;
-    m_connectionReplies = 0;
     if (m_options.replyFaults.any()) {
         // Small sends leave as they are made, so a reply cut into bytes reaches the tool in pieces.
         int on = 1;
         setsockopt(client.fd(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
+    m_served = std::make_unique<Served>();
+    m_served->client = std::move(client);
+    m_served->lastData = Clock::now();
+    m_connectionCommands = 0;
+    m_connectionReplies = 0;
     m_networkPending = false;
-    bool peerClosed = false;
-    bool closing = false;
-    const char* endReason = "client disconnected";
+}
 
-    while (!m_stopping && !peerClosed && !closing) {
-        int timeout = -1;
-        if (!framer.empty()) {
-            timeout = millisecondsUntil(lastData + std::chrono::milliseconds(m_options.quietMs));
-        }
-        if (!replies.empty()) {
-            int untilReply = millisecondsUntil(nextSend(replies));
-            timeout = timeout < 0 ? untilReply : std::min(timeout, untilReply);
-        }
-        if (m_networkPending) {
-            int untilRestart =
-                millisecondsUntil(m_networkChangedAt + std::chrono::milliseconds(m_options.networkSettleMs));
-            timeout = timeout < 0 ? untilRestart : std::min(timeout, untilRestart);
-        }
-        pollfd watched[2] = {{client.fd(), POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
-        int ready = ::poll(watched, 2, timeout);
-        if (ready < 0 && errno != EINTR) {
-            endReason = "poll failed";
-            break;
-        }
-        if (ready > 0 && watched[1].revents != 0) {
-            endReason = "simulator stopping";
-            break;
-        }
-        if (ready > 0 && watched[0].revents != 0) {
-            long received = client.receive(buffer.data(), buffer.size());
-            if (received > 0) {
-                framer.feed(std::string_view(buffer.data(), static_cast<size_t>(received)));
-                lastData = Clock::now();
-            } else {
-                peerClosed = true;
-            }
-        }
-        bool quiet = peerClosed || (!framer.empty() &&
-                                    Clock::now() - lastData >= std::chrono::milliseconds(m_options.quietMs));
-        while (!closing) {
-            std::optional<ParsedCommand> command = framer.next(quiet);
-            if (!command) {
-                break;
-            }
-            closing = !handle(*command, replies);
-        }
-        if (!sendDue(client, replies)) {
-            endReason = "client gone while answering";
-            break;
-        }
-        if (closing) {
-            endReason = "closing the connection as asked";
-            event(strprintf("closing the connection after %zu commands", m_connectionCommands));
-        }
-        if (restartDue()) {
-            endReason = "restarting with the new network settings";
-            break;
-        }
+int PanelSimulator::servedTimeoutMs() const {
+    const Served& served = *m_served;
+    int timeout = -1;
+    if (!served.framer.empty()) {
+        timeout = millisecondsUntil(served.lastData + std::chrono::milliseconds(m_options.quietMs));
     }
-    if (!replies.empty()) {
-        event(strprintf("%zu delayed replies not sent", replies.size()));
+    if (!served.replies.empty()) {
+        int untilReply = millisecondsUntil(nextSend(served.replies));
+        timeout = timeout < 0 ? untilReply : std::min(timeout, untilReply);
     }
-    if (!framer.empty()) {
-        event(strprintf("%zu received bytes left unread", framer.pending()));
+    if (m_networkPending) {
+        int untilRestart =
+            millisecondsUntil(m_networkChangedAt + std::chrono::milliseconds(m_options.networkSettleMs));
+        timeout = timeout < 0 ? untilRestart : std::min(timeout, untilRestart);
     }
-    event(endReason);
+    return timeout;
+}
+
+void PanelSimulator::servedReadable(char* buffer, size_t size) {
+    Served& served = *m_served;
+    long received = served.client.receive(buffer, size);
+    if (received > 0) {
+        served.framer.feed(std::string_view(buffer, static_cast<size_t>(received)));
+        served.lastData = Clock::now();
+    } else {
+        served.peerClosed = true;
+    }
+}
+
+bool PanelSimulator::servedStep() {
+    Served& served = *m_served;
+    bool quiet =
+        served.peerClosed || (!served.framer.empty() &&
+                              Clock::now() - served.lastData >= std::chrono::milliseconds(m_options.quietMs));
+    while (!served.closing) {
+        std::optional<ParsedCommand> command = served.framer.next(quiet);
+        if (!command) {
+            break;
+        }
+        served.closing = !handle(*command, served.replies);
+    }
+    if (!sendDue(served.client, served.replies)) {
+        served.endReason = "client gone while answering";
+        return false;
+    }
+    if (served.closing) {
+        served.endReason = "closing the connection as asked";
+        event(strprintf("closing the connection after %zu commands", m_connectionCommands));
+    }
+    if (restartDue()) {
+        served.endReason = "restarting with the new network settings";
+        return false;
+    }
+    return !served.peerClosed && !served.closing;
+}
+
+void PanelSimulator::endServing() {
+    std::unique_ptr<Served> served = std::move(m_served);
+    if (!served->replies.empty()) {
+        event(strprintf("%zu delayed replies not sent", served->replies.size()));
+    }
+    if (!served->framer.empty()) {
+        event(strprintf("%zu received bytes left unread", served->framer.pending()));
+    }
+    event(served->endReason);
     if (!m_options.stateFolder.empty() && snapshot().editing) {
         // A write broken off: the text shows how far it came.
         writeState();
@@ -289,6 +329,12 @@ void PanelSimulator::serve(TcpSocket client) {
         m_restarting = true;
         m_options.onRestart(snapshot().network);
     }
+    served.reset();  // the connection closes before it counts as ended
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_closedConnections;
+    }
+    m_changed.notify_all();
 }
 
 bool PanelSimulator::handle(const ParsedCommand& command, std::vector<PendingReply>& replies) {

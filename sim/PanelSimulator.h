@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -19,6 +20,7 @@
 
 #include "device/PanelAddress.h"
 #include "device/TcpSocket.h"
+#include "sim/CommandFramer.h"
 #include "sim/PanelState.h"
 
 // A panel on a TCP port: one client at a time, every command logged, held and answered like a
@@ -107,17 +109,45 @@ public:
     // How long a reply waits for others to join it (--reply-join).
     static constexpr int kJoinWaitMs = 250;
     static constexpr size_t kMaxHistoryBytes = 16 << 20;
+    // The most one receive takes.
+    static constexpr size_t kReceiveSize = 64 * 1024;
+
+    // Binds the panel to its listener without a thread of its own: a PanelLoop serves it, with
+    // others. stop() then only closes the listener, once the loop has ended.
+    std::optional<uint16_t> attach(TcpListener listener, std::string& error);
 
 private:
+    friend class PanelLoop;
+
     struct PendingReply {
         std::chrono::steady_clock::time_point due;
         std::string bytes;
     };
+    // The connection being served and what it holds (the serving thread only).
+    struct Served {
+        TcpSocket client;
+        CommandFramer framer;
+        std::vector<PendingReply> replies;
+        std::chrono::steady_clock::time_point lastData;
+        bool peerClosed = false;
+        bool closing = false;
+        const char* endReason = "client disconnected";
+    };
 
     bool openLog(std::string& error);
-    std::optional<uint16_t> serve(TcpListener listener, std::string& error);
+    // Takes the listener and sets the panel up to serve on it; launch also starts its thread.
+    std::optional<uint16_t> prepare(TcpListener listener, std::string& error);
+    std::optional<uint16_t> launch(TcpListener listener, std::string& error);
     void run();
-    void serve(TcpSocket client);
+    // Serving one connection, in steps a thread or a PanelLoop takes: begin, then after each wake
+    // (bytes to read, or the time-out come) a step, until a step says the connection ends.
+    void beginServing(TcpSocket client);
+    void serve(std::vector<char>& buffer);
+    // How long until the connection has something to do without a byte coming; -1 never.
+    int servedTimeoutMs() const;
+    void servedReadable(char* buffer, size_t size);
+    bool servedStep();
+    void endServing();
     // Handles one command; false when the connection is to be closed after it.
     bool handle(const ParsedCommand& command, std::vector<PendingReply>& replies);
     bool sendDue(const TcpSocket& client, std::vector<PendingReply>& replies);
@@ -136,6 +166,8 @@ private:
     SimulatorOptions m_options;
     std::optional<TcpListener> m_listener;
     std::thread m_thread;
+    bool m_attached = false;
+    std::unique_ptr<Served> m_served;
     std::atomic<bool> m_stopping{false};
     int m_wakeRead = -1;
     int m_wakeWrite = -1;

@@ -1,6 +1,7 @@
 #include "device/PacingClock.h"
 
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/prctl.h>
 
 #include <cerrno>
@@ -14,6 +15,44 @@ constexpr int64_t kMicrosPerSecond = 1000000;
 constexpr unsigned long kTimerSlackNs = 1000;
 
 }  // namespace
+
+namespace {
+
+// The ready events of an epoll instance, without waiting.
+int takeEvents(int epollFd, epoll_event* events, int max) {
+    int ready = 0;
+    do {
+        ready = epoll_wait(epollFd, events, max, 0);
+    } while (ready < 0 && errno == EINTR);
+    return ready < 0 ? 0 : ready;
+}
+
+}  // namespace
+
+int PacingClock::waitForEvents(int64_t deadlineUs, int epollFd, epoll_event* events, int max) {
+    sleepUntilUsOrReadable(deadlineUs, epollFd);
+    return takeEvents(epollFd, events, max);
+}
+
+int SystemClock::waitForEvents(int64_t deadlineUs, int epollFd, epoll_event* events, int max) {
+    for (;;) {
+        const int64_t leftUs = deadlineUs - nowUs();
+        if (leftUs <= 0) {
+            return takeEvents(epollFd, events, max);
+        }
+        timespec left{};
+        left.tv_sec = static_cast<time_t>(leftUs / kMicrosPerSecond);
+        left.tv_nsec = static_cast<long>(leftUs % kMicrosPerSecond) * 1000;
+        const int ready = epoll_pwait2(epollFd, events, max, &left, nullptr);
+        if (ready >= 0) {
+            return ready;  // none: the time has come (the caller looks at the clock anyway)
+        }
+        if (errno != EINTR) {
+            sleepUntilUs(deadlineUs);  // nothing to watch: the plain pause
+            return 0;
+        }
+    }
+}
 
 int64_t SystemClock::nowUs() {
     timespec now{};

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+struct epoll_event;
+
 namespace velk {
 
 // Sleeps and clocks of the device side. The product uses SystemClock with the real pacing; tests
@@ -28,6 +30,10 @@ public:
         return false;
     }
 
+    // Sleeps as sleepUntilUsOrReadable does on an epoll instance, then takes up to max of its
+    // ready events without waiting: how many.
+    virtual int waitForEvents(int64_t deadlineUs, int epollFd, epoll_event* events, int max);
+
     void sleepMs(int milliseconds) { sleepUntilUs(nowUs() + int64_t{milliseconds} * 1000); }
 };
 
@@ -40,6 +46,7 @@ public:
     int64_t nowSeconds() override;
     void prepareThread() override;
     bool sleepUntilUsOrReadable(int64_t deadlineUs, int fd) override;
+    int waitForEvents(int64_t deadlineUs, int epollFd, epoll_event* events, int max) override;
 };
 
 }  // namespace velk

@@ -26,6 +26,9 @@ enum class SendResult {
     Sent,   // handed to the socket
     Lost,   // the connection is gone (closed, reset, or never there)
     Stuck,  // still not handed to the socket when the wait ran out
+    // Part of it is with the socket, the rest waits for room (a link that never waits hands it on
+    // later, when asked to go on)
+    Pending,
 };
 
 // The panel link (slot 0). Each connection has a generation, its own send thread (connects, then
@@ -84,7 +87,7 @@ public:
     // Sees every command on the send thread with the monotonic times (microseconds, the
     // CLOCK_MONOTONIC clock) just before and just after it was handed to the socket. Set it before
     // open(); for tests and measurements.
-    using SendTap = std::function<void(const std::string& command, int64_t startUs, int64_t endUs)>;
+    using SendTap = std::function<void(std::string_view command, int64_t startUs, int64_t endUs)>;
     void setSendTap(SendTap tap) { m_sendTap = std::move(tap); }
     // The quiet time of connections opened after the call; tests shorten it.
     void setReplyQuietMs(int milliseconds) { m_replyQuietMs = milliseconds; }

@@ -93,66 +93,104 @@ TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     return *this;
 }
 
-std::optional<TcpSocket> TcpSocket::connectTo(uint32_t address, uint16_t port, int timeoutMs,
-                                              std::string& error, const std::function<bool()>& cancelled,
-                                              ConnectFailure* failure) {
-    auto fail = [&](ConnectFailure kind, std::string text) {
-        error = std::move(text);
-        if (failure != nullptr) {
-            *failure = kind;
-        }
-        return std::nullopt;
-    };
-    TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
-    if (!socket.valid()) {
-        return fail(ConnectFailure::Other, errorText("socket", errno));
+namespace {
+
+bool fail(std::string& error, ConnectFailure* failure, ConnectFailure kind, std::string text) {
+    error = std::move(text);
+    if (failure != nullptr) {
+        *failure = kind;
     }
-    // Non-blocking for the connect alone, so the attempt can give up after the time-out.
-    if (!setBlocking(socket.m_fd, false)) {
-        return fail(ConnectFailure::Other, errorText("fcntl", errno));
+    return false;
+}
+
+// Commands are small and paced; each should leave at once rather than wait for the next.
+void sendAtOnce(int fd) {
+    int noDelay = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+}
+
+}  // namespace
+
+std::optional<TcpSocket> TcpSocket::startConnect(uint32_t address, uint16_t port, bool& inProgress,
+                                                 std::string& error, ConnectFailure* failure) {
+    inProgress = false;
+    TcpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_TCP));
+    if (!socket.valid()) {
+        fail(error, failure, ConnectFailure::Other, errorText("socket", errno));
+        return std::nullopt;
     }
     sockaddr_in target = socketAddress(address, port);
     if (::connect(socket.m_fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
         if (errno != EINPROGRESS) {
             const int code = errno;
-            return fail(connectFailureOf(code), errorText("connect", code));
+            fail(error, failure, connectFailureOf(code), errorText("connect", code));
+            return std::nullopt;
         }
+        inProgress = true;
+        return socket;
+    }
+    sendAtOnce(socket.m_fd);
+    return socket;
+}
+
+bool TcpSocket::finishConnect(std::string& error, ConnectFailure* failure) const {
+    int result = 0;
+    socklen_t length = sizeof result;
+    if (getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &result, &length) != 0) {
+        return fail(error, failure, ConnectFailure::Other, errorText("getsockopt", errno));
+    }
+    if (result != 0) {
+        return fail(error, failure, connectFailureOf(result), errorText("connect", result));
+    }
+    sendAtOnce(m_fd);
+    return true;
+}
+
+std::optional<TcpSocket> TcpSocket::connectTo(uint32_t address, uint16_t port, int timeoutMs,
+                                              std::string& error, const std::function<bool()>& cancelled,
+                                              ConnectFailure* failure) {
+    bool inProgress = false;
+    std::optional<TcpSocket> socket = startConnect(address, port, inProgress, error, failure);
+    if (!socket) {
+        return std::nullopt;
+    }
+    if (inProgress) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             if (cancelled && cancelled()) {
-                return fail(ConnectFailure::Cancelled, "connect: cancelled");
+                fail(error, failure, ConnectFailure::Cancelled, "connect: cancelled");
+                return std::nullopt;
             }
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) {
-                return fail(ConnectFailure::TimedOut,
-                            strprintf("connect: no answer within %d s", (timeoutMs + 999) / 1000));
+                fail(error, failure, ConnectFailure::TimedOut, connectTimeoutText(timeoutMs));
+                return std::nullopt;
             }
             int slice = static_cast<int>(std::min<long long>(left.count(), 50));
-            int ready = pollFor(socket.m_fd, POLLOUT, slice);
+            int ready = pollFor(socket->m_fd, POLLOUT, slice);
             if (ready < 0) {
-                return fail(ConnectFailure::Other, errorText("poll", errno));
+                fail(error, failure, ConnectFailure::Other, errorText("poll", errno));
+                return std::nullopt;
             }
             if (ready > 0) {
                 break;
             }
         }
-        int result = 0;
-        socklen_t length = sizeof result;
-        if (getsockopt(socket.m_fd, SOL_SOCKET, SO_ERROR, &result, &length) != 0) {
-            return fail(ConnectFailure::Other, errorText("getsockopt", errno));
-        }
-        if (result != 0) {
-            return fail(connectFailureOf(result), errorText("connect", result));
+        if (!socket->finishConnect(error, failure)) {
+            return std::nullopt;
         }
     }
-    if (!setBlocking(socket.m_fd, true)) {
-        return fail(ConnectFailure::Other, errorText("fcntl", errno));
+    // The callers of a finished connection block in their sends and receives.
+    if (!setBlocking(socket->m_fd, true)) {
+        fail(error, failure, ConnectFailure::Other, errorText("fcntl", errno));
+        return std::nullopt;
     }
-    // Commands are small and paced; each should leave at once rather than wait for the next.
-    int noDelay = 1;
-    setsockopt(socket.m_fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     return socket;
+}
+
+std::string connectTimeoutText(int timeoutMs) {
+    return strprintf("connect: no answer within %d s", (timeoutMs + 999) / 1000);
 }
 
 bool TcpSocket::sendAll(std::string_view bytes) const {

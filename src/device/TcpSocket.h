@@ -25,6 +25,9 @@ enum class ConnectFailure : int {
 // The failure an errno value of connect() stands for.
 ConnectFailure connectFailureOf(int error);
 
+// "connect: no answer within N s", the reason of a connect that timed out.
+std::string connectTimeoutText(int timeoutMs);
+
 class TcpSocket {
 public:
     TcpSocket() = default;
@@ -41,6 +44,13 @@ public:
     static std::optional<TcpSocket> connectTo(uint32_t address, uint16_t port, int timeoutMs,
                                               std::string& error, const std::function<bool()>& cancelled = {},
                                               ConnectFailure* failure = nullptr);
+
+    // Starts connecting without waiting. The socket stays non-blocking; once it is writable,
+    // finishConnect tells how the attempt ended. inProgress is false when it connected at once.
+    static std::optional<TcpSocket> startConnect(uint32_t address, uint16_t port, bool& inProgress,
+                                                 std::string& error, ConnectFailure* failure = nullptr);
+    // How a connect under way ended, once the socket is writable: false with the reason.
+    bool finishConnect(std::string& error, ConnectFailure* failure = nullptr) const;
 
     bool valid() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
@@ -74,6 +84,7 @@ public:
     static std::optional<TcpListener> listenLoopback(uint16_t port, std::string& error);
 
     uint16_t port() const { return m_port; }
+    int fd() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
     // Waits at most timeoutMs (negative: for ever) for a client; gives up at once when wakeFd, if
     // given, turns readable, so an owner that stops can end a wait without a time-out.

@@ -8,9 +8,9 @@
 
 namespace velk {
 
-// The job that writes panel i of targets: its own connection, its own copy of its project's
-// model and its own write sequence, the same plan and pacing as a single write, again from the
-// start when retried.
+// The job that writes panel i of targets alone (a SiteWriteLoop of one panel): its own connection
+// and write sequence, the same plan and pacing as a single write, again from the start when
+// retried.
 SiteRun::PanelJob siteWriteJob(const std::vector<SiteTarget>& targets, const SiteRunOptions& options,
                                ProgressBoard& board, StopSwitch& stop);
 

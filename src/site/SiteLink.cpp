@@ -1,80 +1,77 @@
 #include "site/SiteLink.h"
 
-#include <poll.h>
 #include <sys/socket.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace velk {
-namespace {
 
-// How often a send that waits for room looks at the stop flag.
-constexpr int kStopSliceMs = 50;
+SiteLink::SiteLink(Received received, PanelLink::SendTap tap)
+    : m_received(std::move(received)), m_tap(std::move(tap)) {}
 
-}  // namespace
-
-SiteLink::SiteLink(const std::atomic<bool>& stop, Received received, PanelLink::SendTap tap)
-    : m_stop(stop), m_received(std::move(received)), m_tap(std::move(tap)) {}
-
-bool SiteLink::connect(uint32_t address, uint16_t port, int timeoutMs, std::string& error) {
-    auto socket = TcpSocket::connectTo(address, port, timeoutMs, error, [this] { return m_stop.load(); });
+bool SiteLink::startConnect(uint32_t address, uint16_t port, std::string& error) {
+    bool inProgress = false;
+    auto socket = TcpSocket::startConnect(address, port, inProgress, error);
     if (!socket) {
         return false;
     }
     m_socket = std::move(*socket);
+    m_connecting = inProgress;
     m_lost = false;
     return true;
 }
 
-SendResult SiteLink::send(const std::string& command, int timeoutMs) {
+bool SiteLink::finishConnect(std::string& error) {
+    m_connecting = false;
+    if (!m_socket.finishConnect(error)) {
+        m_socket.close();
+        return false;
+    }
+    return true;
+}
+
+SendResult SiteLink::send(std::string_view command) {
     if (command.empty() || command.size() > kMaxCommandLength) {
         return SendResult::Sent;  // nothing the panel could take, as PanelLink does
     }
-    if (m_lost || !m_socket.valid()) {
+    m_command = command;
+    m_sentBytes = 0;
+    m_sendStartUs = monotonicUs();
+    return sendRest();
+}
+
+SendResult SiteLink::continueSend() {
+    return sendRest();
+}
+
+SendResult SiteLink::sendRest() {
+    if (m_lost || !m_socket.valid() || m_connecting) {
         return SendResult::Lost;
     }
-    const int64_t startUs = monotonicUs();
-    const int64_t deadlineUs = startUs + int64_t{timeoutMs} * 1000;
-    size_t sent = 0;
-    while (sent < command.size()) {
-        const ssize_t n =
-            ::send(m_socket.fd(), command.data() + sent, command.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    while (m_sentBytes < m_command.size()) {
+        const ssize_t n = ::send(m_socket.fd(), m_command.data() + m_sentBytes,
+                                 m_command.size() - m_sentBytes, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0) {
-            sent += static_cast<size_t>(n);
+            m_sentBytes += static_cast<size_t>(n);
             continue;
         }
         if (errno == EINTR) {
             continue;
         }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            m_lost = true;
-            return SendResult::Lost;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return SendResult::Pending;  // the panel is not reading
         }
-        // The panel is not reading: wait for room in short slices, so a stop is seen at once.
-        for (;;) {
-            if (m_stop.load()) {
-                return SendResult::Lost;
-            }
-            const int64_t leftUs = deadlineUs - monotonicUs();
-            if (leftUs <= 0) {
-                return SendResult::Stuck;
-            }
-            pollfd watched{m_socket.fd(), POLLOUT, 0};
-            const int slice = static_cast<int>(std::min<int64_t>(kStopSliceMs, (leftUs + 999) / 1000));
-            if (::poll(&watched, 1, slice) > 0) {
-                break;
-            }
-        }
+        m_lost = true;
+        return SendResult::Lost;
     }
     if (m_tap) {
-        m_tap(command, startUs, monotonicUs());
+        m_tap(m_command, m_sendStartUs, monotonicUs());
     }
     return SendResult::Sent;
 }
 
 void SiteLink::receive() {
-    if (m_lost || !m_socket.valid()) {
+    if (m_lost || !m_socket.valid() || m_connecting) {
         return;
     }
     if (!m_buffer) {
@@ -96,9 +93,8 @@ void SiteLink::receive() {
     }
 }
 
-bool SiteLink::alive() {
-    receive();
-    return !m_lost && m_socket.valid();
+bool SiteLink::alive() const {
+    return !m_lost && m_socket.valid() && !m_connecting;
 }
 
 }  // namespace velk

@@ -15,6 +15,10 @@ SiteRun::SiteRun(size_t panels, int jobs, PanelJob job) : m_job(std::move(job)),
     }
 }
 
+SiteRun::SiteRun(size_t panels, WholeRun run) : m_results(panels) {
+    m_threads.emplace_back([this, run = std::move(run)] { run(m_results, m_done); });
+}
+
 SiteRun::~SiteRun() {
     join();
 }

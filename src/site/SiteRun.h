@@ -40,13 +40,17 @@ struct SiteRunOptions {
     std::function<PanelLink::SendTap(size_t panel)> sendTap;
 };
 
-// Runs a job for every panel, at most jobs at once, each on a thread of its own; results[i] is
-// written only by the thread that ran panel i and read only after it is joined.
+// Runs a job for every panel, at most jobs at once, each on a thread of its own; or a whole run of
+// every panel on one thread. results[i] is written only by the thread that ran panel i and read
+// only after it is joined.
 class SiteRun {
 public:
     using PanelJob = std::function<PanelResult(size_t panel)>;
+    // Puts each panel's result into results[panel] and counts it in done.
+    using WholeRun = std::function<void(std::vector<PanelResult>& results, std::atomic<size_t>& done)>;
 
     SiteRun(size_t panels, int jobs, PanelJob job);
+    SiteRun(size_t panels, WholeRun run);
     ~SiteRun();
     SiteRun(const SiteRun&) = delete;
     SiteRun& operator=(const SiteRun&) = delete;

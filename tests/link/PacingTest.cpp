@@ -104,9 +104,9 @@ class PacedWrite : public ::testing::Test {
 protected:
     void SetUp() override {
         panel.answerWrites();
-        ui.link.setSendTap([this](const std::string& command, int64_t startUs, int64_t endUs) {
+        ui.link.setSendTap([this](std::string_view command, int64_t startUs, int64_t endUs) {
             std::lock_guard lock(m_mutex);
-            m_sent.push_back({command, startUs, endUs});
+            m_sent.push_back({std::string(command), startUs, endUs});
         });
         ASSERT_TRUE(ui.connectTo(panel.port()));
     }

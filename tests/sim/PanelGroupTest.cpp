@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <sstream>
@@ -113,6 +115,63 @@ TEST(PanelGroupTest, AddressStepPutsEachPanelOnItsOwnAddressWithOnePort) {
     // Nothing listens on the next address.
     std::string refused;
     EXPECT_FALSE(TcpSocket::connectTo(line.options.address + 3, *port, 2000, refused));
+}
+
+// A group's panels share one serving thread; each still serves one client at a time, answers a
+// delayed acknowledgement at its time without holding up the others, and ends every connection in
+// progress when the group stops.
+TEST(PanelGroupTest, PanelsSharingAThreadEachServeAsAlone) {
+    SimulatorCommandLine line;
+    line.panels = 2;
+    line.options.port = 0;
+    PanelFault late;
+    late.kind = PanelFault::DelayAck;
+    late.ack = ACK_EXITED;
+    late.value = 1500;
+    late.relative = true;
+    late.panel = 0;
+    line.panelFaults.push_back(late);
+    std::mutex eventsMutex;
+    std::vector<std::string> events;
+    PanelGroup group(line, [&](const std::string& event) {
+        std::lock_guard lock(eventsMutex);
+        events.push_back(event);
+    });
+    std::string error;
+    std::optional<uint16_t> base = group.start(error);
+    ASSERT_TRUE(base) << error;
+    const uint16_t first = *base;
+    const uint16_t second = static_cast<uint16_t>(*base + 1);
+
+    SimClient slow(first);
+    SimClient waiting(first);
+    ASSERT_TRUE(slow.connected());
+    ASSERT_TRUE(waiting.connected());  // taken by the kernel, not yet by the panel
+    const auto start = std::chrono::steady_clock::now();
+    slow.send("QM-PANEL-exitedit");
+    waiting.send("QM-PANEL-getlan");
+    // The other panel answers at once while the first one's acknowledgement is held back.
+    SimClient other(second);
+    other.send("QM-PANEL-exitedit");
+    EXPECT_EQ(other.read(kExitAck.size()), kExitAck);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
+    EXPECT_EQ(slow.read(kExitAck.size()), kExitAck);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms);
+    // The second client of the first panel is answered only once the first has gone.
+    EXPECT_EQ(waiting.read(1, 200ms), "");
+    slow.close();
+    EXPECT_NE(waiting.readUntil("velk-panel-sim\r\n"), "");
+    EXPECT_EQ(group.panel(0).connectionCount(), 2u);
+
+    group.stop();
+    EXPECT_TRUE(waiting.waitClosed());
+    EXPECT_TRUE(other.waitClosed());
+    std::lock_guard lock(eventsMutex);
+    for (uint16_t port : {first, second}) {
+        EXPECT_NE(std::find(events.begin(), events.end(), std::to_string(port) + " simulator stopping"),
+                  events.end())
+            << port;
+    }
 }
 
 TEST(LinePrinterTest, EveryLineWholeAndInEachThreadsOrder) {

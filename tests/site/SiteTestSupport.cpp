@@ -8,6 +8,7 @@
 #include "session/MessagePump.h"
 #include "session/ProjectSession.h"
 #include "site/PanelWrite.h"
+#include "site/SiteWriteLoop.h"
 
 namespace velk::test {
 
@@ -56,7 +57,7 @@ std::vector<SiteTarget> targetsFor(const std::vector<PanelAddress>& addresses,
 SiteRunResult writeSite(const std::vector<SiteTarget>& targets, const SiteRunOptions& options) {
     ProgressBoard board(targets.size());
     StopSwitch stop;
-    SiteRun run(targets.size(), options.jobs, siteWriteJob(targets, options, board, stop));
+    SiteRun run(targets.size(), siteWriteAll(targets, options, board, stop));
     SiteRunResult result;
     result.results = run.join();
     result.last = board.take();

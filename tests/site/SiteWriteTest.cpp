@@ -14,6 +14,7 @@
 #include "SiteTestSupport.h"
 #include "device/WritePlan.h"
 #include "site/PanelWrite.h"
+#include "site/SiteWriteLoop.h"
 
 namespace velk::test {
 namespace {
@@ -34,8 +35,8 @@ public:
 
     std::function<PanelLink::SendTap(size_t)> taps() {
         return [this](size_t panel) {
-            return [this, panel](const std::string& command, int64_t startUs, int64_t endUs) {
-                m_sends[panel].push_back({command, startUs, endUs});
+            return [this, panel](std::string_view command, int64_t startUs, int64_t endUs) {
+                m_sends[panel].push_back({std::string(command), startUs, endUs});
             };
         };
     }
@@ -237,7 +238,7 @@ TEST(SiteWriteTest, StopEndsEveryWriteAtOnceAndStartsNoMore) {
     runOptions.jobs = 3;
     ProgressBoard board(targets.size());
     StopSwitch stop;
-    SiteRun run(targets.size(), runOptions.jobs, siteWriteJob(targets, runOptions, board, stop));
+    SiteRun run(targets.size(), siteWriteAll(targets, runOptions, board, stop));
     for (size_t i = 0; i < 3; ++i) {
         ASSERT_TRUE(panels[i].waitForCommands(2, 5s));  // in the clear wait
     }
@@ -308,6 +309,29 @@ TEST(SiteWriteTest, StopInterruptsAConnectInProgress) {
     std::vector<PanelResult> results = run.join();
     EXPECT_LT(std::chrono::steady_clock::now() - stopped, 2s);
     EXPECT_EQ(results[0].outcome, PanelOutcome::Stopped) << results[0].reason;
+}
+
+// A panel whose connect is never answered costs its own connect time-out and holds up no other.
+TEST(SiteWriteTest, AConnectThatHangsTimesOutWhileTheOtherPanelsAreWritten) {
+    FullListener listener;
+    SimulatedPanels panels(2);
+    auto model = std::make_shared<const ConfigModel>(shortModel(0));
+    std::vector<PanelAddress> addresses = addressesOf(panels);
+    addresses.insert(addresses.begin() + 1, PanelAddress{kLoopbackAddress, listener.port()});
+    SiteRunOptions options;
+    options.connectTimeoutMs = 1500;
+    const auto start = std::chrono::steady_clock::now();
+    SiteRunResult run = writeSite(targetsFor(addresses, {model}), options);
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(run.results[0].outcome, PanelOutcome::Done);
+    EXPECT_EQ(run.results[2].outcome, PanelOutcome::Done);
+    EXPECT_EQ(run.results[1].outcome, PanelOutcome::Unreachable);
+    EXPECT_EQ(run.results[1].reason, "no answer within 2 s");
+    EXPECT_GE(run.results[1].seconds, 1.5);
+    EXPECT_LT(took, 10s);
+    expectReceived(panels[0], planCommands(buildWritePlan(*model)));
+    expectReceived(panels[1], planCommands(buildWritePlan(*model)));
 }
 
 }  // namespace
