@@ -91,25 +91,7 @@ bool SequenceStepper::beginSend(const WriteStep& step, Wake& wake) {
         return false;
     }
     m_sendDeadlineUs = m_clock.nowUs() + int64_t{kSendWaitMs} * 1000;
-    switch (m_link.send(step.command)) {
-        case SendResult::Sent:
-            break;
-        case SendResult::Lost:
-            wake = finish(kSequenceLinkLost);
-            return false;
-        case SendResult::Stuck:
-            m_stuck = true;
-            wake = timedOut();
-            return false;
-        case SendResult::Pending:
-            m_state = State::Sending;
-            wake = {Wake::UntilWritable, m_sendDeadlineUs, {}};
-            return false;
-    }
-    ++m_sent;
-    // The pause after a command counts from the moment it left, however late the send ran.
-    m_anchorUs = m_clock.nowUs();
-    return true;
+    return sendFared(m_link.send(step.command), wake);
 }
 
 bool SequenceStepper::continueSend(Wake& wake) {
@@ -117,9 +99,16 @@ bool SequenceStepper::continueSend(Wake& wake) {
         wake = finish(kSequenceStopped);
         return false;
     }
-    switch (m_link.continueSend()) {
+    return sendFared(m_link.continueSend(), wake);
+}
+
+bool SequenceStepper::sendFared(SendResult result, Wake& wake) {
+    switch (result) {
         case SendResult::Sent:
-            break;
+            ++m_sent;
+            // The pause after a command counts from the moment it left, however late the send ran.
+            m_anchorUs = m_clock.nowUs();
+            return true;
         case SendResult::Lost:
             wake = finish(kSequenceLinkLost);
             return false;
@@ -132,13 +121,12 @@ bool SequenceStepper::continueSend(Wake& wake) {
                 m_stuck = true;
                 wake = timedOut();
             } else {
+                m_state = State::Sending;
                 wake = {Wake::UntilWritable, m_sendDeadlineUs, {}};
             }
             return false;
     }
-    ++m_sent;
-    m_anchorUs = m_clock.nowUs();
-    return true;
+    return false;
 }
 
 SequenceStepper::Wake SequenceStepper::beginWait() {

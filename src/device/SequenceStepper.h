@@ -78,6 +78,8 @@ private:
     bool lookForAck(const WriteStep& step, Wake& wake);
     bool beginSend(const WriteStep& step, Wake& wake);
     bool continueSend(Wake& wake);
+    // Goes on after a send or its continuation: true once the command is all with the socket.
+    bool sendFared(SendResult result, Wake& wake);
     Wake lookAgain() const;
     Wake finish(SequenceOutcome outcome);
     Wake timedOut();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -23,24 +24,45 @@ using namespace std::chrono_literals;
 
 const std::string kExitAck = "QM-PANEL-rtnstate-edit exit";
 
+// A fault of the panel at offset panel of the group.
+PanelFault faultOf(int panel, PanelFault::Kind kind, WriteAck ack, int value = 0) {
+    PanelFault fault;
+    fault.kind = kind;
+    fault.ack = ack;
+    fault.value = value;
+    fault.relative = true;
+    fault.panel = panel;
+    return fault;
+}
+
+// The event lines of a group, gathered from its serving threads.
+class EventLines {
+public:
+    std::function<void(const std::string&)> sink() {
+        return [this](const std::string& line) {
+            std::lock_guard lock(m_mutex);
+            m_lines.push_back(line);
+        };
+    }
+    std::vector<std::string> lines() {
+        std::lock_guard lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+};
+
 TEST(PanelGroupTest, EveryPanelHasItsOwnPortStateLogAndFaults) {
     velk::test::TempDir folder;
     SimulatorCommandLine line;
     line.panels = 3;
     line.options.port = 0;
     line.options.logPath = folder.file("logs");
-    PanelFault silent;
-    silent.kind = PanelFault::DropAck;
-    silent.ack = ACK_EXITED;
-    silent.relative = true;
-    silent.panel = 1;
-    line.panelFaults.push_back(silent);
-    std::mutex eventsMutex;
-    std::vector<std::string> events;
-    PanelGroup group(line, [&](const std::string& event) {
-        std::lock_guard lock(eventsMutex);
-        events.push_back(event);
-    });
+    line.panelFaults.push_back(faultOf(1, PanelFault::DropAck, ACK_EXITED));
+    EventLines events;
+    PanelGroup group(line, events.sink());
     std::string error;
     std::optional<uint16_t> base = group.start(error);
     ASSERT_TRUE(base) << error;
@@ -63,10 +85,9 @@ TEST(PanelGroupTest, EveryPanelHasItsOwnPortStateLogAndFaults) {
                   strprintf("QM-PANEL-setvar-1-%d-0-9-save\nQM-PANEL-exitedit\n", i));
     }
     group.stop();
-    std::lock_guard lock(eventsMutex);
     // Each line names its panel; no panel announces itself (the program prints the ports at once).
     bool droppedOnSecond = false;
-    for (const std::string& event : events) {
+    for (const std::string& event : events.lines()) {
         EXPECT_EQ(event.find("listening on"), std::string::npos) << event;
         EXPECT_TRUE(event.rfind(std::to_string(*base) + " ", 0) == 0 ||
                     event.rfind(std::to_string(*base + 1) + " ", 0) == 0 ||
@@ -124,19 +145,9 @@ TEST(PanelGroupTest, PanelsSharingAThreadEachServeAsAlone) {
     SimulatorCommandLine line;
     line.panels = 2;
     line.options.port = 0;
-    PanelFault late;
-    late.kind = PanelFault::DelayAck;
-    late.ack = ACK_EXITED;
-    late.value = 1500;
-    late.relative = true;
-    late.panel = 0;
-    line.panelFaults.push_back(late);
-    std::mutex eventsMutex;
-    std::vector<std::string> events;
-    PanelGroup group(line, [&](const std::string& event) {
-        std::lock_guard lock(eventsMutex);
-        events.push_back(event);
-    });
+    line.panelFaults.push_back(faultOf(0, PanelFault::DelayAck, ACK_EXITED, 1500));
+    EventLines events;
+    PanelGroup group(line, events.sink());
     std::string error;
     std::optional<uint16_t> base = group.start(error);
     ASSERT_TRUE(base) << error;
@@ -166,10 +177,10 @@ TEST(PanelGroupTest, PanelsSharingAThreadEachServeAsAlone) {
     group.stop();
     EXPECT_TRUE(waiting.waitClosed());
     EXPECT_TRUE(other.waitClosed());
-    std::lock_guard lock(eventsMutex);
+    const std::vector<std::string> lines = events.lines();
     for (uint16_t port : {first, second}) {
-        EXPECT_NE(std::find(events.begin(), events.end(), std::to_string(port) + " simulator stopping"),
-                  events.end())
+        EXPECT_NE(std::find(lines.begin(), lines.end(), std::to_string(port) + " simulator stopping"),
+                  lines.end())
             << port;
     }
 }
