@@ -353,7 +353,7 @@ void SiteWriteLoop::endAttempt(Panel& panel, PanelResult result) {
 }
 
 void SiteWriteLoop::finish(Panel& panel, PanelResult result) {
-    result.attempts = std::max(panel.attempt, 1);
+    result.attempts = panel.attempt;  // connections tried: none for a panel never started
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - panel.started).count();
     if (panel.phase == Panel::Phase::Queued) {
         result.seconds = 0;

@@ -251,9 +251,11 @@ TEST(SiteWriteTest, StopEndsEveryWriteAtOnceAndStartsNoMore) {
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(results[i].outcome, PanelOutcome::Stopped);
         EXPECT_EQ(results[i].reason, "interrupted during the write");
+        EXPECT_EQ(results[i].attempts, 1);
     }
     EXPECT_EQ(results[3].outcome, PanelOutcome::Stopped);
     EXPECT_EQ(results[3].reason, "not started");
+    EXPECT_EQ(results[3].attempts, 0);
     EXPECT_EQ(panels[3].connectionCount(), 0u);
     EXPECT_EQ(siteExitStatus(results, SiteTask::Write), 130);
 }
