@@ -102,7 +102,6 @@ void PanelLoop::run() {
             const Due due = m_due.top();
             m_due.pop();
             if (due.generation == m_generations[due.panel] && m_panels[due.panel]->m_served) {
-                ++m_generations[due.panel];
                 stepped(due.panel, m_panels[due.panel]->servedStep());
             }
         }

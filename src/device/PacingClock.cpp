@@ -14,10 +14,6 @@ constexpr int64_t kMicrosPerSecond = 1000000;
 // The slack a paced wake-up may be late by on purpose; the kernel's default is 50 µs.
 constexpr unsigned long kTimerSlackNs = 1000;
 
-}  // namespace
-
-namespace {
-
 // The ready events of an epoll instance, without waiting.
 int takeEvents(int epollFd, epoll_event* events, int max) {
     int ready = 0;

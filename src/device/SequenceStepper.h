@@ -65,7 +65,6 @@ public:
     // How long a command may take to reach the socket before the panel counts as not answering.
     static constexpr int kSendWaitMs = 15000;
 
-    bool finished() const { return m_finished; }
     // How many commands were handed to the socket whole.
     size_t commandsSent() const { return m_sent; }
     // Whether the last send failed because the panel took no bytes for kSendWaitMs.

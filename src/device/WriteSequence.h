@@ -1,13 +1,10 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "device/PacingClock.h"
-#include "device/PanelLink.h"
 #include "device/SequenceStepper.h"
 #include "device/WritePlan.h"
 #include "model/UiPoster.h"

@@ -39,6 +39,15 @@ std::vector<PanelResult> SiteRun::join() {
     return m_results;
 }
 
+int attemptsAllowed(const SiteRunOptions& options) {
+    return 1 + std::max(options.retries, 0);
+}
+
+std::string retryNote(const PanelResult& result, SiteTask task, int nextAttempt, int attempts) {
+    return strprintf("%s: %s; again (attempt %d of %d)", outcomeWord(result.outcome, task),
+                     result.reason.c_str(), nextAttempt, attempts);
+}
+
 PanelResult runWithRetries(size_t panel, const SiteRunOptions& options, ProgressBoard& board,
                            const StopSwitch& stop, const PanelAttempt& attempt) {
     PanelResult result;
@@ -51,7 +60,7 @@ PanelResult runWithRetries(size_t panel, const SiteRunOptions& options, Progress
     const auto start = std::chrono::steady_clock::now();
     std::unique_ptr<PacingClock> clock = options.makeClock();
     clock->prepareThread();
-    const int attempts = 1 + std::max(options.retries, 0);
+    const int attempts = attemptsAllowed(options);
     for (int number = 1;; ++number) {
         if (number == 1) {
             board.setPhase(panel, PanelPhase::Connecting, number);
@@ -61,10 +70,8 @@ PanelResult runWithRetries(size_t panel, const SiteRunOptions& options, Progress
         if (!isRetried(result.outcome) || number == attempts || stop.stopped()) {
             break;
         }
-        board.setPhase(
-            panel, PanelPhase::Retrying, number + 1,
-            strprintf("%s: %s; again (attempt %d of %d)", outcomeWord(result.outcome, SiteTask::Write),
-                      result.reason.c_str(), number + 1, attempts));
+        board.setPhase(panel, PanelPhase::Retrying, number + 1,
+                       retryNote(result, SiteTask::Write, number + 1, attempts));
         // In short slices, so a stop during the delay is seen at once.
         for (int waited = 0; waited < options.retryDelayMs && !stop.stopped(); waited += 50) {
             clock->sleepMs(std::min(50, options.retryDelayMs - waited));

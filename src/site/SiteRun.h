@@ -69,6 +69,13 @@ private:
     std::vector<std::thread> m_threads;
 };
 
+// How many attempts a panel gets in all.
+int attemptsAllowed(const SiteRunOptions& options);
+
+// What the board shows while a panel waits to be tried again: "timed out: ...; again (attempt 2 of
+// 3)".
+std::string retryNote(const PanelResult& result, SiteTask task, int nextAttempt, int attempts);
+
 // One attempt at a panel with the clock of its run; the attempt number counts from 1.
 using PanelAttempt = std::function<PanelResult(int attempt, PacingClock& clock)>;
 

@@ -128,7 +128,6 @@ struct SiteWriteLoop::Panel {
     std::chrono::steady_clock::time_point started;
     std::shared_ptr<const std::vector<WriteStep>> plan;
     std::unique_ptr<Attempt> work;
-    PanelResult last;  // the attempt before a rest
 };
 
 SiteWriteLoop::SiteWriteLoop(const std::vector<SiteTarget>& targets, const SiteRunOptions& options,
@@ -199,7 +198,6 @@ void SiteWriteLoop::run(const std::vector<size_t>& panels, std::vector<PanelResu
             m_due.pop();
             Panel& panel = *m_panels[due.panel];
             if (due.generation == panel.generation) {
-                ++panel.generation;
                 onTime(panel);
             }
         }
@@ -336,18 +334,14 @@ void SiteWriteLoop::advance(Panel& panel) {
 void SiteWriteLoop::endAttempt(Panel& panel, PanelResult result) {
     unwatch(panel);
     panel.work.reset();  // closes the connection
-    ++panel.generation;
-    const int attempts = 1 + std::max(m_options.retries, 0);
+    const int attempts = attemptsAllowed(m_options);
     if (!isRetried(result.outcome) || panel.attempt >= attempts || m_stop.stopped()) {
         finish(panel, std::move(result));
         return;
     }
-    m_board.setPhase(
-        panel.index, PanelPhase::Retrying, panel.attempt + 1,
-        strprintf("%s: %s; again (attempt %d of %d)", outcomeWord(result.outcome, SiteTask::Write),
-                  result.reason.c_str(), panel.attempt + 1, attempts));
+    m_board.setPhase(panel.index, PanelPhase::Retrying, panel.attempt + 1,
+                     retryNote(result, SiteTask::Write, panel.attempt + 1, attempts));
     panel.phase = Panel::Phase::Resting;
-    panel.last = std::move(result);
     // A panel that just dropped the connection may be restarting.
     schedule(panel, m_clock->nowUs() + int64_t{m_options.retryDelayMs} * 1000);
 }
